@@ -1,0 +1,11 @@
+#pragma once
+
+class App;
+
+// "接続(&G)" / "切断(&G)": connects to the receiver on the chosen COM port (or
+// to the network), or disconnects.
+void ButtonConnectClick(App& app);
+
+// "同期": asks for a clock setting (offline: to the nearest whole minute at
+// the next tick; with a receiver: from the receiver at the next second).
+void ButtonSyncPCClick(App& app);

@@ -1,0 +1,20 @@
+#include "app/event_log.h"
+
+#include "app/text_format.h"
+
+namespace {
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+}  // namespace
+
+void EventLog::LogLine(std::string text, bool writeToFile) {
+  if (!text.empty() && IsLineEnd(text.back())) text.pop_back();
+  if (!text.empty() && IsLineEnd(text.back())) text.pop_back();
+  if (memo_.size() >= kMaxLines) memo_.pop_front();
+  memo_.push_back(text);
+  ++revision_;
+  if (writeToFile && file_.IsOpen()) file_.WriteLine(text);
+}
+
+std::string Stamped(int hour, int minute, int second, const std::string& message) {
+  return Hms(hour, minute, second) + "  " + message;
+}

@@ -1,0 +1,29 @@
+#pragma once
+#include <deque>
+#include <string>
+
+#include "platform/log_file.h"
+
+// The one writer of the event log: the log window's lines (`MemoLog`, the
+// latest kMaxLines) and, when logging is on, the log file.
+class EventLog {
+ public:
+  static constexpr size_t kMaxLines = 256;
+  explicit EventLog(LogFile& file) : file_(file) {}
+
+  // Drops a trailing line end (LF, CR, or a CR LF / LF CR pair), appends the
+  // line to the window and, when writeToFile and the file is open, to the file.
+  void LogLine(std::string text, bool writeToFile);
+
+  const std::deque<std::string>& MemoLog() const { return memo_; }
+  unsigned long Revision() const { return revision_; }
+  LogFile& File() { return file_; }
+
+ private:
+  LogFile& file_;
+  std::deque<std::string> memo_;
+  unsigned long revision_ = 0;
+};
+
+// "%02d:%02d:%02d  " followed by the message.
+std::string Stamped(int hour, int minute, int second, const std::string& message);

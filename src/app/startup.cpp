@@ -1,0 +1,84 @@
+#include "app/startup.h"
+
+#include "app/app.h"
+#include "app/text_format.h"
+#include "settings/settings_persistence.h"
+
+namespace {
+
+void ShowDelaySetting(App& app) { app.view.EditdSS = StrPrintf("%+d", app.settings.dSSS * 10); }
+
+std::string LogFileName(const LocalTimeRecord& t) {
+  return StrPrintf("Quor%02d%02d%02d%02d.log", t.Month, t.Day, t.Hour, t.Minute);
+}
+
+}  // namespace
+
+void FormCreate(App& app) {
+  app.settings.serial = SerialParams{};
+  LoadSettings(app.platform.settingsStore, app.settings);
+  app.tick.DelayTicks = app.settings.dSSS;
+
+  if (auto address = app.platform.networkInfo.OwnIpv4Address()) {
+    app.NetworkAvailable = true;
+    app.OwnIpAddress = *address;
+  } else {
+    app.NetworkAvailable = false;
+    app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
+  }
+  app.FirstShowPending = true;
+}
+
+bool FormShow(App& app) {
+  if (!app.FirstShowPending) return false;
+  MainView& v = app.view;
+  ShowDelaySetting(app);
+  app.tick.Connected = false;
+  v.ButtonConnectCaption = "接続(&G)";
+  v.ButtonToTaskTrayEnabled = false;
+  v.ButtonSyncPCEnabled = true;
+  v.ButtonSendCommEnabled = false;
+  v.ButtonTestDlgEnabled = false;
+  v.ButtonParmSetEnabled = true;
+
+  v.LabelJst = app.settings.TimeZone == 9 ? "JST" : "LST";
+  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+
+  app.FirstShowPending = false;
+  const LocalTimeRecord& now = app.ReadPcClock();
+  if (app.settings.IsLogOut == 1 && !app.log.File().Open(LogFileName(now), false)) {
+    app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
+  }
+  app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quor運用開始"));
+  return true;
+}
+
+void FormCloseQuery(App& app) {
+  app.LogWithPcTime("Quor運用終了");
+  // Closed whenever open, also when logging was switched off meanwhile, so
+  // the file is flushed.
+  if (app.log.File().IsOpen()) app.log.File().Close();
+}
+
+void FormDestroy(App& app) {
+  if (app.tick.Connected && app.settings.Port != kNetworkPort) {
+    app.platform.serialPort.Close();
+    app.sentenceBuffer.reset();
+  }
+}
+
+bool ButtonToTaskTrayClick(App& app) {
+  if (app.tick.Connected) return true;
+  app.platform.messageBoxes.Show("受信機またはタイムサーバと接続して下さい!!");
+  return false;
+}
+
+void CSpinButtondSSUpClick(App& app) {
+  app.settings.dSSS = app.settings.dSSS >= 9 ? 0 : app.settings.dSSS + 1;
+  ShowDelaySetting(app);
+}
+
+void CSpinButtondSSDownClick(App& app) {
+  app.settings.dSSS = app.settings.dSSS <= 0 ? 9 : app.settings.dSSS - 1;
+  ShowDelaySetting(app);
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+class App;
+
+// Reads the stored settings and finds the PC's own address.
+void FormCreate(App& app);
+// The first showing of the main window: initial texts and button states,
+// the log file, "Quor運用開始". Returns true when it ran (the caller then
+// starts the 100 ms tick); later showings do nothing.
+bool FormShow(App& app);
+// Closing: "Quor運用終了", then the log file is closed.
+void FormCloseQuery(App& app);
+// Program end: releases a receiver port that is still open.
+void FormDestroy(App& app);
+
+// "ﾀｽｸﾄﾚｲへ": true when the window may go to the tray (connected); otherwise
+// the user is told to connect first.
+bool ButtonToTaskTrayClick(App& app);
+
+// The delay spin button beside "通信遅延".
+void CSpinButtondSSUpClick(App& app);
+void CSpinButtondSSDownClick(App& app);

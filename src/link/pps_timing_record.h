@@ -1,0 +1,43 @@
+#pragma once
+#include <cstdint>
+
+// Where the edge timing, the parsers, the per-second time keeping and the
+// network service meet. Owned by the core; touched only on the main thread.
+struct PpsTimingRecord {
+  bool ReceptionOk = false;
+  bool PpsSeen = false;
+  bool PpsArmed = false;
+  bool DelayOutOfRange = false;
+  bool ReceiverDateKnown = false;
+  bool TimeValid = false;
+  bool TimeReady = false;
+  bool CorrectionOk = true;
+  // Copies of settings taken on connect.
+  int32_t BaseMesg = 0;
+  int32_t AutoAdjust = 1;
+  int32_t TimeZone = 9;
+  int32_t SyncOffsetMs = 0;
+  uint32_t CounterFrequency = 0;  // 0 = edges are timed with the ms tick count
+  // The receiver's time of the coming edge.
+  int32_t LocalHour = 0;
+  int32_t UtcHour = 0;
+  int32_t Minute = 0;
+  int32_t Second = 0;
+  int32_t NextNtpMinute = 0;
+  int32_t UtcYear = 0;
+  int32_t UtcMonth = 0;
+  int32_t UtcDay = 0;
+  int32_t FixQuality = 0;
+  // Edge counter values and interval statistics, in counter units.
+  uint32_t LastEdgeCount = 0;
+  uint32_t EdgeCount = 0;
+  uint32_t EdgeInterval = 0;
+  uint32_t PrevEdgeCount = 0;
+  uint32_t IntervalMax = 0;
+  uint32_t IntervalMin = 0;
+  uint32_t IntervalStatsLimit = 0;
+  uint32_t IntervalCount = 0;
+  double IntervalMean = 0;
+  double IntervalM2 = 0;
+  uint8_t EdgeNtpTime[8] = {};  // receiver time of the last taken edge
+};

@@ -1,0 +1,26 @@
+#include "link/receiver_link.h"
+
+#include "app/app.h"
+#include "link/edge_timing.h"
+
+void ReceiverLink::Start() {
+  noModemLinesLogged_ = false;
+  RxEdgeTime = PcEdgeTime = 0;
+}
+
+void ReceiverLink::Stop() {}
+
+void ReceiverLink::OnDsrChange(const EdgeCapture& edge) { HandleDsrChange(app_, edge); }
+
+void ReceiverLink::OnBytes(const uint8_t* /*data*/, size_t /*size*/) {}
+
+void ReceiverLink::OnNoModemLines() {
+  if (noModemLinesLogged_) return;
+  noModemLinesLogged_ = true;
+  app_.LogWithPcTime("1PPS信号は使えません(DSR非対応のポート)");
+}
+
+void ReceiverLink::OnPortLost(const std::string& reason) {
+  app_.view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
+  app_.LogWithPcTime("受信機のポートが失われました");
+}

@@ -1,0 +1,15 @@
+#pragma once
+#include <string>
+
+// The event log file. Text passed in is UTF-8; the file holds Shift-JIS (CP932).
+class LogFile {
+ public:
+  virtual ~LogFile() = default;
+  // Opens (appending, creating when missing) fileName in the current
+  // directory, or in the directory of the program's executable.
+  virtual bool Open(const std::string& fileName, bool inProgramDirectory) = 0;
+  virtual bool IsOpen() const = 0;
+  // Writes the text and a line end. Write errors are not reported.
+  virtual void WriteLine(const std::string& text) = 0;
+  virtual void Close() = 0;
+};

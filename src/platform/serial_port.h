@@ -1,0 +1,57 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/local_time.h"
+
+// Line settings of the receiver port, as indexes into the settings' lists.
+struct SerialParams {
+  int32_t PortIndex = 0;    // 0..3 = COM1..COM4
+  int32_t boudRate = 5;     // index into 110, 300, ... 256k (5 = 4800)
+  int32_t dataBits = 1;     // 0 = 7 bits, 1 = 8 bits
+  uint8_t parityType = 0;   // None, Even, Odd, Mark, Space
+  uint8_t stopBits = 0;     // 1, 1.5, 2
+  int32_t flowCntl = 2;     // hardware, Xon/Xoff, none
+  bool operator==(const SerialParams&) const = default;
+};
+
+// What the worker side captured at a DSR change: the counter and the PC clock,
+// read together as the very first action after the wait returned.
+struct EdgeCapture {
+  uint32_t counter = 0;    // low 32 bits of the counter (or the ms tick count)
+  LocalTimeRecord pcLocal; // the PC's local time at the same moment
+};
+
+// Events of an open port. The adapter delivers them on the main thread, in
+// the order they happened, and never after Close() has returned.
+class SerialEventSink {
+ public:
+  virtual ~SerialEventSink() = default;
+  virtual void OnDsrChange(const EdgeCapture& edge) = 0;
+  // One receive pass: at most 1024 bytes.
+  virtual void OnBytes(const uint8_t* data, size_t size) = 0;
+  // The device has no modem-line support: no 1PPS will come. Told once.
+  virtual void OnNoModemLines() = 0;
+  // The device went away (unplugged); both workers have ended.
+  virtual void OnPortLost(const std::string& reason) = 0;
+};
+
+class SerialPort {
+ public:
+  enum class OpenResult { Ok, OpenFailed, ConfigureFailed };
+  virtual ~SerialPort() = default;
+  // Opens COM1..COM4 by params.PortIndex exclusively, configures the line,
+  // raises DTR, flushes both queues and starts the workers. On
+  // ConfigureFailed, errorText holds the system's error text.
+  virtual OpenResult Open(const SerialParams& params, SerialEventSink& sink,
+                          std::string& errorText) = 0;
+  virtual bool IsOpen() const = 0;
+  // Writes bytes to the receiver; false on failure.
+  virtual bool Write(const uint8_t* data, size_t size) = 0;
+  // Stops the workers (promptly, even while they wait), lowers DTR, flushes
+  // and closes. Safe to call when not open.
+  virtual void Close() = 0;
+};

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/serial_port.h"
+
+// The eighteen stored settings, named by their stored value names. The serial
+// ones live in `SerialParams` (its port index is copied from `Port` when the
+// port is opened and is not stored).
+struct Settings {
+  int32_t Port = 0;        // 0..3 = COM1..COM4, 4 = the network
+  int32_t dSSS = 3;        // communication delay in 100 ms ticks, 0..9
+  int32_t Receiver = 0;    // 0 Jupiter, 1 GT-77, 2 CCA-370H, 3 Garmin std, 4 other
+  int32_t dSec = 2;        // second correction, -9..+9
+  int32_t TimeZone = 9;    // hours local standard time is ahead of UTC, -13..+13
+  int32_t NtpIntv = 10;    // network client interval in minutes, 0..60 by 5
+  int32_t SyncParm = 0;    // sync adjustment in steps of kSyncStepMs, -9..+9
+  int32_t AutoAdjust = 1;  // 0 off, 1 on
+  int32_t BaseMesg = 0;    // 0 GGA, 1 RMC
+  int32_t BeepCond = 2;    // 0 never, 1 every second, 2 unstable reception
+  int32_t LanOpt = 1;      // 0 own LAN protocol, 1 SNTP
+  int32_t IsLogOut = 0;    // write the log file
+  std::string ServerIpAddr;  // host name or dotted address, at most kServerAddrMax
+  SerialParams serial;
+
+  static constexpr int32_t kSyncStepMs = 100;
+  static constexpr size_t kServerAddrMax = 107;
+  int32_t SyncOffsetMs() const { return SyncParm * kSyncStepMs; }
+};
+
+// Receiver kinds and port numbers used across the program.
+enum ReceiverKind : int32_t {
+  kJupiter = 0, kGt77 = 1, kCca370h = 2, kGarminStd = 3, kOtherReceiver = 4
+};
+constexpr int32_t kNetworkPort = 4;

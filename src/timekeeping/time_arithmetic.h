@@ -1,0 +1,37 @@
+#pragma once
+#include <cstdint>
+
+#include "platform/local_time.h"
+
+// The program's one time scale: seconds since 1900-01-01 00:00 UTC in a
+// double ("NTP seconds"). Whole seconds are computed in 64 bits, so the
+// arithmetic stays right past 2036-02-07 06:28:16 UTC, where the 32-bit NTP
+// seconds wrap; only the 8-byte timestamp carries the low 32 bits, as NTP does.
+
+bool IsLeapYear(int year);
+int MonthLength(int year, int month);  // month 1..12
+
+// Days from 1900-01-01 to the date; the day may be 0 or one past the month's
+// end (a day carried by the second correction) and then names the day before
+// or after.
+int64_t DayNumber(int year, int month, int day);
+
+// Whole NTP seconds of a UTC date and time of day.
+double ReceiverTimeToNtpSeconds(int utcYear, int utcMonth, int utcDay, int utcHour,
+                                int minute, int second);
+
+// NTP seconds (UTC) of a local time record, milliseconds included.
+double LocalTimeToNtpSeconds(const LocalTimeRecord& t, int timeZoneHours);
+
+// Local time record of NTP seconds (UTC). Milliseconds are truncated.
+LocalTimeRecord NtpSecondsToLocalTime(double ntpSeconds, int timeZoneHours);
+
+// Sub-millisecond part of the local time that NtpSecondsToLocalTime truncated,
+// in nanoseconds (0..999999), for setting the clock with full precision.
+uint32_t SubMillisecondNanos(double ntpSeconds);
+
+// The 8-byte big-endian 32.32 NTP timestamp.
+void NtpTimestampEncode(double ntpSeconds, uint8_t out[8]);
+// Reads a timestamp into the 136-year era nearest to pivotNtpSeconds
+// (normally the PC's current time).
+double NtpTimestampDecode(const uint8_t in[8], double pivotNtpSeconds);

@@ -1,0 +1,181 @@
+#pragma once
+// Deterministic stand-ins for the operating system, driven by virtual time.
+#include <cmath>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "timekeeping/time_arithmetic.h"
+
+// True time and a PC clock that is off by `offset` seconds and drifts by
+// `drift` (seconds per second). Times are NTP seconds.
+class VirtualTime {
+ public:
+  explicit VirtualTime(double startNtp) : now_(startNtp), pcBase_(startNtp), pcBaseTrue_(startNtp) {}
+  double Now() const { return now_; }
+  void Advance(double seconds) { now_ += seconds; }
+  void AdvanceTo(double t) { if (t > now_) now_ = t; }
+  double Pc() const { return pcBase_ + (now_ - pcBaseTrue_) * (1.0 + drift_); }
+  void SetPc(double pc) { pcBase_ = pc; pcBaseTrue_ = now_; }
+  void SetPcOffset(double offset) { SetPc(now_ + offset); }
+  void SetDrift(double drift) { pcBase_ = Pc(); pcBaseTrue_ = now_; drift_ = drift; }
+
+ private:
+  double now_, pcBase_, pcBaseTrue_, drift_ = 0;
+};
+
+class FakeClock : public PcClock {
+ public:
+  FakeClock(VirtualTime& t, int zoneHours = 9) : t_(t), zone_(zoneHours) {}
+  LocalTimeRecord GetLocalTime() override { return NtpSecondsToLocalTime(t_.Pc(), zone_); }
+  bool SetLocalTime(const LocalTimeRecord& r, uint32_t extraNs) override {
+    ++setCount;
+    lastSet = r;
+    if (refuse) return false;
+    t_.SetPc(LocalTimeToNtpSeconds(r, zone_) + extraNs * 1e-9);
+    return true;
+  }
+  bool refuse = false;
+  int setCount = 0;
+  LocalTimeRecord lastSet;
+
+ private:
+  VirtualTime& t_;
+  int zone_;
+};
+
+class FakeCounter : public Counter {
+ public:
+  FakeCounter(VirtualTime& t, uint64_t frequency = 10'000'000, double startCount = 0)
+      : t_(t), frequency_(frequency), start_(t.Now()), startCount_(startCount) {}
+  uint64_t Frequency() override { return frequency_; }
+  uint32_t ReadCounter() override {
+    const double counts = startCount_ + (t_.Now() - start_) * static_cast<double>(frequency_);
+    return static_cast<uint32_t>(static_cast<uint64_t>(counts) & 0xFFFFFFFFu);
+  }
+  uint32_t TickCountMs() override {
+    return static_cast<uint32_t>(static_cast<uint64_t>((t_.Now() - start_) * 1000.0) & 0xFFFFFFFFu);
+  }
+
+ private:
+  VirtualTime& t_;
+  uint64_t frequency_;
+  double start_, startCount_;
+};
+
+class FakeMessageBoxes : public MessageBoxes {
+ public:
+  void Show(const std::string& text) override { shown.push_back(text); }
+  void ShowSystemError(const std::string& text) override { systemErrors.push_back(text); }
+  std::vector<std::string> shown, systemErrors;
+};
+
+class FakeLogFile : public LogFile {
+ public:
+  bool Open(const std::string& fileName, bool inProgramDirectory) override {
+    openedName = fileName;
+    openedInProgramDirectory = inProgramDirectory;
+    open = !failOpen;
+    return open;
+  }
+  bool IsOpen() const override { return open; }
+  void WriteLine(const std::string& text) override { lines.push_back(text); }
+  void Close() override { open = false; }
+  bool failOpen = false, open = false, openedInProgramDirectory = false;
+  std::string openedName;
+  std::vector<std::string> lines;
+};
+
+class FakeSettingsStore : public SettingsStore {
+ public:
+  bool Exists() override { return exists; }
+  std::optional<int32_t> ReadInt(const std::string& name) override {
+    auto it = values.find(name);
+    if (!exists || it == values.end() || !std::holds_alternative<int32_t>(it->second)) return std::nullopt;
+    return std::get<int32_t>(it->second);
+  }
+  std::optional<std::string> ReadString(const std::string& name) override {
+    auto it = values.find(name);
+    if (!exists || it == values.end() || !std::holds_alternative<std::string>(it->second)) return std::nullopt;
+    return std::get<std::string>(it->second);
+  }
+  bool WriteAll(const std::vector<Entry>& entries) override {
+    if (failWrite) return false;
+    for (const auto& e : entries) values[e.name] = e.value;
+    exists = true;
+    return true;
+  }
+  bool Delete() override {
+    if (!exists) return false;
+    exists = false;
+    values.clear();
+    return true;
+  }
+  bool exists = false, failWrite = false;
+  std::map<std::string, Value> values;
+};
+
+class FakeBeeper : public Beeper {
+ public:
+  void Beep() override { ++count; }
+  int count = 0;
+};
+
+class FakeClipboard : public Clipboard {
+ public:
+  void SetText(const std::string& t) override { text = t; }
+  std::string text;
+};
+
+class FakeNetworkInfo : public NetworkInfo {
+ public:
+  std::optional<std::string> OwnIpv4Address() override { return address; }
+  std::optional<std::string> address = std::string("192.168.1.10");
+};
+
+// A serial port whose events the test delivers itself.
+class FakeSerialPort : public SerialPort {
+ public:
+  OpenResult Open(const SerialParams& params, SerialEventSink& s, std::string& errorText) override {
+    ++openCount;
+    lastParams = params;
+    if (result != OpenResult::Ok) {
+      errorText = "Invalid argument";
+      return result;
+    }
+    sink = &s;
+    return OpenResult::Ok;
+  }
+  bool IsOpen() const override { return sink != nullptr; }
+  bool Write(const uint8_t* data, size_t size) override {
+    written.emplace_back(data, data + size);
+    return true;
+  }
+  void Close() override { sink = nullptr; ++closeCount; }
+
+  OpenResult result = OpenResult::Ok;
+  SerialEventSink* sink = nullptr;
+  SerialParams lastParams;
+  int openCount = 0, closeCount = 0;
+  std::vector<std::vector<uint8_t>> written;
+};
+
+// Everything bundled, with a virtual time that starts at startNtp.
+struct FakePlatform {
+  explicit FakePlatform(double startNtp = 3'976'000'000.0 /* 2025-12 */)
+      : time(startNtp), clock(time), counter(time) {}
+  VirtualTime time;
+  FakeClock clock;
+  FakeCounter counter;
+  FakeMessageBoxes boxes;
+  FakeLogFile logFile;
+  FakeSettingsStore store;
+  FakeBeeper beeper;
+  FakeClipboard clipboard;
+  FakeSerialPort serial;
+  FakeNetworkInfo network;
+  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network};
+};

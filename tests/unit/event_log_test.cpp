@@ -1,0 +1,49 @@
+#include "app/event_log.h"
+
+#include <gtest/gtest.h>
+
+#include "fakes/fake_platform.h"
+
+namespace {
+
+TEST(EventLog, TrailingLineEndsAreDropped) {
+  const struct { const char* in; const char* out; } cases[] = {
+      {"12:00:00  接続終了\r\n", "12:00:00  接続終了"},
+      {"a\n", "a"},
+      {"a\r", "a"},
+      {"a\r\n\r\n", "a\r\n"},  // only the last pair goes
+      {"\n", ""},
+      {"", ""},
+      {"a\nb", "a\nb"},
+  };
+  for (const auto& c : cases) {
+    FakeLogFile file;
+    file.open = true;
+    EventLog log(file);
+    log.LogLine(c.in, true);
+    EXPECT_EQ(log.MemoLog().back(), c.out) << c.in;
+    EXPECT_EQ(file.lines.back(), c.out);
+  }
+}
+
+TEST(EventLog, WindowKeepsTheLatest256Lines) {
+  FakeLogFile file;
+  EventLog log(file);
+  for (int i = 1; i <= 300; ++i) log.LogLine(std::to_string(i), false);
+  ASSERT_EQ(log.MemoLog().size(), 256u);
+  EXPECT_EQ(log.MemoLog().front(), "45");
+  EXPECT_EQ(log.MemoLog().back(), "300");
+}
+
+TEST(EventLog, FileOnlyWhenLoggingIsOnAndOpen) {
+  FakeLogFile file;
+  EventLog log(file);
+  log.LogLine("closed", true);
+  file.open = true;
+  log.LogLine("off", false);
+  log.LogLine("on", true);
+  EXPECT_EQ(file.lines, std::vector<std::string>{"on"});
+  EXPECT_EQ(log.MemoLog().size(), 3u);
+}
+
+}  // namespace

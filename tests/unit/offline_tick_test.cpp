@@ -1,0 +1,152 @@
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/connection.h"
+#include "app/startup.h"
+#include "app/tick.h"
+#include "fakes/fake_platform.h"
+#include "timekeeping/time_arithmetic.h"
+
+namespace {
+
+LocalTimeRecord Rec(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
+  LocalTimeRecord t;
+  t.Year = y; t.Month = mo; t.Day = d; t.Hour = h; t.Minute = mi; t.Second = s; t.Milliseconds = ms;
+  return t;
+}
+
+struct OfflineApp : ::testing::Test {
+  FakePlatform fake;
+  App app{fake.platform};
+  void SetUp() override {
+    FormCreate(app);
+    ASSERT_TRUE(FormShow(app));
+  }
+  // Puts the PC clock (local time, zone +9) at t.
+  void SetPc(const LocalTimeRecord& t) { fake.time.SetPc(LocalTimeToNtpSeconds(t, 9)); }
+  void RunTicks(int n) {
+    for (int i = 0; i < n; ++i) {
+      fake.time.Advance(0.1);
+      TickProc(app);
+    }
+  }
+};
+
+TEST_F(OfflineApp, DisplayFollowsThePcClock) {
+  EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
+  EXPECT_EQ(app.view.LabelJst, "JST");
+  EXPECT_EQ(app.view.EditdSS, "+30");
+  SetPc(Rec(2025, 12, 1, 10, 15, 29, 950));
+  RunTicks(1);
+  EXPECT_EQ(app.view.EditJst, "10:15:30");
+  EXPECT_EQ(app.view.EditUtc, "");
+  EXPECT_EQ(app.view.EditPcErr, "--");
+  fake.time.SetDrift(0.5);  // the display follows even a clock that runs fast
+  RunTicks(20);
+  EXPECT_EQ(app.view.EditJst, "10:15:33");
+}
+
+TEST_F(OfflineApp, SyncButtonSetsTheNearestWholeMinute) {
+  const struct { LocalTimeRecord pressed; int syncParm; LocalTimeRecord expected; } cases[] = {
+      {Rec(2025, 12, 1, 10, 15, 29, 900), 0, Rec(2025, 12, 1, 10, 15, 0)},
+      {Rec(2025, 12, 1, 10, 15, 30, 0), 0, Rec(2025, 12, 1, 10, 16, 0)},
+      {Rec(2025, 12, 31, 23, 59, 45, 0), 0, Rec(2026, 1, 1, 0, 0, 0)},
+      {Rec(2025, 12, 1, 10, 15, 40, 0), -3, Rec(2025, 12, 1, 10, 15, 59, 700)},
+      {Rec(2025, 12, 1, 0, 0, 10, 0), -1, Rec(2025, 11, 30, 23, 59, 59, 900)},
+      {Rec(2025, 12, 1, 10, 15, 10, 0), 9, Rec(2025, 12, 1, 10, 15, 0, 900)},
+  };
+  for (const auto& c : cases) {
+    app.settings.SyncParm = c.syncParm;
+    SetPc(c.pressed);
+    ButtonSyncPCClick(app);
+    fake.time.Advance(0.05);
+    TickProc(app);
+    LocalTimeRecord set = fake.clock.lastSet;
+    set.DayOfWeek = 0;
+    EXPECT_EQ(set, c.expected) << c.pressed.Hour << ":" << c.pressed.Minute << ":" << c.pressed.Second;
+    EXPECT_FALSE(app.tick.ClockSetPending);
+  }
+  // The fake clock took the setting: it now reads what was set.
+  SetPc(Rec(2025, 12, 1, 10, 15, 30, 0));
+  app.settings.SyncParm = 0;
+  ButtonSyncPCClick(app);
+  TickProc(app);
+  EXPECT_NEAR(fake.time.Pc(), LocalTimeToNtpSeconds(Rec(2025, 12, 1, 10, 16, 0), 9), 1e-6);
+}
+
+TEST_F(OfflineApp, ARefusedClockSettingIsNotReported) {
+  fake.clock.refuse = true;
+  ButtonSyncPCClick(app);
+  TickProc(app);
+  EXPECT_EQ(fake.clock.setCount, 1);
+  EXPECT_TRUE(fake.boxes.shown.empty());
+}
+
+TEST(Startup, LogsStartAndEndAndOpensTheFileByItsTime) {
+  FakePlatform fake;
+  fake.store.exists = true;
+  fake.store.values = {{"IsLogOut", 1}, {"TimeZone", 0}};
+  fake.time.SetPc(LocalTimeToNtpSeconds(Rec(2026, 1, 16, 2, 30, 5), 9));
+  App app(fake.platform);
+  FormCreate(app);
+  ASSERT_TRUE(FormShow(app));
+  EXPECT_FALSE(FormShow(app));  // only the first showing runs
+  EXPECT_EQ(app.view.LabelJst, "LST");
+  EXPECT_EQ(fake.logFile.openedName, "Quor01160230.log");
+  EXPECT_FALSE(fake.logFile.openedInProgramDirectory);
+  EXPECT_EQ(fake.logFile.lines, std::vector<std::string>{"02:30:05  Quor運用開始"});
+  FormCloseQuery(app);
+  EXPECT_EQ(app.log.MemoLog().back(), "02:30:05  Quor運用終了");
+  EXPECT_EQ(fake.logFile.lines.size(), 2u);
+  EXPECT_FALSE(fake.logFile.open);
+}
+
+TEST(Startup, WithoutLoggingNoFileAndAFailedOpenIsTold) {
+  FakePlatform fake;
+  App app(fake.platform);
+  FormCreate(app);
+  FormShow(app);
+  EXPECT_EQ(fake.logFile.openedName, "");
+  EXPECT_EQ(app.log.MemoLog().size(), 1u);
+
+  FakePlatform fake2;
+  fake2.store.exists = true;
+  fake2.store.values = {{"IsLogOut", 1}};
+  fake2.logFile.failOpen = true;
+  App app2(fake2.platform);
+  FormCreate(app2);
+  FormShow(app2);
+  EXPECT_EQ(fake2.boxes.shown, std::vector<std::string>{"ログファイルのオープンに失敗"});
+  EXPECT_EQ(app2.log.MemoLog().size(), 1u);
+}
+
+TEST(Startup, NetworkUnavailableIsToldOnce) {
+  FakePlatform fake;
+  fake.network.address.reset();
+  App app(fake.platform);
+  FormCreate(app);
+  EXPECT_FALSE(app.NetworkAvailable);
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"ネットワーク機能が使えません!!"});
+}
+
+TEST(Startup, TrayNeedsAConnection) {
+  FakePlatform fake;
+  App app(fake.platform);
+  FormCreate(app);
+  FormShow(app);
+  EXPECT_FALSE(ButtonToTaskTrayClick(app));
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"受信機またはタイムサーバと接続して下さい!!"});
+}
+
+TEST(Startup, DelaySpinWrapsBothWays) {
+  FakePlatform fake;
+  App app(fake.platform);
+  app.settings.dSSS = 9;
+  CSpinButtondSSUpClick(app);
+  EXPECT_EQ(app.settings.dSSS, 0);
+  EXPECT_EQ(app.view.EditdSS, "+0");
+  CSpinButtondSSDownClick(app);
+  EXPECT_EQ(app.view.EditdSS, "+90");
+}
+
+}  // namespace
