@@ -1,0 +1,37 @@
+#include "platform/linux/linux_pc_clock.h"
+
+#include <ctime>
+
+LocalTimeRecord LinuxPcClock::GetLocalTime() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  tm local{};
+  localtime_r(&ts.tv_sec, &local);
+  LocalTimeRecord t;
+  t.Year = static_cast<uint16_t>(local.tm_year + 1900);
+  t.Month = static_cast<uint16_t>(local.tm_mon + 1);
+  t.DayOfWeek = static_cast<uint16_t>(local.tm_wday);
+  t.Day = static_cast<uint16_t>(local.tm_mday);
+  t.Hour = static_cast<uint16_t>(local.tm_hour);
+  t.Minute = static_cast<uint16_t>(local.tm_min);
+  t.Second = static_cast<uint16_t>(local.tm_sec);
+  t.Milliseconds = static_cast<uint16_t>(ts.tv_nsec / 1000000);
+  return t;
+}
+
+bool LinuxPcClock::SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseconds) {
+  tm local{};
+  local.tm_year = t.Year - 1900;
+  local.tm_mon = t.Month - 1;
+  local.tm_mday = t.Day;
+  local.tm_hour = t.Hour;
+  local.tm_min = t.Minute;
+  local.tm_sec = t.Second;
+  local.tm_isdst = -1;
+  const time_t seconds = mktime(&local);
+  if (seconds == static_cast<time_t>(-1)) return false;
+  timespec ts{};
+  ts.tv_sec = seconds;
+  ts.tv_nsec = static_cast<long>(t.Milliseconds % 1000) * 1000000L + extraNanoseconds % 1000000;
+  return clock_settime(CLOCK_REALTIME, &ts) == 0;
+}
