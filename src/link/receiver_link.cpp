@@ -5,6 +5,8 @@
 
 void ReceiverLink::Start() {
   noModemLinesLogged_ = false;
+  assembler_.SetReceiverKind(app_.settings.Receiver);
+  assembler_.Reset();
   RxEdgeTime = PcEdgeTime = 0;
 }
 
@@ -12,7 +14,9 @@ void ReceiverLink::Stop() {}
 
 void ReceiverLink::OnDsrChange(const EdgeCapture& edge) { HandleDsrChange(app_, edge); }
 
-void ReceiverLink::OnBytes(const uint8_t* /*data*/, size_t /*size*/) {}
+void ReceiverLink::OnBytes(const uint8_t* data, size_t size) {
+  if (app_.sentenceBuffer) assembler_.ChunkReady(data, size, *app_.sentenceBuffer);
+}
 
 void ReceiverLink::OnNoModemLines() {
   if (noModemLinesLogged_) return;

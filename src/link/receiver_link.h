@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "link/line_assembly.h"
 #include "platform/serial_port.h"
 
 class App;
@@ -26,5 +27,6 @@ class ReceiverLink : public SerialEventSink {
 
  private:
   App& app_;
+  LineAssembler assembler_;
   bool noModemLinesLogged_ = false;
 };

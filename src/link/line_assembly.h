@@ -1,0 +1,59 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+#include "link/sentence_buffer.h"
+
+// Turns the received bytes of each receive pass into complete records: text
+// sentences ('$' or '=' lines, passed with their line end) and the text lines
+// decoded from Jupiter and CCA-370H binary frames ("#1000,", "#1108,",
+// "#<id>,dummy,").
+class LineAssembler {
+ public:
+  static constexpr size_t kLineCapacity = 1024;
+  using RecordSink = std::function<void(std::string_view record)>;
+
+  // receiverKind is the setting `Receiver`: 0 Jupiter, 1 GT-77, 2 CCA-370H,
+  // 3 Garmin std, 4 other.
+  explicit LineAssembler(int receiverKind = 0);
+  void SetReceiverKind(int receiverKind);
+  int ReceiverKind() const { return receiverKind_; }
+
+  // Empty line, no frame assembly: the state at connect.
+  void Reset();
+
+  // One receive pass (normally at most 1024 bytes). Appends each complete
+  // record to `out`; a record that does not fit there is dropped whole.
+  void ChunkReady(const uint8_t* data, size_t size, SentenceBuffer& out);
+  // The same, handing each complete record to `emit`.
+  void ChunkReady(const uint8_t* data, size_t size, const RecordSink& emit);
+
+  bool BinaryMode() const { return binaryMode_; }
+  size_t LineLength() const { return lineLength_; }
+
+ private:
+  enum class FrameType { kJupiter, kCcaTimeMark, kCcaPosition, kForeign };
+
+  void AssembleText(const uint8_t* data, size_t size, const RecordSink& emit);
+  void AssembleFrames(const uint8_t* data, size_t size, const RecordSink& emit);
+  bool LeadByteStartsFrame(uint8_t byte) const;
+  bool SyncWordStartsFrame() const;
+  FrameType FrameTypeAt(uint8_t leadByte) const;
+  // Decodes the frame at the start of the line once it is complete.
+  void TakeFrame(const RecordSink& emit);
+  void TakeJupiterFrame(const RecordSink& emit);
+  void Append(uint8_t byte);
+  void Consume(size_t count);
+
+  int receiverKind_;
+  std::array<uint8_t, kLineCapacity> line_{};
+  size_t lineLength_ = 0;
+  bool binaryMode_ = false;
+  // The last byte seen by frame assembly was FF while no frame was being
+  // assembled; an 81 next (also as the first byte of the next pass) starts a
+  // Jupiter frame.
+  bool syncPending_ = false;
+};

@@ -1,0 +1,47 @@
+#include "sim/receiver_generator.h"
+
+#include <string>
+#include <utility>
+
+#include "sim/cca_frames.h"
+#include "sim/jupiter_messages.h"
+#include "sim/text_receivers.h"
+
+namespace {
+
+Burst TextBurst(double offset, const std::string& text) {
+  return Burst{offset, std::vector<uint8_t>(text.begin(), text.end())};
+}
+
+std::vector<uint8_t> Concat(std::vector<uint8_t> a, const std::vector<uint8_t>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+}  // namespace
+
+ReceiverGenerator::ReceiverGenerator(GeneratorOptions options) : options_(std::move(options)) {}
+
+std::vector<Burst> ReceiverGenerator::BurstsAfterEdge(int64_t edge) const {
+  const GeneratorOptions& o = options_;
+  switch (o.model) {
+    case ReceiverModel::JupiterNmea:
+      return {TextBurst(o.firstBurstOffset, sim::JupiterNmeaText(o, edge))};
+    case ReceiverModel::JupiterBinary:
+      return {Burst{o.firstBurstOffset, Concat(sim::JupiterPositionFrame(o, edge),
+                                               sim::JupiterChannelFrame(o, edge))},
+              Burst{o.timeMarkOffset, sim::JupiterTimeMarkFrame(o, edge)}};
+    case ReceiverModel::Gt77:
+      return {TextBurst(o.firstBurstOffset, sim::Gt77Text(o, edge))};
+    case ReceiverModel::Cca370h:
+      return {Burst{o.firstBurstOffset, sim::CcaPositionFrame(o, edge)},
+              Burst{o.timeMarkOffset, sim::CcaTimeMarkFrame(o, edge)}};
+    case ReceiverModel::Garmin:
+      return {TextBurst(o.firstBurstOffset, sim::GarminText(o, edge))};
+    case ReceiverModel::MultiGnss:
+      return {TextBurst(o.firstBurstOffset, sim::MultiGnssText(o, edge))};
+  }
+  return {};
+}
+
+double ReceiverGenerator::ByteTime(int baud) { return baud > 0 ? 10.0 / baud : 0.0; }

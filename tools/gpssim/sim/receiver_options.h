@@ -1,0 +1,34 @@
+#pragma once
+#include <optional>
+#include <string_view>
+
+// The receivers the simulator can play, and what they report.
+enum class ReceiverModel {
+  JupiterNmea,    // Jupiter in NMEA mode: time two seconds behind the pulse it labels
+  JupiterBinary,  // Jupiter binary frames 1000, 1002 and the 1108 time mark
+  Gt77,           // GT-77: GGA, RMC and the $PFEC time and datum sentences
+  Cca370h,        // CCA-370H 7-bit binary position and time-mark frames
+  Garmin,         // Garmin: time of the pulse just passed
+  MultiGnss,      // multi-constellation receiver ($GN talker, $GPZDA)
+};
+
+// Command-line names: jupiter-nmea, jupiter-binary, gt77, cca370h, garmin, gnss.
+std::optional<ReceiverModel> ParseReceiverModel(std::string_view name);
+std::string_view ReceiverModelName(ReceiverModel model);
+
+struct GeneratorOptions {
+  ReceiverModel model = ReceiverModel::Garmin;
+  bool fix = true;               // false: no position, time marks flagged invalid
+  // Antenna position (Tokyo Station by default).
+  double latitudeDeg = 35.681236;   // north positive
+  double longitudeDeg = 139.767125; // east positive
+  double heightMsl = 40.0;          // metres above mean sea level
+  double geoidSeparation = 37.0;    // metres, geoid above the ellipsoid
+  int satellites = 8;               // satellites used in the fix (0..12)
+  bool tokyoDatum = false;          // report the Tokyo datum instead of WGS-84
+  bool withGsv = false;             // Jupiter NMEA: add the $GPGSV sentences
+  // Offsets after the pulse, in seconds: the first burst of each second, and
+  // the binary time mark (sent about 400 ms before the pulse it labels).
+  double firstBurstOffset = 0.05;
+  double timeMarkOffset = 0.6;
+};

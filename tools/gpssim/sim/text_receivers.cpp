@@ -1,0 +1,67 @@
+#include "sim/text_receivers.h"
+
+#include <cstdio>
+
+#include "sim/nmea_sentences.h"
+#include "sim/nmea_text.h"
+#include "sim/utc_fields.h"
+
+namespace sim {
+namespace {
+
+std::string TwoDigitStamp(const UtcFields& t) {
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d%02d%02d%02d%02d%02d", t.year % 100, t.month, t.day,
+                t.hour, t.minute, t.second);
+  return text;
+}
+
+// GT-77 time sentence: sub-name, time of the coming pulse, status ("3" when
+// the time is valid), then leap-second and GPS week information.
+std::string TpsSentence(const GeneratorOptions& o, int64_t label) {
+  char body[128];
+  const std::string stamp = TwoDigitStamp(BreakDownUtc(label));
+  std::snprintf(body, sizeof body, "PFEC,GPtps,%s,%d,1,1,170101000000,00,%02d,%s,%04d,%06ld",
+                stamp.c_str(), o.fix ? 3 : 0, kGpsUtcLeapSeconds, stamp.c_str(),
+                GpsWeek(label), static_cast<long>(GpsSecondsOfWeek(label)));
+  return NmeaSentence(body);
+}
+
+// GT-77 datum report: the datum code followed by its parameter set number.
+std::string SsdSentence(const GeneratorOptions& o) {
+  return NmeaSentence(o.tokyoDatum ? "PFEC,GPssd,G003,0" : "PFEC,GPssd,G001,0");
+}
+
+}  // namespace
+
+std::string JupiterNmeaText(const GeneratorOptions& o, int64_t edge) {
+  const NmeaStyle style{"GP", 0, 4, false};
+  const UtcFields t = BreakDownUtc(edge - 1);
+  std::string text = GgaSentence(style, o, t) + GsaSentence(style, o) + RmcSentence(style, o, t);
+  if (o.withGsv) text += GsvSentences(o);
+  return text;
+}
+
+std::string Gt77Text(const GeneratorOptions& o, int64_t edge) {
+  const NmeaStyle style{"GP", 0, 4, true};
+  const UtcFields t = BreakDownUtc(edge + 1);
+  return GgaSentence(style, o, t) + RmcSentence(style, o, t) + TpsSentence(o, edge + 1) +
+         SsdSentence(o);
+}
+
+std::string GarminText(const GeneratorOptions& o, int64_t edge) {
+  const NmeaStyle style{"GP", 0, 3, false};
+  const UtcFields t = BreakDownUtc(edge);
+  std::string text = RmcSentence(style, o, t) + GgaSentence(style, o, t) + GsaSentence(style, o);
+  text += NmeaSentence(o.fix ? "PGRME,9.1,M,15.0,M,12.0,M" : "PGRME,,M,,M,,M");
+  text += NmeaSentence(o.tokyoDatum ? "PGRMM,Tokyo" : "PGRMM,WGS 84");
+  return text;
+}
+
+std::string MultiGnssText(const GeneratorOptions& o, int64_t edge) {
+  const NmeaStyle style{"GN", 3, 4, false};
+  const UtcFields t = BreakDownUtc(edge);
+  return RmcSentence(style, o, t) + GgaSentence(style, o, t) + ZdaSentence(style, t);
+}
+
+}  // namespace sim
