@@ -8,3 +8,8 @@ void TickNetworkClient(App& app) {
   // (see the connection control), so nothing runs here.
   (void)app;
 }
+
+void SendSntpRequest(App& app) {
+  // The SNTP client is not built yet; a request only restarts the count.
+  app.tick.NtpRequestCount = 0;
+}

@@ -51,9 +51,18 @@ class FakeCounter : public Counter {
  public:
   FakeCounter(VirtualTime& t, uint64_t frequency = 10'000'000, double startCount = 0)
       : t_(t), frequency_(frequency), start_(t.Now()), startCount_(startCount) {}
+  // The counter's nominal frequency, its value now, and how much faster than
+  // nominal it really runs.
+  void Configure(uint64_t frequency, double countNow, double rateError = 0) {
+    frequency_ = frequency;
+    start_ = t_.Now();
+    startCount_ = countNow;
+    rate_ = 1.0 + rateError;
+  }
   uint64_t Frequency() override { return frequency_; }
   uint32_t ReadCounter() override {
-    const double counts = startCount_ + (t_.Now() - start_) * static_cast<double>(frequency_);
+    const double counts =
+        startCount_ + (t_.Now() - start_) * static_cast<double>(frequency_) * rate_;
     return static_cast<uint32_t>(static_cast<uint64_t>(counts) & 0xFFFFFFFFu);
   }
   uint32_t TickCountMs() override {
@@ -64,6 +73,7 @@ class FakeCounter : public Counter {
   VirtualTime& t_;
   uint64_t frequency_;
   double start_, startCount_;
+  double rate_ = 1.0;
 };
 
 class FakeMessageBoxes : public MessageBoxes {

@@ -1,0 +1,263 @@
+#include "platform/linux/serial_port_linux.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "platform/linux/serial_device_path.h"
+#include "platform/linux/serial_line_settings.h"
+#include "platform/linux/serial_wait_interrupt.h"
+
+namespace {
+
+constexpr size_t kReadChunk = 1024;
+constexpr std::chrono::milliseconds kWriteTimeout{1000};
+constexpr std::chrono::milliseconds kInterruptRepeat{1};
+
+// The system's text for an errno value (thread-safe, unlike strerror).
+std::string ErrorText(int err) { return std::system_category().message(err); }
+
+void SetDtr(int fd, bool raised) {
+  int bits = TIOCM_DTR;
+  // A device without modem lines refuses this; nothing depends on it then.
+  (void)ioctl(fd, raised ? TIOCMBIS : TIOCMBIC, &bits);
+}
+
+}  // namespace
+
+LinuxSerialPort::LinuxSerialPort(Counter& counter, PcClock& clock, MainThreadPoster& poster,
+                                 ModemLineWaiter* waiter)
+    : counter_(counter),
+      clock_(clock),
+      poster_(poster),
+      waiter_(waiter != nullptr ? *waiter : ioctlWaiter_) {}
+
+LinuxSerialPort::~LinuxSerialPort() { Close(); }
+
+SerialPort::OpenResult LinuxSerialPort::Open(const SerialParams& params, SerialEventSink& sink,
+                                             std::string& errorText) {
+  Close();
+  errorText.clear();
+
+  const std::string path = SerialDevicePath(params.PortIndex);
+  if (path.empty()) {
+    errorText = ErrorText(ENODEV);
+    return OpenResult::OpenFailed;
+  }
+  const int fd = open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    errorText = ErrorText(errno);
+    return OpenResult::OpenFailed;
+  }
+  // TIOCEXCL keeps other users out but not root; the lock covers every
+  // program that takes it too.
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    errorText = ErrorText(errno);
+    close(fd);
+    return OpenResult::OpenFailed;
+  }
+  fd_ = fd;
+  // A device that is no terminal fails the configuration below, with its text.
+  (void)ioctl(fd_, TIOCEXCL);
+
+  if (const int err = ConfigureSerialLine(fd_, params); err != 0) {
+    errorText = ErrorText(err);
+    ReleaseDevice();
+    return OpenResult::ConfigureFailed;
+  }
+  SetDtr(fd_, true);
+  tcflush(fd_, TCIOFLUSH);
+
+  wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+  if (wakeFd_ < 0) {
+    errorText = ErrorText(errno);
+    SetDtr(fd_, false);
+    ReleaseDevice();
+    return OpenResult::OpenFailed;
+  }
+  session_ = std::make_shared<Session>(sink);
+  if (!StartWorkers(errorText)) {
+    Close();
+    return OpenResult::OpenFailed;
+  }
+  return OpenResult::Ok;
+}
+
+bool LinuxSerialPort::StartWorkers(std::string& errorText) {
+  stopping_ = false;
+  portLost_ = false;
+  InstallWaitInterruptHandler();
+  const bool useTickCount = counter_.Frequency() == 0;
+  try {
+    dsrLeft_ = false;
+    dsrThread_ = std::thread([this, useTickCount] { RunDsrWorker(useTickCount); });
+  } catch (const std::system_error& e) {
+    dsrLeft_ = true;
+    errorText = e.what();
+    return false;
+  }
+  dsrHandle_ = dsrThread_.native_handle();
+  try {
+    receiveThread_ = std::thread([this] { RunReceiveWorker(); });
+  } catch (const std::system_error& e) {
+    errorText = e.what();
+    return false;
+  }
+  return true;
+}
+
+bool LinuxSerialPort::IsOpen() const { return fd_ >= 0; }
+
+void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
+  AllowWaitInterrupt();
+  while (!stopping_) {
+    if (waiter_.WaitForDsrChange(fd_) == 0) {
+      // Capture first: everything else, posting included, comes after.
+      EdgeCapture edge;
+      edge.counter = useTickCount ? counter_.TickCountMs() : counter_.ReadCounter();
+      edge.pcLocal = clock_.GetLocalTime();
+      PostToSink([edge](SerialEventSink& sink) { sink.OnDsrChange(edge); });
+      continue;
+    }
+    const int err = errno;
+    if (err == EINTR) continue;  // Close() asking, or a stray signal
+    if (err == ENOTTY || err == EINVAL) {
+      // No modem lines (a pseudo-terminal, some adapters): no 1PPS will come.
+      PostToSink([](SerialEventSink& sink) { sink.OnNoModemLines(); });
+      break;
+    }
+    ReportPortLost(ErrorText(err));
+    break;
+  }
+  dsrLeft_ = true;
+}
+
+void LinuxSerialPort::RunReceiveWorker() {
+  uint8_t buffer[kReadChunk];
+  pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+  while (!stopping_) {
+    fds[0].revents = 0;
+    fds[1].revents = 0;
+    if (poll(fds, 2, -1) < 0) {
+      if (errno == EINTR) continue;
+      ReportPortLost(ErrorText(errno));
+      break;
+    }
+    if (fds[1].revents != 0) break;  // Close() or the other worker
+    const short events = fds[0].revents;
+    if (events & POLLNVAL) {
+      ReportPortLost(ErrorText(EBADF));
+      break;
+    }
+    if ((events & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
+
+    // Read even on a hang-up: what was queued before it still counts.
+    const ssize_t n = read(fd_, buffer, sizeof buffer);
+    if (n > 0) {
+      PostToSink([bytes = std::vector<uint8_t>(buffer, buffer + n)](SerialEventSink& sink) {
+        sink.OnBytes(bytes.data(), bytes.size());
+      });
+      continue;
+    }
+    const int err = n < 0 ? errno : 0;
+    const bool hungUp = (events & (POLLHUP | POLLERR)) != 0;
+    if ((err == EAGAIN || err == EINTR) && !hungUp) continue;
+    // End of file (a hang-up, or the pseudo-terminal's other side closed) or
+    // a hard error: the device is gone.
+    ReportPortLost(n == 0 || err == EAGAIN || err == EINTR ? "hang-up" : ErrorText(err));
+    break;
+  }
+  if (portLost_) StopDsrWorker();
+}
+
+void LinuxSerialPort::PostToSink(std::function<void(SerialEventSink&)> event) {
+  poster_.Post([session = session_, event = std::move(event)] {
+    if (session->alive) event(*session->sink);
+  });
+}
+
+void LinuxSerialPort::ReportPortLost(const std::string& reason) {
+  if (portLost_.exchange(true)) return;
+  PostToSink([reason](SerialEventSink& sink) { sink.OnPortLost(reason); });
+  stopping_ = true;
+  const uint64_t one = 1;
+  (void)write(wakeFd_, &one, sizeof one);
+}
+
+void LinuxSerialPort::StopDsrWorker() {
+  // The modem-line wait has no time-out and closing the device does not end
+  // it; only a signal does. Repeat it, since one that lands just before the
+  // thread enters the wait is lost.
+  while (!dsrLeft_) {
+    InterruptWait(dsrHandle_);
+    std::this_thread::sleep_for(kInterruptRepeat);
+  }
+}
+
+bool LinuxSerialPort::Write(const uint8_t* data, size_t size) {
+  if (fd_ < 0) return false;
+  const auto deadline = std::chrono::steady_clock::now() + kWriteTimeout;
+  size_t done = 0;
+  while (done < size) {
+    const ssize_t n = write(fd_, data + done, size - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+      continue;
+    }
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno != EAGAIN) return false;
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    if (left.count() <= 0) return false;
+    pollfd p{fd_, POLLOUT, 0};
+    const int ready = poll(&p, 1, static_cast<int>(left.count()));
+    if (ready < 0 && errno != EINTR) return false;
+    if (ready == 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL))) return false;
+  }
+  return true;
+}
+
+void LinuxSerialPort::Close() {
+  if (fd_ < 0) return;
+  // Events still queued for the main loop are dropped from here on.
+  if (session_) session_->alive = false;
+  stopping_ = true;
+  if (wakeFd_ >= 0) {
+    const uint64_t one = 1;
+    (void)write(wakeFd_, &one, sizeof one);
+  }
+  StopDsrWorker();
+  // The receive worker may itself be signalling the DSR worker: join it first,
+  // so no signal goes to a thread that has been joined.
+  if (receiveThread_.joinable()) receiveThread_.join();
+  if (dsrThread_.joinable()) dsrThread_.join();
+  session_.reset();
+
+  SetDtr(fd_, false);
+  tcflush(fd_, TCIOFLUSH);
+  ReleaseDevice();
+}
+
+void LinuxSerialPort::ReleaseDevice() {
+  if (wakeFd_ >= 0) {
+    close(wakeFd_);
+    wakeFd_ = -1;
+  }
+  if (fd_ >= 0) {
+    // A pseudo-terminal outlives our descriptor; leave it reopenable.
+    (void)ioctl(fd_, TIOCNXCL);
+    flock(fd_, LOCK_UN);
+    close(fd_);
+    fd_ = -1;
+  }
+}

@@ -1,0 +1,67 @@
+#pragma once
+#include <pthread.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "platform/counter.h"
+#include "platform/linux/serial_modem_line_waiter.h"
+#include "platform/main_thread_poster.h"
+#include "platform/pc_clock.h"
+#include "platform/serial_port.h"
+
+// The receiver port on Linux. Two workers run while it is open: one waits for
+// DSR changes and captures the counter and the PC clock at each, the other
+// reads received bytes. Both only capture and post; the events reach the sink
+// on the main thread through the poster.
+class LinuxSerialPort : public SerialPort {
+ public:
+  // waiter: the DSR wait to use (tests); nullptr for the real ioctl. Not owned.
+  LinuxSerialPort(Counter& counter, PcClock& clock, MainThreadPoster& poster,
+                  ModemLineWaiter* waiter = nullptr);
+  ~LinuxSerialPort() override;
+  LinuxSerialPort(const LinuxSerialPort&) = delete;
+  LinuxSerialPort& operator=(const LinuxSerialPort&) = delete;
+
+  OpenResult Open(const SerialParams& params, SerialEventSink& sink,
+                  std::string& errorText) override;
+  bool IsOpen() const override;
+  bool Write(const uint8_t* data, size_t size) override;
+  void Close() override;
+
+ private:
+  // What a posted event needs: the sink, and whether the session that posted
+  // it is still open. Shared with the posted closures, so they never touch
+  // this object.
+  struct Session {
+    explicit Session(SerialEventSink& s) : sink(&s) {}
+    SerialEventSink* sink;
+    std::atomic<bool> alive{true};
+  };
+
+  bool StartWorkers(std::string& errorText);
+  void RunDsrWorker(bool useTickCount);
+  void RunReceiveWorker();
+  void PostToSink(std::function<void(SerialEventSink&)> event);
+  void ReportPortLost(const std::string& reason);
+  void StopDsrWorker();
+  void ReleaseDevice();
+
+  Counter& counter_;
+  PcClock& clock_;
+  MainThreadPoster& poster_;
+  IoctlModemLineWaiter ioctlWaiter_;
+  ModemLineWaiter& waiter_;
+
+  int fd_ = -1;
+  int wakeFd_ = -1;  // eventfd that ends the receive worker's poll
+  std::shared_ptr<Session> session_;
+  std::thread dsrThread_;
+  std::thread receiveThread_;
+  pthread_t dsrHandle_{};
+  std::atomic<bool> stopping_{false};
+  std::atomic<bool> dsrLeft_{true};
+  std::atomic<bool> portLost_{false};
+};

@@ -1,0 +1,304 @@
+#include "ui/tmainform.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "app/app.h"
+#include "app/connection.h"
+#include "app/startup.h"
+#include "app/tick.h"
+#include "ui/product.h"
+#include "ui/tformlog.h"
+
+namespace {
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int width = 90) {
+  auto* e = new QLineEdit(parent);
+  e->setObjectName(name);
+  e->setReadOnly(true);
+  e->setFixedWidth(width);
+  return e;
+}
+
+QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
+  auto* b = new QPushButton(QString::fromUtf8(text), parent);
+  b->setObjectName(name);
+  b->setAutoDefault(false);
+  return b;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* text, const char* name = nullptr) {
+  auto* l = new QLabel(QString::fromUtf8(text), parent);
+  if (name) l->setObjectName(name);
+  return l;
+}
+
+void SetText(QLineEdit* e, const std::string& text) {
+  const QString t = QString::fromStdString(text);
+  if (e->text() != t) e->setText(t);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(App& app, QWidget* parent) : QDialog(parent), app_(app) {
+  setObjectName("TMainForm");
+  setWindowTitle(QString::fromUtf8(kMainCaption));
+  BuildControls();
+  formLog_ = new TFormLog(app_.log, this);
+  tickTimer_.setTimerType(Qt::PreciseTimer);
+  tickTimer_.setInterval(100);
+  connect(&tickTimer_, &QTimer::timeout, this, &TMainForm::TickProc);
+  FormCreate(app_);
+  Refresh();
+}
+
+TMainForm::~TMainForm() {
+  // The tick never outlives the window.
+  tickTimer_.stop();
+  FormDestroy(app_);
+}
+
+void TMainForm::BuildControls() {
+  auto* root = new QVBoxLayout(this);
+
+  auto* timeBox = new QGroupBox(QString::fromUtf8("時刻情報"), this);
+  auto* tg = new QGridLayout(timeBox);
+  LabelJst = MakeLabel(timeBox, "JST", "LabelJst");
+  EditJst = MakeEdit(timeBox, "EditJst");
+  EditUtc = MakeEdit(timeBox, "EditUtc");
+  EditPcErr = MakeEdit(timeBox, "EditPcErr", 60);
+  ButtonSyncPC = MakeButton(timeBox, "ButtonSyncPC", "同期");
+  EditdSS = MakeEdit(timeBox, "EditdSS", 60);
+  CSpinButtondSS = new QWidget(timeBox);
+  CSpinButtondSS->setObjectName("CSpinButtondSS");
+  auto* spinLayout = new QVBoxLayout(CSpinButtondSS);
+  spinLayout->setContentsMargins(0, 0, 0, 0);
+  spinLayout->setSpacing(0);
+  auto* up = new QToolButton(CSpinButtondSS);
+  up->setObjectName("CSpinButtondSSUp");
+  up->setArrowType(Qt::UpArrow);
+  auto* down = new QToolButton(CSpinButtondSS);
+  down->setObjectName("CSpinButtondSSDown");
+  down->setArrowType(Qt::DownArrow);
+  for (auto* b : {up, down}) b->setFixedSize(18, 11);
+  spinLayout->addWidget(up);
+  spinLayout->addWidget(down);
+  LabelPpsCtr = MakeLabel(timeBox, "", "LabelPpsCtr");
+  tg->addWidget(LabelJst, 0, 0);
+  tg->addWidget(EditJst, 0, 1);
+  tg->addWidget(MakeLabel(timeBox, "UTC"), 1, 0);
+  tg->addWidget(EditUtc, 1, 1);
+  tg->addWidget(MakeLabel(timeBox, "PC誤差"), 2, 0);
+  tg->addWidget(EditPcErr, 2, 1);
+  tg->addWidget(MakeLabel(timeBox, "(10ﾐﾘ秒)"), 2, 2);
+  tg->addWidget(ButtonSyncPC, 0, 2, 2, 1);
+  tg->addWidget(MakeLabel(timeBox, "通信遅延"), 3, 0);
+  tg->addWidget(EditdSS, 3, 1);
+  auto* spinRow = new QHBoxLayout;
+  spinRow->addWidget(CSpinButtondSS);
+  spinRow->addWidget(LabelPpsCtr);
+  spinRow->addStretch();
+  tg->addLayout(spinRow, 3, 2);
+
+  auto* posBox = new QGroupBox(QString::fromUtf8("位置情報"), this);
+  auto* pg = new QGridLayout(posBox);
+  EditStatus = MakeEdit(posBox, "EditStatus", 60);
+  EditLong = MakeEdit(posBox, "EditLong", 130);
+  EditLat = MakeEdit(posBox, "EditLat", 130);
+  EditAntena = MakeEdit(posBox, "EditAntena", 80);
+  EditGeoid = MakeEdit(posBox, "EditGeoid", 80);
+  EditNumSat = MakeEdit(posBox, "EditNumSat", 60);
+  EditNumMsg = MakeEdit(posBox, "EditNumMsg", 60);
+  LabelMapDatum = MakeLabel(posBox, "", "LabelMapDatum");
+  ButtonServerInfo = MakeButton(posBox, "ButtonServerInfo", "ﾓﾆﾀｰ");
+  ButtonServerInfo->setEnabled(false);
+  pg->addWidget(MakeLabel(posBox, "状態"), 0, 0);
+  pg->addWidget(EditStatus, 0, 1);
+  pg->addWidget(MakeLabel(posBox, "衛星数"), 0, 2);
+  pg->addWidget(EditNumSat, 0, 3);
+  pg->addWidget(MakeLabel(posBox, "経度"), 1, 0);
+  pg->addWidget(EditLong, 1, 1);
+  pg->addWidget(MakeLabel(posBox, "ﾒｯｾｰｼﾞ数"), 1, 2);
+  pg->addWidget(EditNumMsg, 1, 3);
+  pg->addWidget(MakeLabel(posBox, "緯度"), 2, 0);
+  pg->addWidget(EditLat, 2, 1);
+  pg->addWidget(MakeLabel(posBox, "ｱﾝﾃﾅ高"), 3, 0);
+  pg->addWidget(EditAntena, 3, 1);
+  pg->addWidget(MakeLabel(posBox, "ｼﾞｵｲﾄﾞ高"), 3, 2);
+  pg->addWidget(EditGeoid, 3, 3);
+  pg->addWidget(LabelMapDatum, 4, 0, 1, 3);
+  pg->addWidget(ButtonServerInfo, 4, 3);
+
+  auto* opBox = new QGroupBox(QString::fromUtf8("操作パネル"), this);
+  auto* og = new QHBoxLayout(opBox);
+  ButtonTestDlg = MakeButton(opBox, "ButtonTestDlg", "ﾃｽﾄ...");
+  ButtonSendComm = MakeButton(opBox, "ButtonSendComm", "ｺﾏﾝﾄﾞ...");
+  ButtonParmSet = MakeButton(opBox, "ButtonParmSet", "設定...");
+  ButtonToTaskTray = MakeButton(opBox, "ButtonToTaskTray", "ﾀｽｸﾄﾚｲへ");
+  ButtonDispLog = MakeButton(opBox, "ButtonDispLog", "ﾛｸﾞを表示...");
+  for (auto* b : {ButtonTestDlg, ButtonSendComm, ButtonParmSet, ButtonToTaskTray, ButtonDispLog}) {
+    og->addWidget(b);
+  }
+
+  ButtonConnect = MakeButton(this, "ButtonConnect", "接続(&G)");
+  ButtonConnect->setDefault(true);
+  ButtonEnd = MakeButton(this, "ButtonEnd", "終了(&Q)");
+  ButtonReportTime = MakeButton(this, "ButtonReportTime", "報時(&R)");
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(ButtonConnect);
+  buttons->addWidget(ButtonReportTime);
+  buttons->addStretch();
+  buttons->addWidget(ButtonEnd);
+
+  StatusBar = new QStatusBar(this);
+  StatusBar->setObjectName("StatusBar");
+  StatusBar->setSizeGripEnabled(false);
+
+  auto* top = new QHBoxLayout;
+  top->addWidget(timeBox);
+  top->addWidget(posBox);
+  root->addLayout(top);
+  root->addWidget(opBox);
+  root->addLayout(buttons);
+  root->addWidget(StatusBar);
+  layout()->setSizeConstraint(QLayout::SetFixedSize);  // fixed dialog border
+
+  connect(ButtonConnect, &QPushButton::clicked, this, &TMainForm::ButtonConnectClick);
+  connect(ButtonSyncPC, &QPushButton::clicked, this, &TMainForm::ButtonSyncPCClick);
+  connect(ButtonToTaskTray, &QPushButton::clicked, this, &TMainForm::ButtonToTaskTrayClick);
+  connect(ButtonDispLog, &QPushButton::clicked, this, &TMainForm::ButtonDispLogClick);
+  connect(ButtonEnd, &QPushButton::clicked, this, &TMainForm::ButtonEndClick);
+  connect(up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
+  connect(down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
+}
+
+void TMainForm::Refresh() {
+  const MainView& v = app_.view;
+  if (StatusBar->currentMessage() != QString::fromStdString(v.StatusBar)) {
+    StatusBar->showMessage(QString::fromStdString(v.StatusBar));
+  }
+  LabelJst->setText(QString::fromStdString(v.LabelJst));
+  SetText(EditJst, v.EditJst);
+  SetText(EditUtc, v.EditUtc);
+  SetText(EditPcErr, v.EditPcErr);
+  SetText(EditdSS, v.EditdSS);
+  LabelPpsCtr->setText(QString::fromStdString(v.LabelPpsCtr));
+  SetText(EditStatus, v.EditStatus);
+  SetText(EditLong, v.EditLong);
+  SetText(EditLat, v.EditLat);
+  SetText(EditAntena, v.EditAntena);
+  SetText(EditGeoid, v.EditGeoid);
+  SetText(EditNumSat, v.EditNumSat);
+  SetText(EditNumMsg, v.EditNumMsg);
+  LabelMapDatum->setText(QString::fromStdString(v.LabelMapDatum));
+  ButtonConnect->setText(QString::fromStdString(v.ButtonConnectCaption));
+  ButtonSyncPC->setEnabled(v.ButtonSyncPCEnabled);
+  ButtonSendComm->setEnabled(v.ButtonSendCommEnabled);
+  ButtonTestDlg->setEnabled(v.ButtonTestDlgEnabled);
+  ButtonParmSet->setEnabled(v.ButtonParmSetEnabled);
+  ButtonToTaskTray->setEnabled(v.ButtonToTaskTrayEnabled);
+  ButtonServerInfo->setEnabled(v.ButtonServerInfoEnabled);
+  CSpinButtondSS->setVisible(v.CSpinButtondSSVisible);
+  CSpinButtondSS->setEnabled(v.CSpinButtondSSEnabled);
+  if (formLog_->isVisible()) formLog_->Refresh();
+}
+
+void TMainForm::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (FormShow(app_)) tickTimer_.start();
+  Refresh();
+}
+
+void TMainForm::TickProc() {
+  ::TickProc(app_);
+  Refresh();
+}
+
+void TMainForm::ButtonConnectClick() {
+  ::ButtonConnectClick(app_);
+  Refresh();
+}
+
+void TMainForm::ButtonSyncPCClick() {
+  ::ButtonSyncPCClick(app_);
+  Refresh();
+}
+
+void TMainForm::ButtonToTaskTrayClick() {
+  if (!::ButtonToTaskTrayClick(app_)) return;
+  if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+    // Without a tray, hiding would leave no way back.
+    showMinimized();
+    return;
+  }
+  if (!trayIcon_) {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(0, 90, 160));
+    painter.drawEllipse(2, 2, 28, 28);
+    painter.setPen(QPen(Qt::white, 3));
+    painter.drawLine(16, 16, 16, 6);
+    painter.drawLine(16, 16, 24, 16);
+    trayIcon_ = new QSystemTrayIcon(QIcon(pixmap), this);
+    trayIcon_->setObjectName("TrayIcon");
+    trayIcon_->setToolTip(QString::fromUtf8(kApplicationTitle));
+    connect(trayIcon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+              // Only a double-click brings the window back.
+              if (reason == QSystemTrayIcon::DoubleClick) RestoreFromTray();
+            });
+  }
+  trayIcon_->show();
+  hide();
+}
+
+void TMainForm::RestoreFromTray() {
+  trayIcon_->hide();
+  showNormal();
+  activateWindow();
+}
+
+void TMainForm::ButtonDispLogClick() {
+  formLog_->Refresh();
+  formLog_->exec();
+}
+
+void TMainForm::ButtonEndClick() {
+  tickTimer_.stop();
+  close();
+}
+
+void TMainForm::reject() { ButtonEndClick(); }
+
+void TMainForm::CSpinButtondSSUpClick() {
+  ::CSpinButtondSSUpClick(app_);
+  Refresh();
+}
+
+void TMainForm::CSpinButtondSSDownClick() {
+  ::CSpinButtondSSDownClick(app_);
+  Refresh();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  if (!closed_) {
+    closed_ = true;
+    tickTimer_.stop();
+    FormCloseQuery(app_);
+  }
+  event->accept();
+  QApplication::quit();
+}

@@ -1,0 +1,61 @@
+#pragma once
+#include <QDialog>
+#include <QTimer>
+
+class App;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class QSystemTrayIcon;
+class QToolButton;
+class QWidget;
+class TFormLog;
+
+// The main window: shows the core's view model and forwards clicks to it.
+class TMainForm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TMainForm(App& app, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // Copies the core's view model into the widgets.
+  void Refresh();
+  TFormLog* FormLog() const { return formLog_; }
+
+ public slots:
+  void TickProc();
+  void ButtonConnectClick();
+  void ButtonSyncPCClick();
+  void ButtonToTaskTrayClick();
+  void ButtonDispLogClick();
+  void ButtonEndClick();
+  void CSpinButtondSSUpClick();
+  void CSpinButtondSSDownClick();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;  // Esc acts as "終了(&Q)", the cancel button
+
+ private:
+  void BuildControls();
+  void RestoreFromTray();
+
+  App& app_;
+  QTimer tickTimer_;
+  bool closed_ = false;
+  TFormLog* formLog_ = nullptr;
+  QSystemTrayIcon* trayIcon_ = nullptr;
+
+  QStatusBar* StatusBar;
+  QLabel* LabelJst;
+  QLineEdit *EditJst, *EditUtc, *EditPcErr, *EditdSS;
+  QPushButton* ButtonSyncPC;
+  QWidget* CSpinButtondSS;
+  QLabel* LabelPpsCtr;
+  QLineEdit *EditStatus, *EditLong, *EditLat, *EditAntena, *EditGeoid, *EditNumSat, *EditNumMsg;
+  QLabel* LabelMapDatum;
+  QPushButton *ButtonServerInfo, *ButtonTestDlg, *ButtonSendComm, *ButtonParmSet;
+  QPushButton *ButtonToTaskTray, *ButtonDispLog, *ButtonConnect, *ButtonEnd, *ButtonReportTime;
+};

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include "app/app.h"
+#include "fakes/fake_platform.h"
+#include "ui/tformlog.h"
+#include "ui/tmainform.h"
+
+namespace {
+
+template <typename T>
+T* Find(QWidget& w, const char* name) {
+  T* child = w.findChild<T*>(name);
+  EXPECT_NE(child, nullptr) << name;
+  return child;
+}
+
+TEST(MainForm, ShowsEveryControlWithItsTextAndStartState) {
+  FakePlatform fake;
+  App app(fake.platform);
+  TMainForm form(app);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+  const struct { const char* name; const char* text; bool enabled; } buttons[] = {
+      {"ButtonSyncPC", "同期", true},          {"ButtonServerInfo", "ﾓﾆﾀｰ", false},
+      {"ButtonTestDlg", "ﾃｽﾄ...", false},      {"ButtonSendComm", "ｺﾏﾝﾄﾞ...", false},
+      {"ButtonParmSet", "設定...", true},      {"ButtonToTaskTray", "ﾀｽｸﾄﾚｲへ", false},
+      {"ButtonDispLog", "ﾛｸﾞを表示...", true}, {"ButtonConnect", "接続(&G)", true},
+      {"ButtonEnd", "終了(&Q)", true},         {"ButtonReportTime", "報時(&R)", true},
+  };
+  for (const auto& b : buttons) {
+    auto* button = Find<QPushButton>(form, b.name);
+    ASSERT_TRUE(button);
+    EXPECT_EQ(button->text().toStdString(), b.text) << b.name;
+    EXPECT_EQ(button->isEnabled(), b.enabled) << b.name;
+  }
+  EXPECT_TRUE(Find<QPushButton>(form, "ButtonConnect")->isDefault());
+  for (const char* edit : {"EditJst", "EditUtc", "EditPcErr", "EditdSS", "EditStatus", "EditLong",
+                           "EditLat", "EditAntena", "EditGeoid", "EditNumSat", "EditNumMsg"}) {
+    Find<QLineEdit>(form, edit);
+  }
+  Find<QLabel>(form, "LabelPpsCtr");
+  Find<QLabel>(form, "LabelMapDatum");
+  Find<QWidget>(form, "CSpinButtondSS");
+  EXPECT_EQ(Find<QLabel>(form, "LabelJst")->text(), "JST");
+  EXPECT_EQ(Find<QLineEdit>(form, "EditdSS")->text(), "+30");
+  EXPECT_EQ(Find<QStatusBar>(form, "StatusBar")->currentMessage().toStdString(),
+            "オフライン、ＰＣの時刻を表示中");
+  EXPECT_TRUE(form.windowTitle().startsWith("Quor - "));
+  EXPECT_TRUE(form.windowTitle().endsWith(" V3.54"));
+
+  // The 100 ms tick runs and shows the PC's time.
+  fake.time.SetPc(3'976'000'000.0);
+  QTest::qWait(350);
+  const LocalTimeRecord now = fake.clock.GetLocalTime();
+  EXPECT_EQ(Find<QLineEdit>(form, "EditJst")->text(),
+            QString::asprintf("%02d:%02d:%02d", now.Hour, now.Minute, now.Second));
+  EXPECT_EQ(Find<QLineEdit>(form, "EditPcErr")->text(), "--");
+}
+
+TEST(MainForm, TrayAndLogWindow) {
+  FakePlatform fake;
+  App app(fake.platform);
+  TMainForm form(app);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+  // Not connected: the tray button only tells the user to connect.
+  QMetaObject::invokeMethod(&form, "ButtonToTaskTrayClick");
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"受信機またはタイムサーバと接続して下さい!!"});
+
+  // The log window shows the run's lines, also when opened twice.
+  QString shown;
+  for (int round = 0; round < 2; ++round) {
+    QTimer::singleShot(100, [&] {
+      TFormLog* log = form.FormLog();
+      shown = log->findChild<QPlainTextEdit*>("MemoLog")->toPlainText();
+      EXPECT_EQ(log->windowTitle(), "Quor - ログ情報");
+      log->close();
+    });
+    QTest::mouseClick(form.findChild<QPushButton*>("ButtonDispLog"), Qt::LeftButton);
+    EXPECT_TRUE(shown.contains("Quor運用開始")) << shown.toStdString();
+    app.LogLine("12:00:00  次の行\r\n");
+  }
+  EXPECT_TRUE(shown.endsWith("12:00:00  次の行")) << shown.toStdString();
+}
+
+}  // namespace

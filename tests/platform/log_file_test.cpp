@@ -1,0 +1,78 @@
+#include "platform/linux/cp932_log_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct InTempDir : ::testing::Test {
+  std::filesystem::path dir, previous;
+  void SetUp() override {
+    previous = std::filesystem::current_path();
+    dir = std::filesystem::temp_directory_path() / ("quor-log-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir);
+    std::filesystem::current_path(dir);
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previous);
+    std::filesystem::remove_all(dir);
+  }
+};
+
+TEST_F(InTempDir, WritesShiftJisAndAppendsOnASecondOpening) {
+  {
+    Cp932LogFile log;
+    ASSERT_TRUE(log.Open("Quor01160230.log", false));
+    log.WriteLine("02:30:05  Quor運用開始");
+  }
+  {
+    // A second run in the same minute keeps the first run's lines.
+    Cp932LogFile log;
+    ASSERT_TRUE(log.Open("Quor01160230.log", false));
+    log.WriteLine("02:30:40  ﾛｸﾞ");
+    log.Close();
+  }
+  // 運 = 89 5E, 用 = 97 70, 開 = 8A 4A, 始 = 8E 6E; half-width ﾛ = DB, ｸ = B8, ﾞ = DE.
+  const std::string expected =
+      "02:30:05  Quor\x89\x5E\x97\x70\x8A\x4A\x8E\x6E\n"
+      "02:30:40  \xDB\xB8\xDE\n";
+  EXPECT_EQ(ReadBytes((dir / "Quor01160230.log").string()), expected);
+}
+
+TEST_F(InTempDir, UnconvertibleTextAndFailures) {
+  EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z"), "a?z");  // an emoji has no CP932 form
+  EXPECT_EQ(Utf8ToCp932("\xFF"), "?");                 // broken UTF-8
+  Cp932LogFile log;
+  EXPECT_FALSE(log.Open("no/such/dir/Quor.log", false));
+  log.WriteLine("ignored");  // no crash without a file
+}
+
+}  // namespace
+
+#include "platform/linux/linux_pc_clock.h"
+#include "timekeeping/time_arithmetic.h"
+
+namespace {
+
+TEST(LinuxPcClock, ReadsTheSystemClockAndCannotSetIt) {
+  LinuxPcClock clock;
+  const LocalTimeRecord before = clock.GetLocalTime();
+  time_t now = time(nullptr);
+  tm local{};
+  localtime_r(&now, &local);
+  EXPECT_EQ(before.Year, local.tm_year + 1900);
+  EXPECT_EQ(before.Month, local.tm_mon + 1);
+  // The test process has given up the right: setting is refused and reported.
+  EXPECT_FALSE(clock.SetLocalTime(before));
+}
+
+}  // namespace

@@ -1,0 +1,132 @@
+#include "sim/sim_world.h"
+
+#include <cmath>
+
+#include "app/connection.h"
+#include "app/startup.h"
+#include "app/tick.h"
+#include "sim/burst_pacing.h"
+
+namespace {
+constexpr int64_t kNtpToUnix = 2208988800LL;
+
+GeneratorOptions GeneratorFor(const SimOptions& o) {
+  GeneratorOptions g;
+  g.model = o.model;
+  g.fix = o.fix;
+  return g;
+}
+}  // namespace
+
+SimWorld::SimWorld(SimOptions o)
+    : fake(o), app(fake.platform), options(o), rng_(o.seed), generator_(GeneratorFor(o)) {
+  FormCreate(app);
+  FormShow(app);
+  lastDelivery_ = o.startNtp;
+  double firstTick = std::floor(o.startNtp) + o.tickPhase;
+  while (firstTick < o.startNtp) firstTick += 0.1;
+  ScheduleTick(firstTick);
+  ScheduleSecond(static_cast<int64_t>(std::floor(o.startNtp)) + 1);
+}
+
+void SimWorld::Connect() {
+  struct Kind { int receiver, dSec; };
+  Kind kind{0, 2};
+  switch (options.model) {
+    case ReceiverModel::JupiterNmea: kind = {0, 2}; break;
+    case ReceiverModel::JupiterBinary: kind = {0, 2}; break;
+    case ReceiverModel::Gt77: kind = {1, 0}; break;
+    case ReceiverModel::Cca370h: kind = {2, 0}; break;
+    case ReceiverModel::Garmin: kind = {3, 1}; break;
+    case ReceiverModel::MultiGnss: kind = {4, 1}; break;
+  }
+  app.settings.Receiver = kind.receiver;
+  app.settings.dSec = kind.dSec;
+  ButtonConnectClick(app);
+}
+
+void SimWorld::Schedule(double when, std::function<void()> fn) { events_.emplace(when, std::move(fn)); }
+
+void SimWorld::HandOver(double captured, std::function<void()> fn) {
+  double latency = options.handOverLatency;
+  if (options.handOverJitter > 0) {
+    latency += std::uniform_real_distribution<double>(0, options.handOverJitter)(rng_);
+  }
+  // The main loop takes posted events in the order they were posted.
+  const double when = std::max(captured + latency, lastDelivery_);
+  lastDelivery_ = when;
+  Schedule(when, std::move(fn));
+}
+
+void SimWorld::ScheduleTick(double when) {
+  Schedule(when, [this, when] {
+    TickProc(app);
+    ScheduleTick(when + 0.1);
+  });
+}
+
+void SimWorld::ScheduleSecond(int64_t second) {
+  const double t = static_cast<double>(second);
+  Schedule(t, [this, second, t] {
+    ScheduleSecond(second + 1);
+    if (silentSecond && silentSecond(second)) return;
+    if (options.pps) {
+      for (double at : {t, t + options.pulseWidth}) {
+        Schedule(at, [this, at] {
+          // The worker's first action: counter and PC clock together.
+          EdgeCapture edge;
+          edge.counter = options.counterFrequency == 0 ? fake.counter.TickCountMs()
+                                                       : fake.counter.ReadCounter();
+          edge.pcLocal = fake.clock.GetLocalTime();
+          HandOver(at, [this, edge] {
+            if (fake.serial.sink) {
+              fake.serial.sink->OnDsrChange(edge);
+              ++edgesDelivered;
+            }
+          });
+        });
+      }
+    }
+    for (const Burst& burst : generator_.BurstsAfterEdge(second - kNtpToUnix)) {
+      auto shared = std::make_shared<Burst>(burst);
+      for (const PacedPiece& piece : PaceBurst(burst, options.baud)) {
+        const double at = t + piece.offset;
+        Schedule(at, [this, shared, piece, at] {
+          HandOver(at, [this, shared, piece] {
+            if (fake.serial.sink) {
+              fake.serial.sink->OnBytes(shared->bytes.data() + piece.begin, piece.end - piece.begin);
+            }
+          });
+        });
+      }
+    }
+  });
+}
+
+bool SimWorld::RunUntil(const std::function<bool()>& pred, double maxSeconds) {
+  const double end = Now() + maxSeconds;
+  while (!events_.empty() && events_.begin()->first <= end) {
+    auto it = events_.begin();
+    const double when = it->first;
+    auto fn = std::move(it->second);
+    events_.erase(it);
+    fake.time.AdvanceTo(when);
+    fn();
+    if (fake.clock.setCount != lastSetCount_) {
+      lastSetCount_ = fake.clock.setCount;
+      steps.push_back({when, PcError()});
+    }
+    if (afterEvent) afterEvent();
+    if (pred && pred()) return true;
+  }
+  fake.time.AdvanceTo(end);
+  return false;
+}
+
+void SimWorld::RunFor(double seconds) { RunUntil(nullptr, seconds); }
+
+int SimWorld::CountLog(const std::string& text) const {
+  int n = 0;
+  for (const std::string& line : app.log.MemoLog()) n += line.find(text) != std::string::npos;
+  return n;
+}

@@ -1,0 +1,85 @@
+#pragma once
+// A simulated world in virtual time: a true time, a PC clock that is off and
+// drifts, a counter, and a receiver that sends its sentences or frames after
+// each second and (optionally) a 1PPS pulse on DSR at the second. Events
+// reach the core through a FIFO hand-over with a latency, as on the desktop.
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "fakes/fake_platform.h"
+#include "sim/receiver_generator.h"
+
+struct SimOptions {
+  ReceiverModel model = ReceiverModel::JupiterNmea;
+  bool pps = true;
+  bool fix = true;
+  double startNtp = 3'976'000'000.3;  // true time at the start (2025-12-29)
+  double pcOffset = 0;                // PC clock minus true time, seconds
+  double pcDrift = 0;                 // seconds per second
+  double handOverLatency = 0.0005;    // worker thread to main loop, seconds
+  double handOverJitter = 0;          // extra latency, uniform in [0, jitter]
+  double pulseWidth = 0.02;           // the pulse makes two DSR changes
+  double tickPhase = 0.037;           // where the 100 ms ticks fall in a second
+  int baud = 4800;
+  uint64_t counterFrequency = 10'000'000;
+  double counterStart = 0;            // counter value at the start
+  double counterRateError = 0;        // counter runs fast by this fraction
+  unsigned seed = 1;
+};
+
+// The fakes, set up for the options before the core is built on them.
+struct SimPlatform : FakePlatform {
+  explicit SimPlatform(const SimOptions& o) : FakePlatform(o.startNtp) {
+    counter.Configure(o.counterFrequency, o.counterStart, o.counterRateError);
+    time.SetPcOffset(o.pcOffset);
+    time.SetDrift(o.pcDrift);
+  }
+};
+
+class SimWorld {
+ public:
+  explicit SimWorld(SimOptions options);
+
+  SimPlatform fake;
+  App app;
+  SimOptions options;
+
+  // Chooses the receiver kind and dSec that go with the model and presses
+  // "接続(&G)".
+  void Connect();
+  void RunFor(double seconds);
+  // Runs until pred() holds (checked after every event); false on time-out.
+  bool RunUntil(const std::function<bool()>& pred, double maxSeconds);
+
+  double Now() const { return fake.time.Now(); }
+  // PC clock minus true time, seconds.
+  double PcError() const { return fake.time.Pc() - fake.time.Now(); }
+  // Log window lines containing text.
+  int CountLog(const std::string& text) const;
+
+  // Called after each event the core handled (for measurements).
+  std::function<void()> afterEvent;
+  // When set, true seconds for which the receiver sends nothing (a gap).
+  std::function<bool(int64_t trueSecond)> silentSecond;
+  // Time of each clock setting, with the PC error right after it.
+  struct Step { double when; double errorAfter; };
+  std::vector<Step> steps;
+  int edgesDelivered = 0;
+
+ private:
+  void Schedule(double when, std::function<void()> fn);
+  void HandOver(double captured, std::function<void()> fn);
+  void ScheduleSecond(int64_t trueSecond);
+  void ScheduleTick(double when);
+
+  std::multimap<double, std::function<void()>> events_;
+  double lastDelivery_ = 0;
+  std::mt19937 rng_;
+  ReceiverGenerator generator_;
+  int lastSetCount_ = 0;
+};
