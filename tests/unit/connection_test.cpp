@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/connection.h"
+#include "app/startup.h"
+#include "app/tick.h"
+#include "fakes/fake_platform.h"
+#include "timekeeping/time_arithmetic.h"
+
+namespace {
+
+struct Connection : ::testing::Test {
+  FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 57, 10)};  // 12:57:10 local
+  App app{fake.platform};
+  void SetUp() override {
+    FormCreate(app);
+    FormShow(app);
+  }
+  struct Buttons { bool sync, send, test, parm, tray; };
+  Buttons Now() const {
+    const MainView& v = app.view;
+    return {v.ButtonSyncPCEnabled, v.ButtonSendCommEnabled, v.ButtonTestDlgEnabled,
+            v.ButtonParmSetEnabled, v.ButtonToTaskTrayEnabled};
+  }
+};
+
+TEST_F(Connection, ReceiverConnectAndDisconnect) {
+  ButtonConnectClick(app);
+  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_EQ(app.view.ButtonConnectCaption, "切断(&G)");
+  EXPECT_EQ(app.view.StatusBar, "接続しました");
+  EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  受信機への接続要求");
+  const Buttons connected = Now();
+  EXPECT_FALSE(connected.sync); EXPECT_FALSE(connected.send); EXPECT_TRUE(connected.test);
+  EXPECT_FALSE(connected.parm); EXPECT_TRUE(connected.tray);
+  EXPECT_TRUE(app.testDialog.Exists);
+  EXPECT_TRUE(app.sentenceBuffer.has_value());
+  EXPECT_EQ(fake.serial.lastParams, (SerialParams{0, 5, 1, 0, 0, 2}));
+  EXPECT_EQ(app.pps.NextNtpMinute, 0);  // minute 57 -> 0
+  // Until the first edge, the served time is the PC's.
+  EXPECT_EQ(NtpTimestampDecode(app.pps.EdgeNtpTime, fake.time.Now()), std::floor(fake.time.Now()));
+  EXPECT_TRUE(ButtonToTaskTrayClick(app));
+
+  ButtonConnectClick(app);
+  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_EQ(app.view.ButtonConnectCaption, "接続(&G)");
+  EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
+  EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  接続終了");
+  const Buttons offline = Now();
+  EXPECT_TRUE(offline.sync); EXPECT_FALSE(offline.send); EXPECT_FALSE(offline.test);
+  EXPECT_TRUE(offline.parm); EXPECT_FALSE(offline.tray);
+  EXPECT_FALSE(app.testDialog.Exists);
+  EXPECT_FALSE(app.sentenceBuffer.has_value());
+  EXPECT_EQ(fake.serial.closeCount, 1);
+  EXPECT_FALSE(fake.serial.IsOpen());
+}
+
+TEST_F(Connection, NextNetworkMinute) {
+  const struct { int minute, next; } cases[] = {{57, 0}, {55, 0}, {54, 55}, {0, 5}, {4, 5}};
+  for (const auto& c : cases) {
+    fake.time.SetPc(ReceiverTimeToNtpSeconds(2025, 12, 29, 3, c.minute, 0));
+    ButtonConnectClick(app);
+    EXPECT_EQ(app.pps.NextNtpMinute, c.next) << c.minute;
+    ButtonConnectClick(app);
+  }
+}
+
+TEST_F(Connection, PortFailuresStayConnectedUntilTheUserDisconnects) {
+  fake.serial.result = SerialPort::OpenResult::OpenFailed;
+  ButtonConnectClick(app);
+  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_EQ(app.view.StatusBar, "接続に失敗!!");
+  EXPECT_TRUE(fake.boxes.systemErrors.empty());
+  // The tick reports the silence after 101 ticks, and again 101 later.
+  for (int i = 0; i < 100; ++i) TickProc(app);
+  EXPECT_EQ(app.view.StatusBar, "接続に失敗!!");
+  TickProc(app);
+  EXPECT_EQ(app.view.StatusBar, "12:57:10  受信できません!!");
+  ButtonConnectClick(app);
+  EXPECT_FALSE(app.tick.Connected);
+
+  fake.serial.result = SerialPort::OpenResult::ConfigureFailed;
+  ButtonConnectClick(app);
+  EXPECT_EQ(fake.boxes.systemErrors, std::vector<std::string>{"Invalid argument"});
+  EXPECT_EQ(app.view.StatusBar, "接続に失敗!!");
+  ButtonConnectClick(app);
+  EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
+}
+
+TEST_F(Connection, NetworkPortIsRefusedClearly) {
+  app.settings.Port = kNetworkPort;
+  ButtonConnectClick(app);
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"接続先のアドレスを指定して下さい!!"});
+  app.settings.ServerIpAddr = app.OwnIpAddress;
+  ButtonConnectClick(app);
+  EXPECT_EQ(fake.boxes.shown.back(), "ＩＰアドレスが重複しています!!");
+  app.settings.ServerIpAddr = "ntp.example.jp";
+  ButtonConnectClick(app);
+  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_EQ(app.view.StatusBar, "ネットワーク接続はまだ使えません");
+}
+
+TEST_F(Connection, LostPortIsShownAndDisconnectStillWorks) {
+  ButtonConnectClick(app);
+  fake.serial.sink->OnNoModemLines();
+  fake.serial.sink->OnNoModemLines();
+  int noted = 0;
+  for (const auto& line : app.log.MemoLog()) noted += line.find("1PPS信号は使えません") != std::string::npos;
+  EXPECT_EQ(noted, 1);
+  fake.serial.sink->OnPortLost("Input/output error");
+  EXPECT_NE(app.view.StatusBar.find("受信機のポートが失われました"), std::string::npos);
+  ButtonConnectClick(app);
+  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_EQ(fake.serial.closeCount, 1);
+}
+
+}  // namespace
