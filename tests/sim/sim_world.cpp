@@ -71,7 +71,11 @@ void SimWorld::ScheduleSecond(int64_t second) {
     ScheduleSecond(second + 1);
     if (silentSecond && silentSecond(second)) return;
     if (options.pps) {
-      for (double at : {t, t + options.pulseWidth}) {
+      for (double change : {t, t + options.pulseWidth}) {
+        double at = change;
+        if (options.edgeWakeJitter > 0) {
+          at += std::uniform_real_distribution<double>(0, options.edgeWakeJitter)(rng_);
+        }
         Schedule(at, [this, at] {
           // The worker's first action: counter and PC clock together.
           EdgeCapture edge;

@@ -24,6 +24,7 @@ struct SimOptions {
   double handOverLatency = 0.0005;    // worker thread to main loop, seconds
   double handOverJitter = 0;          // extra latency, uniform in [0, jitter]
   double pulseWidth = 0.02;           // the pulse makes two DSR changes
+  double edgeWakeJitter = 0;          // the edge worker wakes 0..this late
   double tickPhase = 0.037;           // where the 100 ms ticks fall in a second
   int baud = 4800;
   uint64_t counterFrequency = 10'000'000;
