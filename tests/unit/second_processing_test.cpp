@@ -89,3 +89,94 @@ TEST_F(Second, FailedCorrectionIsLoggedAtFivesOnly) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Second, TimingErrorLeavesNormalReceptionOnceAndBlocksSync) {
+  app.settings.BeepCond = 2;
+  Receive(3, 5, 31);
+  app.pps.DelayOutOfRange = true;
+  ProcessSecond(app);
+  EXPECT_EQ(app.view.StatusBar, "受信タイミングエラー");
+  EXPECT_EQ(fake.beeper.count, 1);
+  EXPECT_FALSE(app.pps.ReceptionOk);
+  Receive(3, 5, 32);
+  ProcessSecond(app);  // still out of range: not logged again
+  EXPECT_EQ(CountLog("受信タイミングエラー"), 1);
+
+  // "同期" while not normal: only "時刻校正不能", the clock is untouched.
+  app.tick.ClockSetPending = true;
+  Receive(3, 5, 33);
+  ProcessSecond(app);
+  EXPECT_EQ(fake.clock.setCount, 0);
+  EXPECT_FALSE(app.tick.ClockSetPending);
+
+  app.pps.DelayOutOfRange = false;
+  Receive(3, 5, 34);
+  ProcessSecond(app);
+  EXPECT_EQ(app.view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(CountLog("正常受信に復帰"), 1);
+  Receive(3, 5, 35, '0');  // no fix: quality 1, logged with its text
+  ProcessSecond(app);
+  EXPECT_EQ(app.view.StatusBar, "測位不能");
+  EXPECT_EQ(CountLog("測位不能"), 1);
+}
+
+TEST_F(Second, SyncWhileNormalSetsTheReceiverSecond) {
+  app.tick.ClockSetPending = true;
+  PcAhead(-5000.0);  // far off: only "同期" corrects this
+  Receive(3, 5, 33);
+  ProcessSecond(app);
+  EXPECT_EQ(fake.clock.setCount, 1);
+  EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.01, 1e-6);
+}
+
+TEST_F(Second, RecalibrationNeedsFiveHundredIntervals) {
+  PpsTimingRecord& r = app.pps;
+  for (uint32_t count : {499u, 500u}) {
+    r.PpsSeen = true;
+    r.TimeValid = true;
+    r.TimeReady = true;
+    r.IntervalCount = count;
+    r.IntervalMean = 10000123.9;
+    r.IntervalM2 = 9.0 * (count - 1);  // s = 3
+    Receive(3, 6, count == 499 ? 1 : 2);
+    ProcessSecond(app);
+  }
+  EXPECT_EQ(CountLog("1PPS interval : 10000123 ±  3"), 1);
+  EXPECT_EQ(r.CounterFrequency, 10000123u);
+  EXPECT_EQ(r.IntervalMin, static_cast<uint32_t>(10000123.9 - 7.0));
+  EXPECT_EQ(r.IntervalMax, static_cast<uint32_t>(10000123.9 + 7.0));
+  EXPECT_EQ(r.IntervalStatsLimit, static_cast<uint32_t>(10000123.9 * 1.1));
+  EXPECT_EQ(r.IntervalCount, 0u);
+  EXPECT_FALSE(r.TimeReady);
+}
+
+TEST_F(Second, FixQualityTable) {
+  const struct { bool nmea; int receiver; bool gga, tps, b1000, b1108; const char* status;
+                 const char* tpsStatus; const char* markStatus; int quality; } cases[] = {
+      {true, 0, true, false, false, false, "1", "", "", 3},
+      {true, 0, true, false, false, false, "0", "", "", 1},
+      {true, 0, false, false, false, false, "1", "", "", 0},
+      {true, 1, true, false, false, false, "1", "", "", 2},   // GT-77 needs its time sentence
+      {true, 1, true, true, false, false, "1", "3", "", 3},
+      {true, 1, true, true, false, false, "1", "2", "", 2},
+      {false, 0, false, false, true, true, "1", "", "1", 3},
+      {false, 0, false, false, true, true, "1", "", "0", 2},
+      {false, 0, false, false, true, false, "1", "", "", 2},
+      {false, 0, false, false, true, false, "0", "", "", 1},
+      {false, 0, false, false, false, true, "1", "", "1", 0},
+  };
+  for (const auto& c : cases) {
+    app.cfg.NmeaMode = c.nmea;
+    app.settings.Receiver = c.receiver;
+    app.rx.GgaSeen = c.gga; app.rx.TpsSeen = c.tps;
+    app.rx.Bin1000Seen = c.b1000; app.rx.Bin1108Seen = c.b1108;
+    app.rx.StatusText = c.status; app.rx.TpsStatusText = c.tpsStatus;
+    app.rx.TimeMarkStatusText = c.markStatus;
+    UpdateFixQuality(app);
+    EXPECT_EQ(app.pps.FixQuality, c.quality) << &c - cases;
+  }
+}
+
+}  // namespace
