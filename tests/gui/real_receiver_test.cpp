@@ -82,6 +82,8 @@ TEST(RealReceiver, GpssimThroughTheSerialPortShowsReceptionAndTheRefusedCorrecti
     EXPECT_TRUE(QTest::qWaitFor([&] { return status->currentMessage() == "受信中(NMEA)"; }, 15000))
         << status->currentMessage().toStdString();
     EXPECT_TRUE(QTest::qWaitFor([&] { return app.log.MemoLog().back().find("時刻校正に失敗") != std::string::npos; }, 15000));
+    // For a look at the window: QUOR_SCREENSHOT=file.png
+    if (qEnvironmentVariableIsSet("QUOR_SCREENSHOT")) form.grab().save(qEnvironmentVariable("QUOR_SCREENSHOT"));
 
     QTest::mouseClick(form.findChild<QPushButton*>("ButtonConnect"), Qt::LeftButton);
     EXPECT_EQ(status->currentMessage().toStdString(), "オフライン、ＰＣの時刻を表示中");
