@@ -180,3 +180,37 @@ TEST_F(Second, FixQualityTable) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Second, PositionAndItsStatisticsRow) {
+  app.testDialog.TestDialogShown = true;
+  app.testDialog.DisplayOn = true;
+  app.testDialog.RadioGroupMode = 2;
+  Receive(3, 7, 1);
+  ProcessSecond(app);
+  EXPECT_EQ(app.view.EditLat, " 35ﾟ40'30.0\"N");
+  EXPECT_EQ(app.view.EditLong, "139ﾟ46'00.0\"E");
+  // One sample: the spread is shown as 0.0.
+  ASSERT_EQ(app.testDialog.ListBoxMesg.size(), 1u);
+  EXPECT_EQ(app.testDialog.ListBoxMesg.back(),
+            "12:07:01  139ﾟ46'00.0\"E(±0.0\")  35ﾟ40'30.0\"N(±0.0\") ｻﾝﾌﾟﾙ:1");
+
+  // An empty position with a fix is shown as it is and is no sample.
+  Receive(3, 7, 2);
+  app.rx.LatitudeText.clear();
+  ProcessSecond(app);
+  EXPECT_EQ(app.view.EditLat, "");
+  EXPECT_EQ(app.position.PositionCount, 1u);
+  EXPECT_EQ(app.testDialog.ListBoxMesg.size(), 1u);
+
+  Receive(3, 7, 3);
+  app.rx.LatitudeText = "3540.5010N";
+  ProcessSecond(app);
+  EXPECT_EQ(app.position.PositionCount, 2u);
+  EXPECT_NE(app.testDialog.ListBoxMesg.back().find("ｻﾝﾌﾟﾙ:2"), std::string::npos);
+  EXPECT_NE(app.testDialog.ListBoxMesg.back().find("(±0.0\")  35ﾟ40'30.0\"N(±0.0\")"), std::string::npos)
+      << app.testDialog.ListBoxMesg.back();
+}
+
+}  // namespace
