@@ -2,25 +2,15 @@
 // dispatcher, parsers and the per-second step.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "app/app.h"
 #include "app/connection.h"
 #include "app/startup.h"
 #include "app/tick.h"
 #include "fakes/fake_platform.h"
+#include "support/captures.h"
 #include "timekeeping/time_arithmetic.h"
 
 namespace {
-
-std::string CaptureBytes(const char* name) {
-  std::ifstream in(std::string(QUOR_CAPTURES_DIR) + "/" + name, std::ios::binary);
-  std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  size_t start = 0;
-  while (start < all.size() && all[start] == '#') start = all.find('\n', start) + 1;
-  return all.substr(start);
-}
 
 TEST(BinaryCapture, JupiterFramesGiveStatusPositionAndDate) {
   FakePlatform fake(ReceiverTimeToNtpSeconds(2005, 6, 13, 20, 42, 20));
@@ -28,7 +18,7 @@ TEST(BinaryCapture, JupiterFramesGiveStatusPositionAndDate) {
   FormCreate(app);
   FormShow(app);
   ButtonConnectClick(app);
-  const std::string bytes = CaptureBytes("zodiac.log");
+  const std::string bytes = ReadCapture("zodiac.log");
   ASSERT_GT(bytes.size(), 5000u);
   // About seven 40-byte receive passes per second of the receiver's output.
   for (size_t at = 0; at < bytes.size(); at += 40) {

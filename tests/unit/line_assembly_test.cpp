@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <regex>
 #include <string>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "link/jupiter_frame.h"
+#include "support/captures.h"
 
 namespace {
 
@@ -264,14 +263,8 @@ TEST(LineAssembly, FrameStartsFollowTheReceiverKind) {
 
 // The real Jupiter capture: binary frames only, all checksums valid.
 Bytes LoadCapture(const std::string& name) {
-  std::ifstream in(std::string(QUOR_CAPTURES_DIR) + "/" + name, std::ios::binary);
-  Bytes bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  size_t pos = 0;
-  while (pos < bytes.size() && bytes[pos] == '#') {
-    while (pos < bytes.size() && bytes[pos] != '\n') ++pos;
-    ++pos;
-  }
-  return Bytes(bytes.begin() + std::min(pos, bytes.size()), bytes.end());
+  const std::string bytes = ReadCapture(name);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 struct CaptureFrame {
