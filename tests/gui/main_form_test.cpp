@@ -5,6 +5,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -92,6 +93,21 @@ TEST(MainForm, TrayAndLogWindow) {
     app.LogLine("12:00:00  次の行\r\n");
   }
   EXPECT_TRUE(shown.endsWith("12:00:00  次の行")) << shown.toStdString();
+}
+
+TEST(MainForm, WithoutASystemTrayTheWindowIsMinimisedNotHidden) {
+  FakePlatform fake;
+  App app(fake.platform);
+  TMainForm form(app);
+  form.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  QTest::mouseClick(form.findChild<QPushButton*>("ButtonConnect"), Qt::LeftButton);
+  auto* tray = form.findChild<QPushButton*>("ButtonToTaskTray");
+  ASSERT_TRUE(tray->isEnabled());
+  ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable());  // offscreen has none
+  QTest::mouseClick(tray, Qt::LeftButton);
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_TRUE(form.isMinimized());
 }
 
 }  // namespace
