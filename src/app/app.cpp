@@ -8,7 +8,6 @@ App::App(Platform& p) : platform(p), log(p.logFile), link(*this) {
     pps.CounterFrequency = static_cast<uint32_t>(frequency);
     CounterPeriod = 1.0 / static_cast<double>(frequency);
   }
-  tick.DelayTicks = settings.dSSS;
 }
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }

@@ -34,7 +34,6 @@ void OpenPort(App& app) {
 
 void ClosePort(App& app) {
   app.platform.serialPort.Close();
-  app.link.Stop();
   app.sentenceBuffer.reset();
 }
 

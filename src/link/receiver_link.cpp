@@ -10,8 +10,6 @@ void ReceiverLink::Start() {
   RxEdgeTime = PcEdgeTime = 0;
 }
 
-void ReceiverLink::Stop() {}
-
 void ReceiverLink::OnDsrChange(const EdgeCapture& edge) { HandleDsrChange(app_, edge); }
 
 void ReceiverLink::OnBytes(const uint8_t* data, size_t size) {

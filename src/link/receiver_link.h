@@ -12,9 +12,8 @@ class ReceiverLink : public SerialEventSink {
  public:
   explicit ReceiverLink(App& app) : app_(app) {}
 
-  // Connection start and end (the port is opened and closed by the caller).
+  // A connection starts (the port is opened and closed by the caller).
   void Start();
-  void Stop();
 
   void OnDsrChange(const EdgeCapture& edge) override;
   void OnBytes(const uint8_t* data, size_t size) override;

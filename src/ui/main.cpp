@@ -26,5 +26,5 @@ int main(int argc, char* argv[]) {
   // The window goes first (it stops the tick and releases the port), while
   // the adapters it uses still exist.
   form.reset();
-  return result == 0 ? 0 : result;
+  return result;
 }
