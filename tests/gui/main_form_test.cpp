@@ -23,13 +23,18 @@ T* Find(QWidget& w, const char* name) {
   return child;
 }
 
-TEST(MainForm, ShowsEveryControlWithItsTextAndStartState) {
+// The main window over the fakes, shown.
+struct MainForm : ::testing::Test {
   FakePlatform fake;
-  App app(fake.platform);
-  TMainForm form(app);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  App app{fake.platform};
+  TMainForm form{app};
+  void SetUp() override {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+  }
+};
 
+TEST_F(MainForm, ShowsEveryControlWithItsTextAndStartState) {
   const struct { const char* name; const char* text; bool enabled; } buttons[] = {
       {"ButtonSyncPC", "同期", true},          {"ButtonServerInfo", "ﾓﾆﾀｰ", false},
       {"ButtonTestDlg", "ﾃｽﾄ...", false},      {"ButtonSendComm", "ｺﾏﾝﾄﾞ...", false},
@@ -67,13 +72,7 @@ TEST(MainForm, ShowsEveryControlWithItsTextAndStartState) {
   EXPECT_EQ(Find<QLineEdit>(form, "EditPcErr")->text(), "--");
 }
 
-TEST(MainForm, TrayAndLogWindow) {
-  FakePlatform fake;
-  App app(fake.platform);
-  TMainForm form(app);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-
+TEST_F(MainForm, TrayAndLogWindow) {
   // Not connected: the tray button only tells the user to connect.
   QMetaObject::invokeMethod(&form, "ButtonToTaskTrayClick");
   EXPECT_TRUE(form.isVisible());
@@ -95,12 +94,7 @@ TEST(MainForm, TrayAndLogWindow) {
   EXPECT_TRUE(shown.endsWith("12:00:00  次の行")) << shown.toStdString();
 }
 
-TEST(MainForm, WithoutASystemTrayTheWindowIsMinimisedNotHidden) {
-  FakePlatform fake;
-  App app(fake.platform);
-  TMainForm form(app);
-  form.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+TEST_F(MainForm, WithoutASystemTrayTheWindowIsMinimisedNotHidden) {
   QTest::mouseClick(form.findChild<QPushButton*>("ButtonConnect"), Qt::LeftButton);
   auto* tray = form.findChild<QPushButton*>("ButtonToTaskTray");
   ASSERT_TRUE(tray->isEnabled());

@@ -17,7 +17,9 @@ TEST(OwnAddress, FirstUpNonLoopbackInterface) {
   in_addr parsed{};
   ASSERT_EQ(inet_pton(AF_INET, address->c_str(), &parsed), 1) << *address;
   EXPECT_NE((ntohl(parsed.s_addr) >> 24), 127u) << *address;
-  if (const char* expected = std::getenv("QUOR_EXPECT_OWN_ADDRESS")) EXPECT_EQ(*address, expected);
+  if (const char* expected = std::getenv("QUOR_EXPECT_OWN_ADDRESS")) {
+    EXPECT_EQ(*address, expected);
+  }
 }
 
 }  // namespace

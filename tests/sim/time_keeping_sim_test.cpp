@@ -82,7 +82,9 @@ TEST(TimeKeepingSim, WithoutPpsARefusedCorrectionIsReportedAtFives) {
   EXPECT_GE(w.fake.clock.setCount, 3);
   EXPECT_GE(w.CountLog("時刻校正に失敗"), 3);
   for (const std::string& line : w.app.log.MemoLog()) {
-    if (line.find("時刻校正に失敗") != std::string::npos) EXPECT_EQ(line[7], '5') << line;
+    if (line.find("時刻校正に失敗") != std::string::npos) {
+      EXPECT_EQ(line[7], '5') << line;
+    }
   }
   EXPECT_NEAR(w.PcError(), 3.0, 1e-9);
 }
