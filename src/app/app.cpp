@@ -2,7 +2,7 @@
 
 App::App(Platform& p) : platform(p), log(p.logFile), link(*this) {
   const uint64_t frequency = platform.counter.Frequency();
-  if (frequency == 0 || frequency > 0xFFFFFFFFull) {
+  if (!CounterTimesEdges(frequency)) {
     pps.CounterFrequency = 0;
   } else {
     pps.CounterFrequency = static_cast<uint32_t>(frequency);

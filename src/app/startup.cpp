@@ -17,6 +17,7 @@ std::string LogFileName(const LocalTimeRecord& t) {
 void FormCreate(App& app) {
   app.settings.serial = SerialParams{};
   LoadSettings(app.platform.settingsStore, app.settings);
+  app.platform.clock.UseTimeZone(app.settings.TimeZone);
   app.tick.DelayTicks = app.settings.dSSS;
 
   if (auto address = app.platform.networkInfo.OwnIpv4Address()) {

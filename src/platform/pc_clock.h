@@ -1,10 +1,16 @@
 #pragma once
 #include "platform/local_time.h"
 
-// The PC's wall clock in the system's local time zone.
+// The PC's wall clock in the program's own local time: UTC plus the hours of
+// the time-zone setting. The system's zone and its summer time never enter,
+// so the shown time, the measured error and every setting of the clock agree
+// with the program's conversions whatever zone the system is in.
 class PcClock {
  public:
   virtual ~PcClock() = default;
+  // Local time from now on is UTC + hours (the setting `TimeZone`). Safe to
+  // call while other threads read the clock.
+  virtual void UseTimeZone(int hours) = 0;
   // Safe to call from any thread: the serial worker reads it at each edge.
   virtual LocalTimeRecord GetLocalTime() = 0;
   // Sets the clock to the record plus extraNanoseconds (0..999999), which lets

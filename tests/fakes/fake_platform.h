@@ -30,6 +30,7 @@ class VirtualTime {
 class FakeClock : public PcClock {
  public:
   FakeClock(VirtualTime& t, int zoneHours = 9) : t_(t), zone_(zoneHours) {}
+  void UseTimeZone(int hours) override { zone_ = hours; }
   LocalTimeRecord GetLocalTime() override { return NtpSecondsToLocalTime(t_.Pc(), zone_); }
   bool SetLocalTime(const LocalTimeRecord& r, uint32_t extraNs) override {
     ++setCount;

@@ -112,6 +112,7 @@ struct FakeCounter : Counter {
 
 struct FakeClock : PcClock {
   LocalTimeRecord now{2024, 5, 3, 17, 12, 34, 56, 789};
+  void UseTimeZone(int) override {}
   LocalTimeRecord GetLocalTime() override { return now; }
   bool SetLocalTime(const LocalTimeRecord&, uint32_t) override { return false; }
 };

@@ -1,5 +1,5 @@
 #pragma once
-// The real receiver captures beside the project (QUOR_CAPTURES_DIR).
+// The real receiver captures kept with the tests (QUOR_CAPTURES_DIR).
 #include <fstream>
 #include <iterator>
 #include <string>

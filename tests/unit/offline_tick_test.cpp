@@ -86,7 +86,7 @@ TEST(Startup, LogsStartAndEndAndOpensTheFileByItsTime) {
   FakePlatform fake;
   fake.store.exists = true;
   fake.store.values = {{"IsLogOut", 1}, {"TimeZone", 0}};
-  fake.time.SetPc(LocalTimeToNtpSeconds(Rec(2026, 1, 16, 2, 30, 5), 9));
+  fake.time.SetPc(LocalTimeToNtpSeconds(Rec(2026, 1, 16, 2, 30, 5), 0));  // local time is UTC + the setting
   App app(fake.platform);
   FormCreate(app);
   ASSERT_TRUE(FormShow(app));

@@ -5,8 +5,9 @@
 LocalTimeRecord LinuxPcClock::GetLocalTime() {
   timespec ts{};
   clock_gettime(CLOCK_REALTIME, &ts);
+  const time_t shifted = ts.tv_sec + zoneSeconds_.load();
   tm local{};
-  localtime_r(&ts.tv_sec, &local);
+  gmtime_r(&shifted, &local);
   LocalTimeRecord t;
   t.Year = static_cast<uint16_t>(local.tm_year + 1900);
   t.Month = static_cast<uint16_t>(local.tm_mon + 1);
@@ -27,11 +28,11 @@ bool LinuxPcClock::SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseco
   local.tm_hour = t.Hour;
   local.tm_min = t.Minute;
   local.tm_sec = t.Second;
-  local.tm_isdst = -1;
-  const time_t seconds = mktime(&local);
-  if (seconds == static_cast<time_t>(-1)) return false;
+  // timegm reads the record as UTC; the program's zone is then taken off.
+  const time_t shifted = timegm(&local);
+  if (shifted == static_cast<time_t>(-1)) return false;
   timespec ts{};
-  ts.tv_sec = seconds;
+  ts.tv_sec = shifted - zoneSeconds_.load();
   ts.tv_nsec = static_cast<long>(t.Milliseconds % 1000) * 1000000L + extraNanoseconds % 1000000;
   return clock_settime(CLOCK_REALTIME, &ts) == 0;
 }

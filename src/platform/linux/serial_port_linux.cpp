@@ -97,7 +97,7 @@ bool LinuxSerialPort::StartWorkers(std::string& errorText) {
   stopping_ = false;
   portLost_ = false;
   InstallWaitInterruptHandler();
-  const bool useTickCount = counter_.Frequency() == 0;
+  const bool useTickCount = !CounterTimesEdges(counter_.Frequency());
   try {
     dsrLeft_ = false;
     dsrThread_ = std::thread([this, useTickCount] { RunDsrWorker(useTickCount); });
