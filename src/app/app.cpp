@@ -1,23 +1,40 @@
 #include "app/app.h"
 
-App::App(Platform& p) : platform(p), log(p.logFile), link(*this) {
-  const uint64_t frequency = platform.counter.Frequency();
-  if (!CounterTimesEdges(frequency)) {
-    pps.CounterFrequency = 0;
-  } else {
-    pps.CounterFrequency = static_cast<uint32_t>(frequency);
-    CounterPeriod = 1.0 / static_cast<double>(frequency);
-  }
-}
+#include "common/text_format.h"
+#include "timekeeping/pps_edge_update.h"
+#include "timekeeping/receiver_tick.h"
+
+App::App(Platform& p)
+    : platform(p), log(p.logFile), counterScale(p.counter), discipline(p.clock, counterScale) {}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 
-const LocalTimeRecord& App::ReadPcClock() {
-  NowLocal = platform.clock.GetLocalTime();
-  return NowLocal;
+void App::LogWithPcTime(const std::string& message) {
+  const LocalTimeRecord t = platform.clock.GetLocalTime();
+  LogLine(Stamped(t.Hour, t.Minute, t.Second, message));
 }
 
-void App::LogWithPcTime(const std::string& message) {
-  const LocalTimeRecord& t = ReadPcClock();
-  LogLine(Stamped(t.Hour, t.Minute, t.Second, message));
+void App::OnDsrChange(const EdgeCapture& edge) {
+  if (!session) return;
+  ReceiverSession& s = *session;
+  const EdgeOutcome outcome = s.link.OnDsrChange(s.time.pps, edge, edgeReference);
+  NoteDsrChange(s.time);
+  if (outcome.armed) {
+    PpsEdgeUpdate(s.time, {s.link.PcEdgeTime, s.link.RxEdgeTime, outcome.timeTaken, edge.counter});
+  }
+}
+
+void App::OnBytes(const uint8_t* data, size_t size) {
+  if (session) session->link.OnBytes(data, size);
+}
+
+void App::OnNoModemLines() {
+  if (!session || session->link.NoModemLinesReported) return;
+  session->link.NoModemLinesReported = true;
+  LogWithPcTime("1PPS信号は使えません(DSR非対応のポート)");
+}
+
+void App::OnPortLost(const std::string& reason) {
+  view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
+  LogWithPcTime("受信機のポートが失われました");
 }

@@ -1,39 +1,30 @@
 #pragma once
-#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "app/event_log.h"
 #include "app/main_view.h"
-#include "commands/receiver_config.h"
+#include "app/receiver_session.h"
 #include "commands/test_dialog_model.h"
-#include "link/pps_timing_record.h"
-#include "link/receiver_link.h"
-#include "link/sentence_buffer.h"
+#include "common/log_sink.h"
+#include "link/counter_scale.h"
+#include "link/edge_reference.h"
+#include "net/network_client.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
-#include "timekeeping/receiver_state.h"
+#include "timekeeping/clock_discipline.h"
 
-// The counters and flags of the 100 ms tick and of the connection.
+// The state of the 100 ms tick and of the connection that outlives a
+// receiver session.
 struct TickState {
   bool Connected = false;
-  bool AwaitingData = false;
-  int WaitTicks = 0;
-  bool SecondPending = false;
-  int PendingSecondTicks = 0;
-  int DelayTicks = 3;
-  bool PpsMarkerSeen = true;
-  int SentenceToPpsTicks = 0;
-  int NtpRequestCount = 0;
   bool ClockSetPending = false;
-  bool FixStartPending = false;
-  int StartCheckCount = 0;
-  int SentenceCount = 0;
+  LocalTimeRecord SyncPressTime;  // when "同期" was pressed offline
 };
 
-// All runtime state of the program, owned by the main thread. The operations
-// that work on it are free functions, one group per subsystem folder.
-class App {
+// The composition root: owns the subsystems and the view models, and routes
+// events between them. Everything runs on the main thread.
+class App : public LogSink, public SerialEventSink {
  public:
   explicit App(Platform& platform);
   App(const App&) = delete;
@@ -44,28 +35,25 @@ class App {
   MainView view;
   EventLog log;
   TickState tick;
-  PpsTimingRecord pps;
-  ReceiverState rx;
-  PositionStats position;
-  ReceiverConfig cfg;
   TestDialogModel testDialog;
-  ReceiverLink link;
-
-  // Complete lines waiting for the dispatcher; exists while connected to a
-  // receiver.
-  std::optional<SentenceBuffer> sentenceBuffer;
+  CounterScale counterScale;
+  EdgeReference edgeReference;
+  ClockDiscipline discipline;
+  NetworkClient network;
+  // The receiver connection, while there is one.
+  std::optional<ReceiverSession> session;
 
   bool FirstShowPending = false;
   bool NetworkAvailable = false;
   std::string OwnIpAddress = "0.0.0.0";
-  double CounterPeriod = 0;           // seconds per counter count
-  LocalTimeRecord NowLocal;           // scratch for the PC's local time
-  double ReceiverNtpTime = 0;         // receiver time of the current second
 
-  // Writes a log line (to the window always, to the file when logging is on).
-  void LogLine(const std::string& text);
-  // The PC's local time, read into NowLocal.
-  const LocalTimeRecord& ReadPcClock();
-  // Logs "%02d:%02d:%02d  " + message stamped with the PC's time.
-  void LogWithPcTime(const std::string& message);
+  // LogSink: the log window always, the log file when logging is on.
+  void LogLine(const std::string& text) override;
+  void LogWithPcTime(const std::string& message) override;
+
+  // SerialEventSink: the open receiver port's events, on the main thread.
+  void OnDsrChange(const EdgeCapture& edge) override;
+  void OnBytes(const uint8_t* data, size_t size) override;
+  void OnNoModemLines() override;
+  void OnPortLost(const std::string& reason) override;
 };

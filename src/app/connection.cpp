@@ -1,19 +1,18 @@
 #include "app/connection.h"
 
 #include "app/app.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 namespace {
 
-// Opens the receiver port and starts the link; the outcome shows only in the
-// status bar.
+// Opens the receiver port; the outcome shows only in the status bar.
 void OpenPort(App& app) {
   MainView& v = app.view;
   v.StatusBar = "接続の手続き中";
   SerialParams params = app.settings.serial;
   params.PortIndex = app.settings.Port;
   std::string errorText;
-  const auto result = app.platform.serialPort.Open(params, app.link, errorText);
+  const auto result = app.platform.serialPort.Open(params, app, errorText);
   if (result != SerialPort::OpenResult::Ok) {
     if (result == SerialPort::OpenResult::ConfigureFailed) {
       app.platform.messageBoxes.ShowSystemError(errorText);
@@ -21,20 +20,7 @@ void OpenPort(App& app) {
     v.StatusBar = "接続に失敗!!";
     return;
   }
-  app.sentenceBuffer.emplace();
-  PpsTimingRecord& r = app.pps;
-  r.BaseMesg = app.settings.BaseMesg;
-  r.AutoAdjust = app.settings.AutoAdjust;
-  r.TimeZone = app.settings.TimeZone;
-  r.SyncOffsetMs = app.settings.SyncOffsetMs();
-  r.PpsArmed = false;
-  app.link.Start();
   v.StatusBar = "接続しました";
-}
-
-void ClosePort(App& app) {
-  app.platform.serialPort.Close();
-  app.sentenceBuffer.reset();
 }
 
 void ConnectNetwork(App& app) {
@@ -50,50 +36,35 @@ void ConnectNetwork(App& app) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
-  // The network time client is not part of this build yet.
   app.view.StatusBar = "ネットワーク接続はまだ使えません";
 }
 
 void ConnectReceiver(App& app) {
-  TickState& k = app.tick;
   MainView& v = app.view;
   app.LogWithPcTime("受信機への接続要求");
 
-  k.AwaitingData = true;
-  k.WaitTicks = 0;
-  k.SecondPending = false;
-  app.cfg.NmeaMode = true;
-  app.pps.ReceiverDateKnown = false;
-  app.pps.PpsSeen = false;
-  app.rx.Reset();
-  app.cfg.ClearSentenceFlags();
-  k.PpsMarkerSeen = true;
-
-  k.Connected = true;
+  app.tick.Connected = true;
   v.ButtonConnectCaption = "切断(&G)";
   v.ButtonToTaskTrayEnabled = true;
   v.ButtonSyncPCEnabled = false;
   v.ButtonTestDlgEnabled = true;
 
+  app.session.emplace(app);
   OpenPort(app);
 
   app.testDialog = TestDialogModel{};
   app.testDialog.Exists = true;
-
   v.ButtonParmSetEnabled = false;
-  app.pps.ReceptionOk = false;
-  if (app.sentenceBuffer) app.sentenceBuffer->Clear();
-  k.SentenceCount = 0;
-  app.pps.FixQuality = 0;
 }
 
 void Connect(App& app) {
-  const LocalTimeRecord& now = app.ReadPcClock();
-  // Until the first edge, the time served is the PC's.
-  app.ReceiverNtpTime = LocalTimeToNtpSeconds(now, app.settings.TimeZone);
-  NtpTimestampEncode(app.ReceiverNtpTime, app.pps.EdgeNtpTime);
-  int next = (now.Minute + 5) / 5 * 5;
-  app.pps.NextNtpMinute = next == 60 ? 0 : next;
+  const LocalTimeRecord now = app.platform.clock.GetLocalTime();
+  app.discipline.UseTimeZone(app.settings.TimeZone);
+  // Until the first edge, the time served is the PC's, counted from now.
+  NtpTimestampEncode(LocalTimeToNtpSeconds(now, app.settings.TimeZone),
+                     app.edgeReference.EdgeNtpTime);
+  app.edgeReference.LastEdgeCount = app.counterScale.Now();
+  app.network.schedule.Start(now.Minute);
 
   if (app.settings.Port == kNetworkPort) {
     ConnectNetwork(app);
@@ -105,6 +76,8 @@ void Connect(App& app) {
 void Disconnect(App& app) {
   MainView& v = app.view;
   app.tick.Connected = false;
+  // A "同期" asked for while connected belongs to that connection.
+  app.tick.ClockSetPending = false;
   v.ButtonConnectCaption = "接続(&G)";
   v.ButtonToTaskTrayEnabled = false;
   v.StatusBar = "オフライン、ＰＣの時刻を表示中";
@@ -125,10 +98,15 @@ void Disconnect(App& app) {
   v.CSpinButtondSSVisible = true;
   v.CSpinButtondSSEnabled = true;
   v.EditNumMsg.clear();
-  ClosePort(app);
+  CloseReceiverPort(app);
 }
 
 }  // namespace
+
+void CloseReceiverPort(App& app) {
+  app.platform.serialPort.Close();
+  app.session.reset();
+}
 
 void ButtonConnectClick(App& app) {
   if (app.tick.Connected) {
@@ -139,8 +117,8 @@ void ButtonConnectClick(App& app) {
 }
 
 void ButtonSyncPCClick(App& app) {
-  if (app.tick.Connected && app.settings.Port == kNetworkPort) return;  // network client comes later
+  if (app.tick.Connected && app.settings.Port == kNetworkPort) return;
   // Offline the press itself is the moment to round from.
-  if (!app.tick.Connected) app.ReadPcClock();
+  if (!app.tick.Connected) app.tick.SyncPressTime = app.platform.clock.GetLocalTime();
   app.tick.ClockSetPending = true;
 }

@@ -9,3 +9,6 @@ void ButtonConnectClick(App& app);
 // "同期": asks for a clock setting (offline: to the nearest whole minute at
 // the next tick; with a receiver: from the receiver at the next second).
 void ButtonSyncPCClick(App& app);
+
+// Closes the receiver port and ends its session.
+void CloseReceiverPort(App& app);

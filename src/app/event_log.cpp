@@ -1,7 +1,5 @@
 #include "app/event_log.h"
 
-#include "app/text_format.h"
-
 namespace {
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 }  // namespace
@@ -13,8 +11,4 @@ void EventLog::LogLine(std::string text, bool writeToFile) {
   memo_.push_back(text);
   ++revision_;
   if (writeToFile && file_.IsOpen()) file_.WriteLine(text);
-}
-
-std::string Stamped(int hour, int minute, int second, const std::string& message) {
-  return Hms(hour, minute, second) + "  " + message;
 }

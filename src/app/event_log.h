@@ -24,6 +24,3 @@ class EventLog {
   std::deque<std::string> memo_;
   unsigned long revision_ = 0;
 };
-
-// "%02d:%02d:%02d  " followed by the message.
-std::string Stamped(int hour, int minute, int second, const std::string& message);

@@ -1,7 +1,8 @@
 #include "app/startup.h"
 
 #include "app/app.h"
-#include "app/text_format.h"
+#include "app/connection.h"
+#include "common/text_format.h"
 #include "settings/settings_persistence.h"
 
 namespace {
@@ -17,8 +18,7 @@ std::string LogFileName(const LocalTimeRecord& t) {
 void FormCreate(App& app) {
   app.settings.serial = SerialParams{};
   LoadSettings(app.platform.settingsStore, app.settings);
-  app.platform.clock.UseTimeZone(app.settings.TimeZone);
-  app.tick.DelayTicks = app.settings.dSSS;
+  app.discipline.UseTimeZone(app.settings.TimeZone);
 
   if (auto address = app.platform.networkInfo.OwnIpv4Address()) {
     app.NetworkAvailable = true;
@@ -46,7 +46,7 @@ bool FormShow(App& app) {
   v.StatusBar = "オフライン、ＰＣの時刻を表示中";
 
   app.FirstShowPending = false;
-  const LocalTimeRecord& now = app.ReadPcClock();
+  const LocalTimeRecord now = app.platform.clock.GetLocalTime();
   if (app.settings.IsLogOut == 1 && !app.log.File().Open(LogFileName(now), false)) {
     app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
   }
@@ -62,10 +62,7 @@ void FormCloseQuery(App& app) {
 }
 
 void FormDestroy(App& app) {
-  if (app.tick.Connected && app.settings.Port != kNetworkPort) {
-    app.platform.serialPort.Close();
-    app.sentenceBuffer.reset();
-  }
+  if (app.tick.Connected && app.settings.Port != kNetworkPort) CloseReceiverPort(app);
 }
 
 bool ButtonToTaskTrayClick(App& app) {

@@ -3,64 +3,40 @@
 #include <string>
 
 #include "app/app.h"
-#include "app/text_format.h"
 #include "commands/receiver_init.h"
+#include "common/text_format.h"
 #include "net/network_client.h"
-#include "timekeeping/clock_setting.h"
-#include "timekeeping/second_processing.h"
+#include "timekeeping/receiver_tick.h"
 #include "timekeeping/sentence_dispatcher.h"
 
 namespace {
 
-void ShowPcTime(App& app) {
-  const LocalTimeRecord& t = app.ReadPcClock();
-  app.view.EditJst = Hms(t.Hour, t.Minute, t.Second);
-}
-
-// A: not connected.
+// Not connected: the PC's time, or a pending "同期" to the nearest minute.
 void TickOffline(App& app) {
   if (app.tick.ClockSetPending) {
-    SetPcClock(app, false);
+    app.discipline.SetToWholeMinute(app.tick.SyncPressTime, app.settings.SyncParm);
     app.tick.ClockSetPending = false;
     return;
   }
-  ShowPcTime(app);
+  const LocalTimeRecord t = app.platform.clock.GetLocalTime();
+  app.view.EditJst = Hms(t.Hour, t.Minute, t.Second);
   app.view.EditUtc.clear();
   app.view.EditPcErr = "--";
 }
 
-// C1: waiting for the first usable data after connecting.
-void TickAwaitingData(App& app) {
-  TickState& k = app.tick;
-  UpdateFixQuality(app);
-  if (app.pps.FixQuality >= 2) {
-    k.AwaitingData = false;
-    k.FixStartPending = true;
-    app.pps.DelayOutOfRange = false;
-    app.pps.CorrectionOk = true;
-    k.StartCheckCount = 0;
-    RunReceiverInitialisation(app);
-  } else if (++k.WaitTicks > 100) {
-    const LocalTimeRecord& t = app.ReadPcClock();
-    app.view.StatusBar = Stamped(t.Hour, t.Minute, t.Second, "受信できません!!");
-    k.WaitTicks = 0;
-  }
-  k.SecondPending = false;
-}
-
-// C: connected to a receiver.
+// Connected to a receiver: the second's timing, the receiver's start-up at
+// the first usable data, then the lines received since the last tick.
 void TickReceiver(App& app) {
-  TickState& k = app.tick;
-  if (k.AwaitingData) TickAwaitingData(app);
-  if (k.SecondPending) {
-    k.PendingSecondTicks += 1;
-    if (!app.pps.PpsSeen && k.PendingSecondTicks >= k.DelayTicks) ProcessSecond(app);
+  ReceiverSession& s = *app.session;
+  if (TickReceiverTiming(s.time)) {
+    app.view.StatusBar = "通信の準備中";
+    app.view.ButtonSendCommEnabled = RunReceiverInitialisation(s.cfg, s.time.kind);
   }
-  if (!k.PpsMarkerSeen) k.SentenceToPpsTicks += 1;
-  if (app.sentenceBuffer && !app.sentenceBuffer->Empty()) {
-    const std::string text = app.sentenceBuffer->Text();
-    app.sentenceBuffer->Clear();
-    ProcessReceivedText(app, text);
+  SentenceBuffer& buffer = s.link.sentenceBuffer;
+  if (!buffer.Empty()) {
+    const std::string text = buffer.Text();
+    buffer.Clear();
+    ProcessReceivedText(s.time, text);
   }
 }
 
@@ -70,8 +46,8 @@ void TickProc(App& app) {
   if (!app.tick.Connected) {
     TickOffline(app);
   } else if (app.settings.Port == kNetworkPort) {
-    TickNetworkClient(app);
-  } else {
+    TickNetworkClient(app.network);
+  } else if (app.session) {
     TickReceiver(app);
   }
 }

@@ -1,8 +1,8 @@
 #pragma once
+#include "commands/receiver_config.h"
+#include "common/receiver_kinds.h"
 
-class App;
-
-// The first usable data of a receiver connection: "通信の準備中", sentence
-// learning restarts, the command button, and the start-up commands by
-// receiver kind.
-void RunReceiverInitialisation(App& app);
+// The first usable data of a receiver connection: sentence learning starts
+// again and the kind's start-up commands go out. Returns whether the kind
+// has a command set (the command button is then enabled).
+bool RunReceiverInitialisation(ReceiverConfig& cfg, const ReceiverKindTraits& kind);

@@ -4,11 +4,8 @@
 
 #include "link/cca_frame.h"
 #include "link/jupiter_frame.h"
-#include "settings/settings.h"
 
-LineAssembler::LineAssembler(int receiverKind) : receiverKind_(receiverKind) {}
-
-void LineAssembler::SetReceiverKind(int receiverKind) { receiverKind_ = receiverKind; }
+LineAssembler::LineAssembler(ReceiverKind kind) : traits_(&TraitsOf(kind)) {}
 
 void LineAssembler::Reset() {
   lineLength_ = 0;
@@ -67,24 +64,22 @@ void LineAssembler::AssembleFrames(const uint8_t* data, size_t size, const Recor
   }
 }
 
-bool LineAssembler::SyncWordStartsFrame() const {
-  return syncPending_ && receiverKind_ != kCca370h;
-}
+bool LineAssembler::SyncWordStartsFrame() const { return syncPending_ && traits_->jupiterFrames; }
 
 bool LineAssembler::LeadByteStartsFrame(uint8_t byte) const {
   if (byte != kCcaTimeMarkLead && byte != kCcaPositionLead) return false;
-  return receiverKind_ != kJupiter;
+  return traits_->ccaFrames;
 }
 
 // A Jupiter receiver sends only Jupiter frames and a CCA-370H only its own,
 // so the lead bytes of the other kind (which also occur inside frames) are
 // not taken as frames of it.
 LineAssembler::FrameType LineAssembler::FrameTypeAt(uint8_t leadByte) const {
-  if (receiverKind_ != kJupiter) {
+  if (traits_->ccaFrames) {
     if (leadByte == kCcaTimeMarkLead) return FrameType::kCcaTimeMark;
     if (leadByte == kCcaPositionLead) return FrameType::kCcaPosition;
   }
-  return receiverKind_ == kCca370h ? FrameType::kForeign : FrameType::kJupiter;
+  return traits_->jupiterFrames ? FrameType::kJupiter : FrameType::kForeign;
 }
 
 void LineAssembler::TakeFrame(const RecordSink& emit) {

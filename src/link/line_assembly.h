@@ -5,6 +5,7 @@
 #include <functional>
 #include <string_view>
 
+#include "common/receiver_kinds.h"
 #include "link/sentence_buffer.h"
 
 // Turns the received bytes of each receive pass into complete records: text
@@ -16,11 +17,8 @@ class LineAssembler {
   static constexpr size_t kLineCapacity = 1024;
   using RecordSink = std::function<void(std::string_view record)>;
 
-  // receiverKind is the setting `Receiver`: 0 Jupiter, 1 GT-77, 2 CCA-370H,
-  // 3 Garmin std, 4 other.
-  explicit LineAssembler(int receiverKind = 0);
-  void SetReceiverKind(int receiverKind);
-  int ReceiverKind() const { return receiverKind_; }
+  // The kind decides which frame starts are taken (its table entry).
+  explicit LineAssembler(ReceiverKind kind = kJupiter);
 
   // Empty line, no frame assembly: the state at connect.
   void Reset();
@@ -48,7 +46,7 @@ class LineAssembler {
   void Append(uint8_t byte);
   void Consume(size_t count);
 
-  int receiverKind_;
+  const ReceiverKindTraits* traits_;
   std::array<uint8_t, kLineCapacity> line_{};
   size_t lineLength_ = 0;
   bool binaryMode_ = false;

@@ -1,8 +1,9 @@
 #pragma once
 #include <cstdint>
 
-// Where the edge timing, the parsers, the per-second time keeping and the
-// network service meet. Owned by the core; touched only on the main thread.
+// Where the edge timing, the parsers and the per-second time keeping of one
+// receiver connection meet. Created with the connection; touched only on the
+// main thread.
 struct PpsTimingRecord {
   bool ReceptionOk = false;
   bool PpsSeen = false;
@@ -17,19 +18,16 @@ struct PpsTimingRecord {
   int32_t AutoAdjust = 1;
   int32_t TimeZone = 9;
   int32_t SyncOffsetMs = 0;
-  uint32_t CounterFrequency = 0;  // 0 = edges are timed with the ms tick count
   // The receiver's time of the coming edge.
   int32_t LocalHour = 0;
   int32_t UtcHour = 0;
   int32_t Minute = 0;
   int32_t Second = 0;
-  int32_t NextNtpMinute = 0;
   int32_t UtcYear = 0;
   int32_t UtcMonth = 0;
   int32_t UtcDay = 0;
   int32_t FixQuality = 0;
   // Edge counter values and interval statistics, in counter units.
-  uint32_t LastEdgeCount = 0;
   uint32_t EdgeCount = 0;
   uint32_t EdgeInterval = 0;
   uint32_t PrevEdgeCount = 0;
@@ -39,5 +37,4 @@ struct PpsTimingRecord {
   uint32_t IntervalCount = 0;
   double IntervalMean = 0;
   double IntervalM2 = 0;
-  uint8_t EdgeNtpTime[8] = {};  // receiver time of the last taken edge
 };

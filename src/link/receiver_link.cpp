@@ -1,28 +1,45 @@
 #include "link/receiver_link.h"
 
-#include "app/app.h"
-#include "link/edge_timing.h"
+#include "common/time_arithmetic.h"
 
-void ReceiverLink::Start() {
-  noModemLinesLogged_ = false;
-  assembler_.SetReceiverKind(app_.settings.Receiver);
-  assembler_.Reset();
-  RxEdgeTime = PcEdgeTime = 0;
+namespace {
+
+void AddIntervalSample(PpsTimingRecord& r) {
+  r.IntervalCount += 1;
+  const double d = static_cast<double>(r.EdgeInterval) - r.IntervalMean;
+  r.IntervalMean += d / r.IntervalCount;
+  r.IntervalM2 += d * d * (r.IntervalCount - 1) / r.IntervalCount;
 }
 
-void ReceiverLink::OnDsrChange(const EdgeCapture& edge) { HandleDsrChange(app_, edge); }
+}  // namespace
 
-void ReceiverLink::OnBytes(const uint8_t* data, size_t size) {
-  if (app_.sentenceBuffer) assembler_.ChunkReady(data, size, *app_.sentenceBuffer);
-}
+EdgeOutcome ReceiverLink::OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edge,
+                                      EdgeReference& reference) {
+  EdgeOutcome outcome;
+  r.PpsSeen = true;
+  if (!r.PpsArmed) return outcome;
+  outcome.armed = true;
+  r.PrevEdgeCount = r.EdgeCount;
+  r.EdgeCount = edge.counter;
+  r.EdgeInterval = r.EdgeCount - r.PrevEdgeCount;  // unsigned: one wrap is fine
+  if (r.EdgeInterval < r.IntervalStatsLimit) AddIntervalSample(r);
+  if (r.EdgeInterval < r.IntervalMin || r.EdgeInterval > r.IntervalMax) r.TimeValid = false;
 
-void ReceiverLink::OnNoModemLines() {
-  if (noModemLinesLogged_) return;
-  noModemLinesLogged_ = true;
-  app_.LogWithPcTime("1PPS信号は使えません(DSR非対応のポート)");
-}
-
-void ReceiverLink::OnPortLost(const std::string& reason) {
-  app_.view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
-  app_.LogWithPcTime("受信機のポートが失われました");
+  if (r.TimeValid && r.TimeReady) {
+    PcEdgeTime = LocalTimeToNtpSeconds(edge.pcLocal, r.TimeZone);
+    if (r.ReceiverDateKnown) {
+      RxEdgeTime =
+          ReceiverTimeToNtpSeconds(r.UtcYear, r.UtcMonth, r.UtcDay, r.UtcHour, r.Minute, r.Second);
+    } else {
+      // No date from the receiver: its time of day on the PC's date nearest
+      // the PC's time, right also when local midnight lies between the two.
+      RxEdgeTime = NearestDayTime(PcEdgeTime, r.LocalHour, r.Minute, r.Second, r.TimeZone);
+    }
+    reference.LastEdgeCount = r.EdgeCount;
+    NtpTimestampEncode(RxEdgeTime, reference.EdgeNtpTime);
+    outcome.timeTaken = true;
+  }
+  sentenceBuffer.Append("=PPS,,");
+  r.PpsArmed = false;
+  return outcome;
 }

@@ -1,31 +1,46 @@
 #pragma once
-#include <string>
+#include <cstddef>
+#include <cstdint>
 
+#include "common/receiver_kinds.h"
+#include "link/edge_reference.h"
 #include "link/line_assembly.h"
+#include "link/pps_timing_record.h"
+#include "link/sentence_buffer.h"
 #include "platform/serial_port.h"
 
-class App;
+// What an edge did: an armed edge was timed (and its marker line appended);
+// timeTaken when its receiver time was also taken.
+struct EdgeOutcome {
+  bool armed = false;
+  bool timeTaken = false;
+};
 
-// The core's side of an open receiver port: takes the posted edge captures
-// and received bytes on the main thread, in the order they happened.
-class ReceiverLink : public SerialEventSink {
+// The link side of one receiver connection: received bytes become complete
+// lines in the SentenceBuffer, and armed 1PPS edges are timed against the
+// interval window and given their PC and receiver times.
+class ReceiverLink {
  public:
-  explicit ReceiverLink(App& app) : app_(app) {}
+  explicit ReceiverLink(ReceiverKind kind) : assembler_(kind) {}
 
-  // A connection starts (the port is opened and closed by the caller).
-  void Start();
+  // One receive pass of bytes.
+  void OnBytes(const uint8_t* data, size_t size) { assembler_.ChunkReady(data, size, sentenceBuffer); }
 
-  void OnDsrChange(const EdgeCapture& edge) override;
-  void OnBytes(const uint8_t* data, size_t size) override;
-  void OnNoModemLines() override;
-  void OnPortLost(const std::string& reason) override;
+  // A DSR change. An armed edge enters the interval statistics and the
+  // window; when its time is valid and ready, RxEdgeTime and PcEdgeTime are
+  // taken and the edge becomes the reference. Then the marker line "=PPS,,"
+  // follows the lines received before it, and the edge is disarmed. Every
+  // change marks that a 1PPS is wired.
+  EdgeOutcome OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edge, EdgeReference& reference);
 
+  // Complete lines waiting for the dispatcher.
+  SentenceBuffer sentenceBuffer;
   // Receiver and PC time of the last taken edge (NTP seconds).
   double RxEdgeTime = 0;
   double PcEdgeTime = 0;
+  // The port has no modem lines; told once per connection.
+  bool NoModemLinesReported = false;
 
  private:
-  App& app_;
   LineAssembler assembler_;
-  bool noModemLinesLogged_ = false;
 };

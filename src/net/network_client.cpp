@@ -1,14 +1,16 @@
 #include "net/network_client.h"
 
-#include "app/app.h"
-
-void TickNetworkClient(App& app) {
-  // The network client is not built yet; connecting to the network is refused
-  // (see the connection control), so nothing runs here.
-  (void)app;
+void NtpSchedule::Start(int minute) {
+  const int next = (minute + 5) / 5 * 5;
+  NextNtpMinute = next == 60 ? 0 : next;
 }
 
-void SendSntpRequest(App& app) {
-  // The SNTP client is not built yet; a request only restarts the count.
-  app.tick.NtpRequestCount = 0;
+bool NtpSchedule::Due(int minute, int second, int ntpIntv) {
+  if (ntpIntv == 0 || second != 0 || minute % 5 != 0 || minute != NextNtpMinute) return false;
+  NextNtpMinute = NextNtpMinute + 5 >= 60 ? 0 : NextNtpMinute + 5;
+  return ++NtpRequestCount >= ntpIntv / 5;
 }
+
+void TickNetworkClient(NetworkClient& client) { (void)client; }
+
+void SendSntpRequest(NetworkClient& client) { client.schedule.NtpRequestCount = 0; }

@@ -1,9 +1,26 @@
 #pragma once
+#include <cstdint>
 
-class App;
+// When the network time client asks a server: at the whole 5-minute marks
+// (second 0), every `NtpIntv` minutes.
+struct NtpSchedule {
+  int32_t NextNtpMinute = 0;
+  int32_t NtpRequestCount = 0;
+
+  // Starts the count at the 5-minute mark after `minute`.
+  void Start(int minute);
+  // True when a request is due at this minute and second of the receiver's
+  // (or the PC's) time.
+  bool Due(int minute, int second, int ntpIntv);
+};
+
+// The network time client's state.
+struct NetworkClient {
+  NtpSchedule schedule;
+};
 
 // The tick's work while connected to a time server.
-void TickNetworkClient(App& app);
+void TickNetworkClient(NetworkClient& client);
 
 // Asks the time server for the time (SNTP).
-void SendSntpRequest(App& app);
+void SendSntpRequest(NetworkClient& client);

@@ -2,7 +2,8 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/serial_port.h"
+#include "common/receiver_kinds.h"
+#include "settings/serial_params.h"
 
 // The eighteen stored settings, named by their stored value names. The serial
 // ones live in `SerialParams` (its port index is copied from `Port` when the
@@ -28,8 +29,5 @@ struct Settings {
   int32_t SyncOffsetMs() const { return SyncParm * kSyncStepMs; }
 };
 
-// Receiver kinds and port numbers used across the program.
-enum ReceiverKind : int32_t {
-  kJupiter = 0, kGt77 = 1, kCca370h = 2, kGarminStd = 3, kOtherReceiver = 4
-};
+// The port setting that means "the network" instead of a COM port.
 constexpr int32_t kNetworkPort = 4;

@@ -4,33 +4,62 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app.h"
-#include "app/text_format.h"
-#include "net/network_client.h"
-#include "timekeeping/clock_setting.h"
-#include "timekeeping/receiver_time.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/text_format.h"
+#include "common/time_arithmetic.h"
+#include "timekeeping/time_keeper.h"
 
 namespace {
 
 bool StartsWith(const std::string& s, char c) { return !s.empty() && s[0] == c; }
 
+void LogAtReceiverTime(TimeKeeper& tk, const std::string& message) {
+  const PpsTimingRecord& r = tk.pps;
+  tk.log.LogLine(Stamped(r.LocalHour, r.Minute, r.Second, message));
+}
+
 // The statistics and the window of the 1PPS intervals start again.
-void RestartIntervalStatistics(App& app) {
-  PpsTimingRecord& r = app.pps;
+void RestartIntervalStatistics(PpsTimingRecord& r) {
   r.IntervalCount = 0;
   r.IntervalMean = 0;
   r.IntervalM2 = 0;
   r.TimeReady = false;
 }
 
-// Step 3: the first second after usable data began. Returns true when the
-// second ends here.
-bool HandleFixStart(App& app) {
-  TickState& k = app.tick;
-  PpsTimingRecord& r = app.pps;
-  MainView& v = app.view;
+// "同期" while connected: the clock is set to the receiver's second plus the
+// sync adjustment, only while reception is normal. With 1PPS the second is
+// the last edge's, advanced by the counter time since that edge; without it
+// the sentence's second, taken to hold now, plus 10 ms.
+void SetPcClockFromReceiver(TimeKeeper& tk) {
+  PpsTimingRecord& r = tk.pps;
+  if (!r.ReceptionOk) {
+    // Shown until the status changes, and kept in the log.
+    tk.view.StatusBar = "時刻校正不能";
+    LogAtReceiverTime(tk, "時刻校正不能");
+    return;
+  }
+  const double second = ReceiverSecondTime(tk);
+  const double offset = r.SyncOffsetMs * 0.001;
+  if (r.PpsSeen && tk.EdgeTaken && tk.TakenEdgeTime == second) {
+    tk.discipline.StepAtCount(second + offset, tk.TakenEdgeCount);
+    return;
+  }
+  const double target = second + offset + 0.01;
+  if (tk.discipline.StepTo(target)) {
+    NtpTimestampEncode(target, tk.edgeReference.EdgeNtpTime);
+    tk.edgeReference.LastEdgeCount = tk.counterScale.Now();
+  }
+}
+
+// The first second after usable data began. Returns true when the second
+// ends here.
+bool HandleFixStart(TimeKeeper& tk) {
+  SecondTiming& k = tk.timing;
+  PpsTimingRecord& r = tk.pps;
+  ReceiverView& v = tk.view;
   if (!k.FixStartPending) return false;
+  // The status bar showed connection texts meanwhile: the next status is
+  // written whatever it is.
+  tk.ShownStatus.clear();
   if (r.FixQuality < 2) {
     if (++k.StartCheckCount > 60) {
       v.StatusBar = "正常に通信できません!!";
@@ -41,46 +70,46 @@ bool HandleFixStart(App& app) {
   } else {
     k.FixStartPending = false;
     r.ReceptionOk = true;
-    RestartIntervalStatistics(app);
-    if (r.CounterFrequency != 0) {
-      r.IntervalMin = static_cast<uint32_t>(r.CounterFrequency * 0.98);
-      r.IntervalMax = static_cast<uint32_t>(r.CounterFrequency * 1.02);
-      r.IntervalStatsLimit = static_cast<uint32_t>(r.CounterFrequency * 1.1);
+    RestartIntervalStatistics(r);
+    const uint32_t frequency = tk.counterScale.CounterFrequency();
+    if (frequency != 0) {
+      r.IntervalMin = static_cast<uint32_t>(frequency * 0.98);
+      r.IntervalMax = static_cast<uint32_t>(frequency * 1.02);
+      r.IntervalStatsLimit = static_cast<uint32_t>(frequency * 1.1);
     } else {
       r.IntervalMin = 980;
       r.IntervalMax = 1020;
       r.IntervalStatsLimit = 1100;
     }
-    app.position = PositionStats{};
+    tk.position = PositionStats{};
     v.LabelPpsCtr.clear();
-    app.rx.DatumText.clear();
+    tk.rx.DatumText.clear();
     v.LabelMapDatum.clear();
-    v.ButtonSyncPCEnabled = app.settings.AutoAdjust != 1;
+    v.ButtonSyncPCEnabled = tk.settings.AutoAdjust != 1;
     if (r.PpsSeen) v.CSpinButtondSSVisible = false;
-    if (!app.cfg.NmeaMode) {
-      app.settings.dSSS = 3;
+    if (!tk.cfg.NmeaMode) {
+      tk.delaySetting = 3;
       k.DelayTicks = 3;
       v.EditdSS = StrPrintf("%+d", 3 * 10 + 10);
     }
-    app.LogLine(Stamped(r.LocalHour, r.Minute, r.Second,
-                        StrPrintf("接続開始(Performance Frequency : %u)", r.CounterFrequency)));
-    app.testDialog.TestDialogShown = false;
+    LogAtReceiverTime(tk, StrPrintf("接続開始(Performance Frequency : %u)", frequency));
+    tk.testDialog.TestDialogShown = false;
   }
   k.SecondPending = false;
   return true;
 }
 
-// Step 4: times and the PC error (and the correction) when no 1PPS is used.
-void ShowTimeAndError(App& app) {
-  PpsTimingRecord& r = app.pps;
-  MainView& v = app.view;
+// Times and the PC error (and the correction) when no 1PPS is used.
+void ShowTimeAndError(TimeKeeper& tk) {
+  PpsTimingRecord& r = tk.pps;
+  ReceiverView& v = tk.view;
   if (r.FixQuality < 2) {
     v.EditPcErr = "??";
     return;
   }
   if (r.PpsSeen) {
     if (!r.CorrectionOk) {
-      app.LogLine(Stamped(r.LocalHour, r.Minute, r.Second, "時刻校正に失敗"));
+      LogAtReceiverTime(tk, "時刻校正に失敗");
       r.CorrectionOk = true;
     }
     return;
@@ -89,47 +118,48 @@ void ShowTimeAndError(App& app) {
   v.EditUtc = Hms(r.UtcHour, r.Minute, r.Second);
   if (r.Second % 5 != 0) return;
 
-  const double pc = LocalTimeToNtpSeconds(app.ReadPcClock(), app.settings.TimeZone);
-  TakeReceiverTime(app);
-  const auto error = static_cast<int64_t>((pc - app.ReceiverNtpTime) * 1000.0);
-  const int64_t sum = std::llabs(error) + std::abs(r.SyncOffsetMs);
-  const bool autoAdjust = app.settings.AutoAdjust == 1;
-  if (r.Second % 10 == 0) {
-    if (sum > 30 && sum < 3600000 && autoAdjust && r.FixQuality == 3) SetPcClock(app, true);
-  } else if (autoAdjust && sum > 1000 && sum < 3600000) {
-    app.LogLine(Stamped(r.LocalHour, r.Minute, r.Second, "時刻校正に失敗"));
-  }
+  const double second = ReceiverSecondTime(tk);
+  const auto error = static_cast<int64_t>((tk.PcNow() - second) * 1000.0);
+  auto action = tk.discipline.Decide(r.Second, error, r.SyncOffsetMs, r.AutoAdjust == 1);
+  // Only a receiver that has UTC time steps the clock.
+  if (action == ClockDiscipline::Action::kStep && r.FixQuality == 3) SetPcClockFromReceiver(tk);
+  if (action == ClockDiscipline::Action::kReportFailure) LogAtReceiverTime(tk, "時刻校正に失敗");
   v.EditPcErr = StrPrintf("%+lld", static_cast<long long>(error / 10));
 }
 
-// Step 5: the status text, with the beep for unstable reception.
-std::string StatusTextAndBeep(App& app) {
-  const PpsTimingRecord& r = app.pps;
+// The status text, with the beep for unstable reception. The status bar is
+// written only when the text changes, so a message shown in between (a
+// refused "同期") stays until the status really changes.
+std::string StatusTextAndBeep(TimeKeeper& tk) {
+  const PpsTimingRecord& r = tk.pps;
   static const char* const kTexts[3] = {"メッセージなし", "測位不能", "UTC非同期"};
-  const bool beepOnTrouble = app.settings.BeepCond == 2;
+  const bool beepOnTrouble = tk.settings.BeepCond == 2;
   std::string text;
   if (r.FixQuality >= 0 && r.FixQuality < 3) {
     text = kTexts[r.FixQuality];
-    if (beepOnTrouble) app.platform.beeper.Beep();
+    if (beepOnTrouble) tk.beeper.Beep();
   } else {
-    text = app.cfg.NmeaMode ? "受信中(NMEA)" : "受信中(ﾊﾞｲﾅﾘ)";
+    text = tk.cfg.NmeaMode ? "受信中(NMEA)" : "受信中(ﾊﾞｲﾅﾘ)";
   }
   if (r.DelayOutOfRange) {
     text = "受信タイミングエラー";
-    if (beepOnTrouble && r.FixQuality == 3) app.platform.beeper.Beep();
+    if (beepOnTrouble && r.FixQuality == 3) tk.beeper.Beep();
   }
-  app.view.StatusBar = text;
+  if (text != tk.ShownStatus) {
+    tk.view.StatusBar = text;
+    tk.ShownStatus = text;
+  }
   return text;
 }
 
-// Step 6: the reception state, logged once per change.
-void UpdateReceptionState(App& app, const std::string& statusText) {
-  PpsTimingRecord& r = app.pps;
+// The reception state, logged once per change.
+void UpdateReceptionState(TimeKeeper& tk, const std::string& statusText) {
+  PpsTimingRecord& r = tk.pps;
   if (r.DelayOutOfRange || r.FixQuality < 3) {
-    if (r.ReceptionOk) app.LogWithPcTime(statusText);
+    if (r.ReceptionOk) tk.log.LogWithPcTime(statusText);
     r.ReceptionOk = false;
   } else {
-    if (!r.ReceptionOk) app.LogWithPcTime("正常受信に復帰");
+    if (!r.ReceptionOk) tk.log.LogWithPcTime("正常受信に復帰");
     r.ReceptionOk = true;
   }
 }
@@ -140,7 +170,9 @@ struct Coordinate {
   char hemisphere = ' ';
 };
 
-// "3540.5N" -> 3540.5 and 'N'. Empty or malformed text is not a coordinate.
+// "3540.5N" -> 3540.5 and 'N'. Empty or malformed text is not a coordinate,
+// nor is a value no position can have (degrees x 100 + minutes stays below
+// 18060), so a garbled number never reaches the integer conversions.
 Coordinate ReadCoordinate(const std::string& text) {
   Coordinate c;
   if (text.size() < 2) return c;
@@ -148,7 +180,7 @@ Coordinate ReadCoordinate(const std::string& text) {
   char* end = nullptr;
   const std::string number = text.substr(0, text.size() - 1);
   c.value = std::strtod(number.c_str(), &end);
-  c.ok = end != number.c_str() && std::isfinite(c.value);
+  c.ok = end != number.c_str() && std::isfinite(c.value) && std::fabs(c.value) < 1e6;
   return c;
 }
 
@@ -167,11 +199,11 @@ void AddSample(double x, uint32_t n, double& mean, double& m2) {
 
 double Spread(double m2, uint32_t n) { return n > 1 ? std::sqrt(m2 / (n - 1)) * 60.0 : 0.0; }
 
-// Step 8: the position, its statistics and the statistics row.
-void ShowPosition(App& app) {
-  const ReceiverState& rx = app.rx;
-  MainView& v = app.view;
-  if (app.pps.FixQuality < 2) {
+// The position, its statistics and the statistics row.
+void ShowPosition(TimeKeeper& tk) {
+  const ReceiverState& rx = tk.rx;
+  ReceiverView& v = tk.view;
+  if (tk.pps.FixQuality < 2) {
     v.EditLat = rx.LatitudeText;
     v.EditLong = rx.LongitudeText;
     return;
@@ -183,14 +215,14 @@ void ShowPosition(App& app) {
   // A position without both coordinates gives no statistics sample.
   if (!lat.ok || !lon.ok) return;
 
-  PositionStats& p = app.position;
+  PositionStats& p = tk.position;
   p.PositionCount += 1;
   AddSample(lat.value, p.PositionCount, p.LatitudeMean, p.LatitudeM2);
   AddSample(lon.value, p.PositionCount, p.LongitudeMean, p.LongitudeM2);
 
-  TestDialogModel& dlg = app.testDialog;
+  TestDialogModel& dlg = tk.testDialog;
   if (dlg.TestDialogShown && dlg.DisplayOn && dlg.RadioGroupMode == 2) {
-    const PpsTimingRecord& r = app.pps;
+    const PpsTimingRecord& r = tk.pps;
     std::string row = Hms(r.LocalHour, r.Minute, r.Second) + "  ";
     row += PositionText(p.LongitudeMean, lon.hemisphere) + "(";
     row += StrPrintf("±%.1lf\") ", Spread(p.LongitudeM2, p.PositionCount));
@@ -201,61 +233,55 @@ void ShowPosition(App& app) {
   }
 }
 
-// Step 9.
-void EndSecond(App& app) {
-  ReceiverState& rx = app.rx;
-  app.tick.SecondPending = false;
-  app.pps.ReceiverDateKnown = false;
+void EndSecond(TimeKeeper& tk) {
+  ReceiverState& rx = tk.rx;
+  tk.timing.SecondPending = false;
+  tk.pps.ReceiverDateKnown = false;
   rx.GgaSeen = rx.RmcSeen = rx.TpsSeen = rx.Bin1000Seen = rx.Bin1108Seen = false;
   rx.StatusText.clear();
   rx.SatelliteText.clear();
   rx.AntennaText.clear();
   rx.GeoidText.clear();
-  app.tick.SentenceCount = 0;
-  app.tick.DelayTicks = app.settings.dSSS;
+  tk.timing.SentenceCount = 0;
+  tk.timing.DelayTicks = tk.delaySetting;
 }
 
-// Step 10: the counter is calibrated against the 1PPS every 500 intervals.
-void RecalibrateInterval(App& app) {
-  PpsTimingRecord& r = app.pps;
+// The counter is calibrated against the 1PPS every 500 intervals.
+void RecalibrateInterval(TimeKeeper& tk) {
+  PpsTimingRecord& r = tk.pps;
   if (!(r.PpsSeen && r.TimeValid && r.IntervalCount >= 500)) return;
   const double s = std::sqrt(r.IntervalM2 / (r.IntervalCount - 1));
-  if (r.CounterFrequency != 0) {
-    r.IntervalMin = static_cast<uint32_t>(r.IntervalMean - (s + 0.5) * 2);
-    r.IntervalMax = static_cast<uint32_t>(r.IntervalMean + (s + 0.5) * 2);
-    r.IntervalStatsLimit = static_cast<uint32_t>(r.IntervalMean * 1.1);
-    r.CounterFrequency = static_cast<uint32_t>(r.IntervalMean);
-    app.CounterPeriod = 1.0 / r.CounterFrequency;
+  if (tk.counterScale.CounterFrequency() != 0) {
+    r.IntervalMin = TruncateToU32(r.IntervalMean - (s + 0.5) * 2);
+    r.IntervalMax = TruncateToU32(r.IntervalMean + (s + 0.5) * 2);
+    r.IntervalStatsLimit = TruncateToU32(r.IntervalMean * 1.1);
+    const uint32_t frequency = TruncateToU32(r.IntervalMean);
+    if (frequency != 0) tk.counterScale.Calibrate(frequency);
   }
-  app.LogLine(Stamped(r.LocalHour, r.Minute, r.Second,
-                      StrPrintf("1PPS interval : %7u ±%3u", static_cast<uint32_t>(r.IntervalMean),
-                                static_cast<uint32_t>(s + 0.5))));
-  RestartIntervalStatistics(app);
-}
-
-// Step 11: the periodic request to a time server, when the test dialog asks.
-void PeriodicClientRequest(App& app) {
-  PpsTimingRecord& r = app.pps;
-  const int interval = app.settings.NtpIntv;
-  if (!app.testDialog.CheckBoxAutoSync || interval == 0 || r.Second != 0 || r.Minute % 5 != 0 ||
-      r.Minute != r.NextNtpMinute) {
-    return;
-  }
-  r.NextNtpMinute = r.NextNtpMinute + 5 >= 60 ? 0 : r.NextNtpMinute + 5;
-  if (++app.tick.NtpRequestCount >= interval / 5) SendSntpRequest(app);
+  LogAtReceiverTime(tk, StrPrintf("1PPS interval : %7u ±%3u", TruncateToU32(r.IntervalMean),
+                                  TruncateToU32(s + 0.5)));
+  RestartIntervalStatistics(r);
 }
 
 }  // namespace
 
-void UpdateFixQuality(App& app) {
-  const ReceiverState& rx = app.rx;
+double ReceiverSecondTime(const TimeKeeper& tk) {
+  const PpsTimingRecord& r = tk.pps;
+  if (r.ReceiverDateKnown) {
+    return ReceiverTimeToNtpSeconds(r.UtcYear, r.UtcMonth, r.UtcDay, r.UtcHour, r.Minute, r.Second);
+  }
+  return NearestDayTime(tk.PcNow(), r.LocalHour, r.Minute, r.Second, r.TimeZone);
+}
+
+void UpdateFixQuality(TimeKeeper& tk) {
+  const ReceiverState& rx = tk.rx;
   int quality = 0;
-  if (app.cfg.NmeaMode) {
-    const bool baseSeen = app.settings.BaseMesg == 0 ? rx.GgaSeen : rx.RmcSeen;
+  if (tk.cfg.NmeaMode) {
+    const bool baseSeen = tk.settings.BaseMesg == 0 ? rx.GgaSeen : rx.RmcSeen;
     if (baseSeen) {
       if (StartsWith(rx.StatusText, '1') || StartsWith(rx.StatusText, '2')) {
         quality = 3;
-        if (app.settings.Receiver == kGt77 && !(rx.TpsSeen && StartsWith(rx.TpsStatusText, '3'))) {
+        if (tk.kind.fixNeedsPpsStatus && !(rx.TpsSeen && StartsWith(rx.TpsStatusText, '3'))) {
           quality = 2;
         }
       } else {
@@ -269,30 +295,31 @@ void UpdateFixQuality(App& app) {
   } else {
     quality = StartsWith(rx.StatusText, '1') ? 2 : 1;
   }
-  app.pps.FixQuality = quality;
+  tk.pps.FixQuality = quality;
 }
 
-void ProcessSecond(App& app) {
-  if (app.tick.ClockSetPending) {
-    TakeReceiverTime(app);
-    SetPcClock(app, true);
-    app.tick.ClockSetPending = false;
+void ProcessSecond(TimeKeeper& tk) {
+  tk.timing.TicksSinceSecond = 0;
+  tk.timing.StallReported = false;
+  if (tk.clockSetPending) {
+    SetPcClockFromReceiver(tk);
+    tk.clockSetPending = false;
   }
-  UpdateFixQuality(app);
-  if (HandleFixStart(app)) return;
-  ShowTimeAndError(app);
-  const std::string status = StatusTextAndBeep(app);
-  UpdateReceptionState(app, status);
+  UpdateFixQuality(tk);
+  if (HandleFixStart(tk)) return;
+  ShowTimeAndError(tk);
+  const std::string status = StatusTextAndBeep(tk);
+  UpdateReceptionState(tk, status);
 
-  const ReceiverState& rx = app.rx;
-  MainView& v = app.view;
-  v.EditNumMsg = StrPrintf("%d", app.tick.SentenceCount);
+  const ReceiverState& rx = tk.rx;
+  ReceiverView& v = tk.view;
+  v.EditNumMsg = StrPrintf("%d", tk.timing.SentenceCount);
   v.EditStatus = rx.StatusText;
   v.EditNumSat = rx.SatelliteText;
   v.EditAntena = rx.AntennaText;
   v.EditGeoid = rx.GeoidText;
-  ShowPosition(app);
-  EndSecond(app);
-  RecalibrateInterval(app);
-  PeriodicClientRequest(app);
+  ShowPosition(tk);
+  EndSecond(tk);
+  RecalibrateInterval(tk);
+  if (tk.SecondEnded) tk.SecondEnded(tk.pps.Minute, tk.pps.Second);
 }

@@ -2,12 +2,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <string_view>
+#include <string>
 
-#include "app/app.h"
-#include "app/text_format.h"
+#include "common/text_format.h"
 #include "timekeeping/second_processing.h"
 #include "timekeeping/sentence_parsers.h"
+#include "timekeeping/time_keeper.h"
 
 namespace {
 
@@ -37,79 +37,80 @@ ReceiverConfig::Sentence NmeaKind(std::string_view name) {
   return ReceiverConfig::kSentenceKinds;
 }
 
-uint32_t TruncateToU32(double x) {
-  if (!(x > 0)) return 0;
-  if (x >= 4294967295.0) return UINT32_MAX;
-  return static_cast<uint32_t>(x);
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
 }
 
-bool TestListShows(const App& app, int mode) {
-  const TestDialogModel& d = app.testDialog;
+bool TestListShows(const TimeKeeper& tk, int mode) {
+  const TestDialogModel& d = tk.testDialog;
   return d.TestDialogShown && d.DisplayOn && d.RadioGroupMode == mode;
 }
 
 // "=PPS": the 1PPS edge was taken; its delay after the time sentence is
 // measured and the second is processed.
-void HandlePpsMarker(App& app) {
-  TickState& k = app.tick;
-  PpsTimingRecord& p = app.pps;
+void HandlePpsMarker(TimeKeeper& tk) {
+  SecondTiming& k = tk.timing;
+  PpsTimingRecord& p = tk.pps;
   p.DelayOutOfRange = false;
   k.PpsMarkerSeen = true;
   k.SentenceCount -= 1;  // the marker is not a sentence
-  if (app.settings.BeepCond == 1) app.platform.beeper.Beep();
+  if (tk.settings.BeepCond == 1) tk.beeper.Beep();
   // The edge must come 1 to 9 ticks after the time sentence.
   if (k.SentenceToPpsTicks == 0 || k.SentenceToPpsTicks > 9) {
     k.SentenceToPpsTicks = 0;
     p.DelayOutOfRange = true;
   }
-  ProcessSecond(app);
+  ProcessSecond(tk);
 
-  app.settings.dSSS = k.SentenceToPpsTicks - 1 > 0 ? k.SentenceToPpsTicks - 1 : 0;
-  app.view.EditdSS = StrPrintf("%+d", app.settings.dSSS * 10 + 10);
-  k.DelayTicks = app.settings.dSSS;
+  tk.delaySetting = k.SentenceToPpsTicks - 1 > 0 ? k.SentenceToPpsTicks - 1 : 0;
+  tk.view.EditdSS = StrPrintf("%+d", tk.delaySetting * 10 + 10);
+  k.DelayTicks = tk.delaySetting;
   if (p.DelayOutOfRange) {
-    app.view.LabelPpsCtr.assign(1, '?');
+    tk.view.LabelPpsCtr.assign(1, '?');
   } else {
-    app.view.LabelPpsCtr.clear();
+    tk.view.LabelPpsCtr.clear();
   }
 
-  if (TestListShows(app, 1)) {
+  if (TestListShows(tk, 1)) {
     std::string row = StrPrintf("%02d:%02d:%02d  dCnt : %5u", p.LocalHour, p.Minute, p.Second,
                                 p.EdgeInterval);
     if (p.IntervalCount >= 2) {
       const double spread = std::sqrt(p.IntervalM2 / (p.IntervalCount - 1)) + 0.5;
       row += StrPrintf(" (Avr. %7u ±%3u)", TruncateToU32(p.IntervalMean), TruncateToU32(spread));
     }
-    app.testDialog.AddRow(row);
+    tk.testDialog.AddRow(row);
   }
 
   p.TimeReady = p.TimeValid;
   p.TimeValid = false;
 }
 
-void Dispatch(App& app, std::string_view name, std::string_view body) {
-  if (name == "#1000") return ParseBin1000(app, body);
-  if (name == "#1108") return ParseBin1108(app, body);
+void Dispatch(TimeKeeper& tk, std::string_view name, std::string_view body) {
+  if (name == "#1000") return ParseBin1000(tk, body);
+  if (name == "#1108") return ParseBin1108(tk, body);
   if (name == "$PFEC") {
     const std::string_view sub = body.substr(0, 5);
-    if (sub == "GPtps") return ParseTps(app, body);
-    if (sub == "GPssd") return ParseSsd(app, body);
+    if (sub == "GPtps") return ParseTps(tk, body);
+    if (sub == "GPssd") return ParseSsd(tk, body);
     return;
   }
-  if (name == "$PGRMM") return ParseGrmm(app, body);
+  if (name == "$PGRMM") return ParseGrmm(tk, body);
 
   const ReceiverConfig::Sentence kind = NmeaKind(name);
   if (kind == ReceiverConfig::kSentenceKinds) return;
-  if (app.cfg.LearnSentences) app.cfg.SentenceEnabled[kind] = true;
+  if (tk.cfg.LearnSentences) tk.cfg.SentenceEnabled[kind] = true;
   switch (kind) {
     case ReceiverConfig::kGga:
-      ParseGga(app, body);
+      ParseGga(tk, body);
       break;
     case ReceiverConfig::kRmc:
-      ParseRmc(app, body);
+      ParseRmc(tk, body);
       break;
     case ReceiverConfig::kZda:
-      if (!app.rx.RmcSeen) ParseZda(app, body);
+      if (!tk.rx.RmcSeen) ParseZda(tk, body);
       break;
     default:
       break;
@@ -118,8 +119,18 @@ void Dispatch(App& app, std::string_view name, std::string_view body) {
 
 }  // namespace
 
-void ProcessReceivedText(App& app, const std::string& received) {
-  const std::string_view text(received);
+bool NmeaChecksumAcceptable(std::string_view sentence) {
+  const size_t star = sentence.find('*', 1);
+  if (star == std::string_view::npos || star + 2 >= sentence.size()) return true;
+  const int high = HexDigit(sentence[star + 1]);
+  const int low = HexDigit(sentence[star + 2]);
+  if (high < 0 || low < 0) return true;  // no "*hh": taken as without a checksum
+  uint8_t sum = 0;
+  for (size_t i = 1; i < star; ++i) sum ^= static_cast<uint8_t>(sentence[i]);
+  return sum == high * 16 + low;
+}
+
+void ProcessReceivedText(TimeKeeper& tk, std::string_view text) {
   size_t start = 0;
   while (start < text.size()) {
     const size_t comma = text.find(',', start);
@@ -129,18 +140,28 @@ void ProcessReceivedText(App& app, const std::string& received) {
     if (next == std::string_view::npos) next = text.size();
     const std::string_view sentence = text.substr(start, next - start);
     const std::string_view body = text.substr(comma + 1, next - comma - 1);
-
-    const char first = text[start];
-    if (first == '$' || first == '#' || first == '=') {
-      app.tick.SentenceCount += 1;
-      if (first == '$') app.cfg.NmeaMode = true;
-      if (first == '#') app.cfg.NmeaMode = false;
-    }
-    if (name == "=PPS") HandlePpsMarker(app);
-    if (TestListShows(app, 0)) app.testDialog.AddRow(std::string(sentence));
-    if (app.testDialog.SentencesToLog) app.LogLine(std::string(sentence));
-    Dispatch(app, name, body);
-
     start = next;
+
+    const char first = sentence[0];
+    if (TestListShows(tk, 0)) tk.testDialog.AddRow(std::string(sentence));
+    if (first == '$' && !NmeaChecksumAcceptable(sentence)) {
+      tk.ChecksumErrors += 1;
+      continue;
+    }
+    if (first == '$' || first == '#' || first == '=') {
+      tk.timing.SentenceCount += 1;
+      if (first == '$') tk.cfg.NmeaMode = true;
+      if (first == '#') tk.cfg.NmeaMode = false;
+    }
+    if (name == "=PPS") HandlePpsMarker(tk);
+    if (tk.testDialog.SentencesToLog) tk.log.LogLine(std::string(sentence));
+
+    const unsigned startsBefore = tk.timing.SecondStarts;
+    Dispatch(tk, name, body);
+    // A time sentence that started the second: without 1PPS and without a
+    // delay, the second is processed at once, with this sentence's data in.
+    if (tk.timing.SecondStarts != startsBefore && !tk.pps.PpsSeen && tk.timing.DelayTicks == 0) {
+      ProcessSecond(tk);
+    }
   }
 }

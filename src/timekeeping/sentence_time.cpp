@@ -3,9 +3,8 @@
 #include <climits>
 #include <cstdint>
 
-#include "app/app.h"
-#include "timekeeping/second_processing.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
+#include "timekeeping/time_keeper.h"
 
 namespace {
 
@@ -17,11 +16,17 @@ void Add(int32_t& value, int64_t delta) {
   value = static_cast<int32_t>(sum);
 }
 
+void MoveHeldDate(PpsTimingRecord& p, int days) {
+  if (days == 0 || !ValidReceiverDate(p.UtcYear, p.UtcMonth, p.UtcDay)) return;
+  AddDays(p.UtcYear, p.UtcMonth, p.UtcDay, days);
+}
+
 }  // namespace
 
-void ApplySecondCorrection(App& app) {
-  PpsTimingRecord& p = app.pps;
-  if (app.cfg.NmeaMode) Add(p.Second, app.settings.dSec);
+int ApplySecondCorrection(TimeKeeper& tk) {
+  PpsTimingRecord& p = tk.pps;
+  if (tk.cfg.NmeaMode) Add(p.Second, tk.settings.dSec);
+  int dayCarry = 0;
   // Each carry is applied once, one unit after the other.
   if (p.Second >= 60) {
     Add(p.Second, -60);
@@ -33,7 +38,7 @@ void ApplySecondCorrection(App& app) {
   }
   if (p.UtcHour >= 24) {
     Add(p.UtcHour, -24);
-    Add(p.UtcDay, 1);
+    dayCarry = 1;
   }
   if (p.Second < 0) {
     Add(p.Second, 60);
@@ -45,44 +50,44 @@ void ApplySecondCorrection(App& app) {
   }
   if (p.UtcHour < 0) {
     Add(p.UtcHour, 24);
-    Add(p.UtcDay, -1);
+    dayCarry = -1;
   }
+  MoveHeldDate(p, dayCarry);
   p.LocalHour = p.UtcHour;
-  Add(p.LocalHour, app.settings.TimeZone);
+  Add(p.LocalHour, tk.settings.TimeZone);
   if (p.LocalHour >= 24) {
     Add(p.LocalHour, -24);
   } else if (p.LocalHour < 0) {
     Add(p.LocalHour, 24);
   }
+  return dayCarry;
 }
 
-void ResetSecondCounters(App& app) {
-  TickState& k = app.tick;
+void ResetSecondCounters(TimeKeeper& tk) {
+  SecondTiming& k = tk.timing;
   k.SecondPending = true;
   k.PpsMarkerSeen = false;
   k.SentenceToPpsTicks = 0;
   k.PendingSecondTicks = 0;
+  k.SecondStarts += 1;
 }
 
-void RunSecondIfImmediate(App& app) {
-  if (!app.pps.PpsSeen && app.tick.DelayTicks == 0) ProcessSecond(app);
-}
-
-void StartSecond(App& app) {
-  ResetSecondCounters(app);
-  RunSecondIfImmediate(app);
-}
-
-void ApplyMidnightDateStep(App& app) {
-  PpsTimingRecord& p = app.pps;
+void ApplyMidnightDateStep(TimeKeeper& tk) {
+  PpsTimingRecord& p = tk.pps;
   if (p.UtcHour != 0 || p.Minute != 0 || p.Second >= 2) return;
-  Add(p.UtcDay, 1);
-  if (p.UtcDay > MonthLength(p.UtcYear, p.UtcMonth)) {
-    p.UtcDay = 1;
-    Add(p.UtcMonth, 1);
+  MoveHeldDate(p, 1);
+}
+
+bool TakeReceiverDate(TimeKeeper& tk, int year, int month, int day, int dayCarry) {
+  PpsTimingRecord& p = tk.pps;
+  if (!ValidReceiverDate(year, month, day)) {
+    p.ReceiverDateKnown = false;
+    return false;
   }
-  if (p.UtcMonth > 12) {
-    p.UtcMonth = 1;
-    Add(p.UtcYear, 1);
-  }
+  if (dayCarry != 0) AddDays(year, month, day, dayCarry);
+  p.UtcYear = year;
+  p.UtcMonth = month;
+  p.UtcDay = day;
+  p.ReceiverDateKnown = true;
+  return true;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 // True time and a PC clock that is off by `offset` seconds and drifts by
 // `drift` (seconds per second). Times are NTP seconds.

@@ -59,7 +59,7 @@ TEST_F(InTempDir, UnconvertibleTextAndFailures) {
 }  // namespace
 
 #include "platform/linux/linux_pc_clock.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "app/tick.h"
 #include "fakes/fake_platform.h"
 #include "support/captures.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include "app/startup.h"
 #include "app/tick.h"
 #include "fakes/fake_platform.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 namespace {
 

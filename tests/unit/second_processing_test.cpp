@@ -6,7 +6,7 @@
 #include "app/connection.h"
 #include "app/startup.h"
 #include "fakes/fake_platform.h"
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 namespace {
 

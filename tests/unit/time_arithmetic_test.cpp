@@ -1,4 +1,4 @@
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 #include <gtest/gtest.h>
 

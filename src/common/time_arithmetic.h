@@ -16,6 +16,20 @@ int MonthLength(int year, int month);  // month 1..12
 // or after.
 int64_t DayNumber(int year, int month, int day);
 
+// The dates the program accepts from a receiver before it may set the clock.
+constexpr int kFirstValidYear = 1980;
+constexpr int kLastValidYear = 2099;
+bool ValidReceiverDate(int year, int month, int day);
+
+// Moves a valid date by whole days, across month and year ends.
+void AddDays(int& year, int& month, int& day, int days);
+
+// NTP seconds (UTC) of a local time of day on the PC's local date or on the
+// day before or after it, whichever lies nearest the PC's time: how a time
+// of day without a date is placed, right across local midnight.
+double NearestDayTime(double pcNtpSeconds, int localHour, int minute, int second,
+                      int timeZoneHours);
+
 // Whole NTP seconds of a UTC date and time of day.
 double ReceiverTimeToNtpSeconds(int utcYear, int utcMonth, int utcDay, int utcHour,
                                 int minute, int second);

@@ -1,6 +1,7 @@
-#include "timekeeping/time_arithmetic.h"
+#include "common/time_arithmetic.h"
 
 #include <cmath>
+#include <initializer_list>
 
 namespace {
 
@@ -45,9 +46,37 @@ int MonthLength(int year, int month) {
 int64_t DayNumber(int year, int month, int day) {
   // Out-of-range months count from the year's start, as a month overflow
   // would; day 0 and day "length + 1" fall out of the arithmetic naturally.
-  int64_t y = year + FloorDiv(month - 1, 12);
-  int m = static_cast<int>(month - 1 - FloorDiv(month - 1, 12) * 12) + 1;
-  return DaysFromCivil(y, m, 1) + (day - 1) + kDays1900To1970;
+  // All in 64 bits, so no field value can overflow.
+  const int64_t months = int64_t{month} - 1;
+  const int64_t y = int64_t{year} + FloorDiv(months, 12);
+  const int m = static_cast<int>(months - FloorDiv(months, 12) * 12) + 1;
+  return DaysFromCivil(y, m, 1) + (int64_t{day} - 1) + kDays1900To1970;
+}
+
+bool ValidReceiverDate(int year, int month, int day) {
+  return year >= kFirstValidYear && year <= kLastValidYear && month >= 1 && month <= 12 &&
+         day >= 1 && day <= MonthLength(year, month);
+}
+
+void AddDays(int& year, int& month, int& day, int days) {
+  int64_t y;
+  CivilFromDays(DayNumber(year, month, day) - kDays1900To1970 + days, y, month, day);
+  year = static_cast<int>(y);
+}
+
+double NearestDayTime(double pcNtpSeconds, int localHour, int minute, int second,
+                      int timeZoneHours) {
+  // The PC's local day, and the receiver's time of day on it and on the days
+  // either side: the one nearest the PC's time is the receiver's.
+  const double zone = timeZoneHours * 3600.0;
+  const double localDay = std::floor((pcNtpSeconds + zone) / kSecondsPerDay) * kSecondsPerDay;
+  const double timeOfDay = localHour * 3600.0 + minute * 60.0 + second;
+  double best = localDay + timeOfDay - zone;
+  for (double shift : {-1.0, 1.0}) {
+    const double candidate = localDay + shift * kSecondsPerDay + timeOfDay - zone;
+    if (std::fabs(candidate - pcNtpSeconds) < std::fabs(best - pcNtpSeconds)) best = candidate;
+  }
+  return best;
 }
 
 double ReceiverTimeToNtpSeconds(int utcYear, int utcMonth, int utcDay, int utcHour, int minute,
@@ -66,7 +95,11 @@ namespace {
 // Microseconds of a time, rounded to the nearest microsecond: a double near
 // 4e9 s carries about half a microsecond, and rounding keeps a value such as
 // x + 0.21 from reading as 209 ms.
-int64_t RoundedMicros(double seconds) { return std::llround(seconds * 1e6); }
+// Times beyond any calendar the program shows (a garbled input) read as 0.
+int64_t RoundedMicros(double seconds) {
+  if (!(std::fabs(seconds) < 1e12)) return 0;
+  return std::llround(seconds * 1e6);
+}
 }  // namespace
 
 LocalTimeRecord NtpSecondsToLocalTime(double ntpSeconds, int timeZoneHours) {

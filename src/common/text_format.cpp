@@ -1,4 +1,4 @@
-#include "app/text_format.h"
+#include "common/text_format.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -21,4 +21,14 @@ std::string StrPrintf(const char* format, ...) {
 
 std::string Hms(int hour, int minute, int second) {
   return StrPrintf("%02d:%02d:%02d", hour, minute, second);
+}
+
+std::string Stamped(int hour, int minute, int second, const std::string& message) {
+  return Hms(hour, minute, second) + "  " + message;
+}
+
+uint32_t TruncateToU32(double x) {
+  if (!(x > 0)) return 0;
+  if (x >= 4294967295.0) return UINT32_MAX;
+  return static_cast<uint32_t>(x);
 }

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstdint>
+
+// The receiver kinds of the setting `Receiver`.
+enum ReceiverKind : int32_t {
+  kJupiter = 0, kGt77 = 1, kCca370h = 2, kGarminStd = 3, kOtherReceiver = 4
+};
+
+// The command dialog a kind gets, and what is sent to it at the first fix.
+enum class CommandSet { kNone, kJupiter, kGt77, kCca370h };
+enum class StartupCommands { kNone, kGt77, kCca370h };
+
+// Everything that differs by receiver kind, in one entry per kind.
+struct ReceiverKindTraits {
+  ReceiverKind kind;
+  // Frame starts: FF 81 opens a Jupiter frame; the lead bytes C0 and C6
+  // open CCA-370H frames.
+  bool jupiterFrames;
+  bool ccaFrames;
+  // 1PPS arming: the time sentence (GGA or RMC by `BaseMesg`, or "#1000")
+  // arms the next edge and a fix in it makes the time valid. A receiver
+  // without this arms and validates only through its own 1PPS status
+  // sentence ("$PFEC,GPtps").
+  bool timeSentenceArmsPps;
+  // Fix quality: a fix counts as time-synchronised only with a 1PPS status
+  // sentence saying "3".
+  bool fixNeedsPpsStatus;
+  // Datum report: field 7 of "#1000" carries the receiver's datum code.
+  bool binaryDatumCode;
+  CommandSet commands;
+  StartupCommands startup;
+};
+
+// The entry of a kind; a value outside the table gets the entry of "その他".
+const ReceiverKindTraits& TraitsOf(int32_t kind);

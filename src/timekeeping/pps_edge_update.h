@@ -1,0 +1,20 @@
+#pragma once
+#include <cstdint>
+
+class TimeKeeper;
+
+// What the link took of an armed edge: its PC and receiver times (those of
+// the last edge whose time was taken), whether this edge's time was taken,
+// and the count it was captured at.
+struct ArmedEdge {
+  double pcEdgeTime = 0;
+  double rxEdgeTime = 0;
+  bool timeTaken = false;
+  uint32_t count = 0;
+};
+
+// Runs after each armed edge: shows the edge's local time and UTC, and every
+// 5 seconds the PC error, which it hands to the clock discipline. A step is
+// set to the edge's receiver time plus the sync adjustment, advanced by the
+// counter time since the edge was captured.
+void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge);

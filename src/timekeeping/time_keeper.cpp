@@ -1,0 +1,26 @@
+#include "timekeeping/time_keeper.h"
+
+#include "common/time_arithmetic.h"
+
+TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
+    : kind(TraitsOf(d.settings.Receiver)),
+      settings(d.settings),
+      delaySetting(d.delaySetting),
+      clockSetPending(d.clockSetPending),
+      view(d.view),
+      cfg(d.cfg),
+      testDialog(d.testDialog),
+      log(d.log),
+      beeper(d.beeper),
+      clock(d.clock),
+      discipline(d.discipline),
+      counterScale(d.counterScale),
+      edgeReference(d.edgeReference) {
+  pps.BaseMesg = settings.BaseMesg;
+  pps.AutoAdjust = settings.AutoAdjust;
+  pps.TimeZone = settings.TimeZone;
+  pps.SyncOffsetMs = settings.SyncOffsetMs();
+  timing.DelayTicks = delaySetting;
+}
+
+double TimeKeeper::PcNow() const { return LocalTimeToNtpSeconds(clock.GetLocalTime(), pps.TimeZone); }

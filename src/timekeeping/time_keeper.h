@@ -1,0 +1,100 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "commands/receiver_config.h"
+#include "commands/test_dialog_model.h"
+#include "common/log_sink.h"
+#include "common/receiver_kinds.h"
+#include "link/counter_scale.h"
+#include "link/edge_reference.h"
+#include "link/pps_timing_record.h"
+#include "platform/beeper.h"
+#include "platform/pc_clock.h"
+#include "settings/settings.h"
+#include "timekeeping/clock_discipline.h"
+#include "timekeeping/receiver_state.h"
+#include "timekeeping/receiver_view.h"
+
+// The second's timing counters of a receiver connection, in 100 ms ticks.
+struct SecondTiming {
+  bool AwaitingData = true;     // no usable data yet since connecting
+  int WaitTicks = 0;
+  bool FixStartPending = false; // the first second after usable data began
+  int StartCheckCount = 0;
+  bool SecondPending = false;   // a time sentence came; its second is not processed yet
+  int PendingSecondTicks = 0;
+  int DelayTicks = 3;           // ticks from the time sentence to the second without 1PPS
+  bool PpsMarkerSeen = true;
+  int SentenceToPpsTicks = 0;
+  int SentenceCount = 0;
+  unsigned SecondStarts = 0;    // time sentences that started a second
+  // Reception that stops: ticks since the last processed second and since the
+  // last DSR change, whether the stop has been told, and whether the 1PPS
+  // was lost after it had been seen.
+  int TicksSinceSecond = 0;
+  int TicksSinceEdge = 0;
+  bool StallReported = false;
+  bool PpsLost = false;
+};
+
+// What the time keeping works with but does not own.
+struct TimeKeeperDeps {
+  const Settings& settings;
+  int32_t& delaySetting;        // `dSSS`: the delay measured against the 1PPS is kept there
+  bool& clockSetPending;        // "同期" asks for a clock setting at the next second
+  ReceiverView& view;
+  ReceiverConfig& cfg;
+  TestDialogModel& testDialog;
+  LogSink& log;
+  Beeper& beeper;
+  PcClock& clock;               // read for the PC's time; set only through the discipline
+  ClockDiscipline& discipline;
+  CounterScale& counterScale;
+  EdgeReference& edgeReference;
+};
+
+// The time keeping of one receiver connection: what the parsers collected,
+// the second's timing, the fix state and the per-second work. Created on
+// connect, so a new connection starts from a clean state.
+class TimeKeeper {
+ public:
+  explicit TimeKeeper(const TimeKeeperDeps& deps);
+  TimeKeeper(const TimeKeeper&) = delete;
+  TimeKeeper& operator=(const TimeKeeper&) = delete;
+
+  PpsTimingRecord pps;
+  ReceiverState rx;
+  PositionStats position;
+  SecondTiming timing;
+  // Sentences dropped for a wrong checksum.
+  uint64_t ChecksumErrors = 0;
+  // The receiver time of the last edge whose time was taken, and its count.
+  bool EdgeTaken = false;
+  double TakenEdgeTime = 0;
+  uint32_t TakenEdgeCount = 0;
+  // The status text the last second showed; the status bar changes only when
+  // it does, so a message put there in between stays visible.
+  std::string ShownStatus;
+
+  // Told at the end of each processed second (the network client's schedule).
+  std::function<void(int minute, int second)> SecondEnded;
+
+  const ReceiverKindTraits& kind;
+  const Settings& settings;
+  int32_t& delaySetting;
+  bool& clockSetPending;
+  ReceiverView& view;
+  ReceiverConfig& cfg;
+  TestDialogModel& testDialog;
+  LogSink& log;
+  Beeper& beeper;
+  PcClock& clock;
+  ClockDiscipline& discipline;
+  CounterScale& counterScale;
+  EdgeReference& edgeReference;
+
+  // The PC's time now, NTP seconds (UTC).
+  double PcNow() const;
+};
