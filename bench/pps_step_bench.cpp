@@ -29,11 +29,11 @@ Figures Run(double latency, double jitter, double seconds) {
   w.Connect();
   w.RunFor(20);  // first usable data and the first step
 
-  uint32_t lastEdge = w.app.pps.LastEdgeCount;
+  uint32_t lastEdge = w.app.edgeReference.LastEdgeCount;
   int accepted = 0;
   w.afterEvent = [&] {
-    if (w.app.pps.LastEdgeCount != lastEdge) {
-      lastEdge = w.app.pps.LastEdgeCount;
+    if (w.app.edgeReference.LastEdgeCount != lastEdge) {
+      lastEdge = w.app.edgeReference.LastEdgeCount;
       ++accepted;
     }
   };

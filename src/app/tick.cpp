@@ -30,7 +30,7 @@ void TickReceiver(App& app) {
   ReceiverSession& s = *app.session;
   if (TickReceiverTiming(s.time)) {
     app.view.StatusBar = "通信の準備中";
-    app.view.ButtonSendCommEnabled = RunReceiverInitialisation(s.cfg, s.time.kind);
+    app.view.ButtonSendCommEnabled = RunReceiverInitialisation(s.cfg, s.time.Kind());
   }
   SentenceBuffer& buffer = s.link.sentenceBuffer;
   if (!buffer.Empty()) {

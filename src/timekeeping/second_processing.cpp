@@ -281,7 +281,7 @@ void UpdateFixQuality(TimeKeeper& tk) {
     if (baseSeen) {
       if (StartsWith(rx.StatusText, '1') || StartsWith(rx.StatusText, '2')) {
         quality = 3;
-        if (tk.kind.fixNeedsPpsStatus && !(rx.TpsSeen && StartsWith(rx.TpsStatusText, '3'))) {
+        if (tk.Kind().fixNeedsPpsStatus && !(rx.TpsSeen && StartsWith(rx.TpsStatusText, '3'))) {
           quality = 2;
         }
       } else {

@@ -53,7 +53,7 @@ void ShowDatum(TimeKeeper& tk, std::string_view label) {
 void StartSecondIfBase(TimeKeeper& tk, int baseMesg) {
   if (tk.settings.BaseMesg != baseMesg) return;
   ResetSecondCounters(tk);
-  if (tk.kind.timeSentenceArmsPps) tk.pps.PpsArmed = true;
+  if (tk.Kind().timeSentenceArmsPps) tk.pps.PpsArmed = true;
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ void ParseGga(TimeKeeper& tk, std::string_view body) {
   AppendField(rx.LongitudeText, f.Field(5));
   const Field quality = f.Field(6);
   CopyField(rx.StatusText, quality);
-  if ((StartsWith(quality, '1') || StartsWith(quality, '2')) && tk.kind.timeSentenceArmsPps) {
+  if ((StartsWith(quality, '1') || StartsWith(quality, '2')) && tk.Kind().timeSentenceArmsPps) {
     tk.pps.TimeValid = true;
   }
   CopyField(rx.SatelliteText, f.Field(7));
@@ -92,7 +92,7 @@ void ParseRmc(TimeKeeper& tk, std::string_view body) {
     if (rx.StatusText.empty()) rx.StatusText = " ";
     if (StartsWith(status, 'A')) {
       rx.StatusText[0] = '1';
-      if (tk.kind.timeSentenceArmsPps) p.TimeValid = true;
+      if (tk.Kind().timeSentenceArmsPps) p.TimeValid = true;
     } else {
       rx.StatusText[0] = '0';
     }
@@ -165,7 +165,7 @@ void ParseBin1000(TimeKeeper& tk, std::string_view body) {
   CopyField(rx.LongitudeText, f.Field(4));
   CopyField(rx.AntennaText, f.Field(5));
   CopyField(rx.GeoidText, f.Field(6));
-  if (const Field datum = f.Field(7); datum && tk.kind.binaryDatumCode) {
+  if (const Field datum = f.Field(7); datum && tk.Kind().binaryDatumCode) {
     if (*datum == "0") {
       ShowDatum(tk, "WGS-84系");
     } else if (*datum == "178") {
@@ -181,7 +181,7 @@ void ParseBin1000(TimeKeeper& tk, std::string_view body) {
   }
 
   rx.Bin1000Seen = true;
-  if (tk.kind.timeSentenceArmsPps) p.PpsArmed = true;
+  if (tk.Kind().timeSentenceArmsPps) p.PpsArmed = true;
 }
 
 void ParseBin1108(TimeKeeper& tk, std::string_view body) {

@@ -3,8 +3,7 @@
 #include "common/time_arithmetic.h"
 
 TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
-    : kind(TraitsOf(d.settings.Receiver)),
-      settings(d.settings),
+    : settings(d.settings),
       delaySetting(d.delaySetting),
       clockSetPending(d.clockSetPending),
       view(d.view),

@@ -81,7 +81,6 @@ class TimeKeeper {
   // Told at the end of each processed second (the network client's schedule).
   std::function<void(int minute, int second)> SecondEnded;
 
-  const ReceiverKindTraits& kind;
   const Settings& settings;
   int32_t& delaySetting;
   bool& clockSetPending;
@@ -97,4 +96,7 @@ class TimeKeeper {
 
   // The PC's time now, NTP seconds (UTC).
   double PcNow() const;
+  // The table entry of the receiver kind (the setting cannot change while
+  // connected).
+  const ReceiverKindTraits& Kind() const { return TraitsOf(settings.Receiver); }
 };

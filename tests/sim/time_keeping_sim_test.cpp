@@ -58,13 +58,12 @@ TEST(TimeKeepingSim, WithoutPpsTheSentenceDelayPathCorrects) {
   o.pcOffset = 0.7;
   SimWorld w(o);
   w.app.settings.dSSS = 9;  // the sentence labels the next second: wait 0.9 s
-  w.app.tick.DelayTicks = 9;
   w.Connect();
   ASSERT_TRUE(w.RunUntil([&] { return !w.steps.empty(); }, 40));
   EXPECT_EQ(w.app.view.StatusBar, "受信中(NMEA)");
   // Corrected only at seconds ending in 0 (receiver time), and to within the
   // delay path's precision (a tick of 100 ms).
-  EXPECT_EQ(w.app.pps.Second % 10, 0);
+  EXPECT_EQ(w.app.session->time.pps.Second % 10, 0);
   EXPECT_LT(std::abs(w.steps[0].errorAfter), 0.15);
 }
 
@@ -75,7 +74,6 @@ TEST(TimeKeepingSim, WithoutPpsARefusedCorrectionIsReportedAtFives) {
   SimWorld w(o);
   w.fake.clock.refuse = true;
   w.app.settings.dSSS = 9;
-  w.app.tick.DelayTicks = 9;
   w.Connect();
   w.RunFor(40);
   // Tries at each 10-second mark, reports at each 5 in between; error stays.
@@ -112,8 +110,9 @@ TEST(TimeKeepingSim, SyncButtonWhileConnectedSetsFromTheReceiver) {
   ButtonSyncPCClick(w.app);
   w.RunFor(2);
   ASSERT_EQ(w.steps.size(), 1u);
-  // Set to the receiver's second plus 10 ms, from the per-second step.
-  EXPECT_LT(std::abs(w.steps[0].errorAfter), 0.5);
+  // Set from the last edge, advanced by the counter time since it: as
+  // precise as the edge path, not the marker's 0 to 100 ms late.
+  EXPECT_LT(std::abs(w.steps[0].errorAfter), 50e-6);
 }
 
 TEST(TimeKeepingSim, RecalibratesTheCounterEvery500Intervals) {
@@ -125,8 +124,8 @@ TEST(TimeKeepingSim, RecalibratesTheCounterEvery500Intervals) {
   EXPECT_EQ(w.CountLog("1PPS interval"), 0);
   w.RunFor(150);
   ASSERT_EQ(w.CountLog("1PPS interval : 10000120 ±  0"), 1);
-  EXPECT_EQ(w.app.pps.CounterFrequency, 10000120u);
-  EXPECT_LT(w.app.pps.IntervalMax - w.app.pps.IntervalMin, 10u);
+  EXPECT_EQ(w.app.counterScale.CounterFrequency(), 10000120u);
+  EXPECT_LT(w.app.session->time.pps.IntervalMax - w.app.session->time.pps.IntervalMin, 10u);
   // The narrower window keeps accepting the edges: the clock stays held.
   const size_t steps = w.steps.size();
   w.RunFor(60);
@@ -152,7 +151,7 @@ TEST(TimeKeepingSim, BinaryReceiversShowTheirData) {
     EXPECT_EQ(w.app.view.StatusBar, c.status) << static_cast<int>(c.model);
     EXPECT_NE(w.app.view.EditLat.find("35ﾟ40'"), std::string::npos) << w.app.view.EditLat;
     EXPECT_NE(w.app.view.EditLong.find("139ﾟ46'"), std::string::npos) << w.app.view.EditLong;
-    EXPECT_EQ(w.app.pps.UtcYear, 2025) << static_cast<int>(c.model);
+    EXPECT_EQ(w.app.session->time.pps.UtcYear, 2025) << static_cast<int>(c.model);
     EXPECT_LT(std::abs(w.PcError()), 0.001) << static_cast<int>(c.model);
   }
 }

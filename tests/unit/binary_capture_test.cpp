@@ -33,12 +33,12 @@ TEST(BinaryCapture, JupiterFramesGiveStatusPositionAndDate) {
   EXPECT_EQ(app.view.EditNumSat, "8");
   EXPECT_EQ(app.view.EditdSS, "+40");
   EXPECT_EQ(app.view.LabelMapDatum, "WGS-84系");
-  EXPECT_EQ(app.pps.UtcYear, 2005);
-  EXPECT_EQ(app.pps.UtcMonth, 6);
-  EXPECT_EQ(app.pps.UtcDay, 13);
-  EXPECT_EQ(app.pps.UtcHour, 20);
-  EXPECT_EQ(app.pps.Minute, 42);
-  EXPECT_FALSE(app.cfg.NmeaMode);
+  EXPECT_EQ(app.session->time.pps.UtcYear, 2005);
+  EXPECT_EQ(app.session->time.pps.UtcMonth, 6);
+  EXPECT_EQ(app.session->time.pps.UtcDay, 13);
+  EXPECT_EQ(app.session->time.pps.UtcHour, 20);
+  EXPECT_EQ(app.session->time.pps.Minute, 42);
+  EXPECT_FALSE(app.session->cfg.NmeaMode);
   bool started = false;
   for (const auto& line : app.log.MemoLog()) started |= line.find("接続開始") != std::string::npos;
   EXPECT_TRUE(started);

@@ -35,11 +35,11 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  受信機への接続要求");
   EXPECT_TRUE((Now() == Buttons{false, false, true, false, true}));
   EXPECT_TRUE(app.testDialog.Exists);
-  EXPECT_TRUE(app.sentenceBuffer.has_value());
+  EXPECT_TRUE(app.session.has_value());
   EXPECT_EQ(fake.serial.lastParams, (SerialParams{0, 5, 1, 0, 0, 2}));
-  EXPECT_EQ(app.pps.NextNtpMinute, 0);  // minute 57 -> 0
+  EXPECT_EQ(app.network.schedule.NextNtpMinute, 0);  // minute 57 -> 0
   // Until the first edge, the served time is the PC's.
-  EXPECT_EQ(NtpTimestampDecode(app.pps.EdgeNtpTime, fake.time.Now()), std::floor(fake.time.Now()));
+  EXPECT_EQ(NtpTimestampDecode(app.edgeReference.EdgeNtpTime, fake.time.Now()), std::floor(fake.time.Now()));
   EXPECT_TRUE(ButtonToTaskTrayClick(app));
 
   ButtonConnectClick(app);
@@ -49,7 +49,7 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  接続終了");
   EXPECT_TRUE((Now() == Buttons{true, false, false, true, false}));
   EXPECT_FALSE(app.testDialog.Exists);
-  EXPECT_FALSE(app.sentenceBuffer.has_value());
+  EXPECT_FALSE(app.session.has_value());
   EXPECT_EQ(fake.serial.closeCount, 1);
   EXPECT_FALSE(fake.serial.IsOpen());
 }
@@ -59,7 +59,7 @@ TEST_F(Connection, NextNetworkMinute) {
   for (const auto& c : cases) {
     fake.time.SetPc(ReceiverTimeToNtpSeconds(2025, 12, 29, 3, c.minute, 0));
     ButtonConnectClick(app);
-    EXPECT_EQ(app.pps.NextNtpMinute, c.next) << c.minute;
+    EXPECT_EQ(app.network.schedule.NextNtpMinute, c.next) << c.minute;
     ButtonConnectClick(app);
   }
 }

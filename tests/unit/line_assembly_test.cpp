@@ -16,7 +16,7 @@ namespace {
 using Bytes = std::vector<uint8_t>;
 using Records = std::vector<std::string>;
 
-constexpr int kJupiter = 0, kGt77 = 1, kCca = 2, kGarmin = 3, kOther = 4;
+constexpr ReceiverKind kCca = kCca370h, kGarmin = kGarminStd, kOther = kOtherReceiver;
 
 Bytes Text(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
@@ -245,7 +245,7 @@ TEST(LineAssembly, FrameStartsFollowTheReceiverKind) {
   const char* const jupiterLine = "#1108,1,01:01:01,";
   const char* const ccaLine = "#1108,1,01:02:03,";
   struct Case {
-    int kind;
+    ReceiverKind kind;
     Records expected;
   } cases[] = {
       {kJupiter, {jupiterLine, jupiterLine}},

@@ -275,7 +275,7 @@ TEST(ReceiverGeneratorCca, FramesAreSevenBitWithEndByte) {
 // handed over in the pieces a paced writer sends.
 std::vector<std::string> Assemble(ReceiverModel model, int receiverKind, int64_t edge) {
   const ReceiverGenerator generator(Options(model));
-  LineAssembler assembler(receiverKind);
+  LineAssembler assembler(static_cast<ReceiverKind>(receiverKind));
   std::vector<std::string> records;
   for (int64_t second = edge; second < edge + 2; ++second) {
     for (const Burst& burst : generator.BurstsAfterEdge(second)) {

@@ -2,47 +2,36 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app.h"
-#include "app/connection.h"
-#include "app/startup.h"
-#include "fakes/fake_platform.h"
 #include "common/time_arithmetic.h"
+#include "support/time_keeper_world.h"
 
 namespace {
 
 // A receiver connection in normal reception, without 1PPS, fed by setting the
 // parsers' results directly. True time 2025-12-29 and the PC clock in +9.
-struct Second : ::testing::Test {
-  FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 4, 30)};
-  App app{fake.platform};
+struct Second : ::testing::Test, TimeKeeperWorld {
+  Second() : TimeKeeperWorld(ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 4, 30)) {}
 
   void SetUp() override {
-    FormCreate(app);
-    FormShow(app);
-    ButtonConnectClick(app);
-    app.pps.ReceptionOk = true;
-    app.tick.AwaitingData = false;
+    tk().pps.ReceptionOk = true;
+    tk().timing.AwaitingData = false;
   }
   // The receiver says it is hh:mm:ss UTC now, with a GGA of quality q.
   void Receive(int h, int m, int s, char quality = '1') {
-    PpsTimingRecord& r = app.pps;
+    PpsTimingRecord& r = tk().pps;
     r.UtcHour = h; r.Minute = m; r.Second = s;
     r.LocalHour = (h + 9) % 24;
     r.UtcYear = 2025; r.UtcMonth = 12; r.UtcDay = 29;
     r.ReceiverDateKnown = true;
-    app.rx.GgaSeen = true;
-    app.rx.StatusText = std::string(1, quality);
-    app.rx.LatitudeText = "3540.5000N";
-    app.rx.LongitudeText = "13946.0000E";
-    app.tick.SecondPending = true;
+    tk().rx.GgaSeen = true;
+    tk().rx.StatusText = std::string(1, quality);
+    tk().rx.LatitudeText = "3540.5000N";
+    tk().rx.LongitudeText = "13946.0000E";
+    tk().timing.SecondPending = true;
     fake.time.AdvanceTo(ReceiverTimeToNtpSeconds(2025, 12, 29, h, m, s));
   }
   void PcAhead(double seconds) { fake.time.SetPcOffset(seconds); }
-  int CountLog(const std::string& text) const {
-    int n = 0;
-    for (const auto& line : app.log.MemoLog()) n += line.find(text) != std::string::npos;
-    return n;
-  }
+  int CountLog(const std::string& text) const { return log.Count(text); }
 };
 
 TEST_F(Second, CorrectionLimitsWithoutPps) {
@@ -59,21 +48,21 @@ TEST_F(Second, CorrectionLimitsWithoutPps) {
   };
   int minute = 5;
   for (const auto& c : cases) {
-    app.settings.AutoAdjust = c.autoAdjust;
-    app.pps.SyncOffsetMs = c.syncParm * 100;
-    app.view.EditPcErr.clear();
+    tk().pps.AutoAdjust = c.autoAdjust;
+    tk().pps.SyncOffsetMs = c.syncParm * 100;
+    view.EditPcErr.clear();
     fake.clock.setCount = 0;
     Receive(3, ++minute, c.second);  // each case a minute later: true time only goes forward
     PcAhead(c.pcAhead);
-    ProcessSecond(app);
+    ProcessSecond(tk());
     EXPECT_EQ(fake.clock.setCount, c.set ? 1 : 0) << c.pcAhead << " s at :" << c.second;
-    EXPECT_EQ(app.view.EditPcErr, c.shown) << c.pcAhead << " s at :" << c.second;
+    EXPECT_EQ(view.EditPcErr, c.shown) << c.pcAhead << " s at :" << c.second;
     if (c.set) {
       // Set to the receiver's second plus the sync adjustment and 10 ms.
       EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), c.syncParm * 0.1 + 0.01, 1e-6);
     }
   }
-  EXPECT_EQ(app.view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
 }
 
 TEST_F(Second, FailedCorrectionIsLoggedAtFivesOnly) {
@@ -82,7 +71,7 @@ TEST_F(Second, FailedCorrectionIsLoggedAtFivesOnly) {
   for (int s = 30; s <= 45; ++s) {
     Receive(3, 5, s);
     PcAhead(3.0);
-    ProcessSecond(app);
+    ProcessSecond(tk());
   }
   EXPECT_EQ(fake.clock.setCount, 2);  // :30 and :40
   EXPECT_EQ(CountLog("時刻校正に失敗"), 2);  // :35 and :45
@@ -93,46 +82,46 @@ TEST_F(Second, FailedCorrectionIsLoggedAtFivesOnly) {
 namespace {
 
 TEST_F(Second, TimingErrorLeavesNormalReceptionOnceAndBlocksSync) {
-  app.settings.BeepCond = 2;
+  settings.BeepCond = 2;
   Receive(3, 5, 31);
-  app.pps.DelayOutOfRange = true;
-  ProcessSecond(app);
-  EXPECT_EQ(app.view.StatusBar, "受信タイミングエラー");
+  tk().pps.DelayOutOfRange = true;
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "受信タイミングエラー");
   EXPECT_EQ(fake.beeper.count, 1);
-  EXPECT_FALSE(app.pps.ReceptionOk);
+  EXPECT_FALSE(tk().pps.ReceptionOk);
   Receive(3, 5, 32);
-  ProcessSecond(app);  // still out of range: not logged again
+  ProcessSecond(tk());  // still out of range: not logged again
   EXPECT_EQ(CountLog("受信タイミングエラー"), 1);
 
   // "同期" while not normal: only "時刻校正不能", the clock is untouched.
-  app.tick.ClockSetPending = true;
+  clockSetPending = true;
   Receive(3, 5, 33);
-  ProcessSecond(app);
+  ProcessSecond(tk());
   EXPECT_EQ(fake.clock.setCount, 0);
-  EXPECT_FALSE(app.tick.ClockSetPending);
+  EXPECT_FALSE(clockSetPending);
 
-  app.pps.DelayOutOfRange = false;
+  tk().pps.DelayOutOfRange = false;
   Receive(3, 5, 34);
-  ProcessSecond(app);
-  EXPECT_EQ(app.view.StatusBar, "受信中(NMEA)");
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
   EXPECT_EQ(CountLog("正常受信に復帰"), 1);
   Receive(3, 5, 35, '0');  // no fix: quality 1, logged with its text
-  ProcessSecond(app);
-  EXPECT_EQ(app.view.StatusBar, "測位不能");
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "測位不能");
   EXPECT_EQ(CountLog("測位不能"), 1);
 }
 
 TEST_F(Second, SyncWhileNormalSetsTheReceiverSecond) {
-  app.tick.ClockSetPending = true;
+  clockSetPending = true;
   PcAhead(-5000.0);  // far off: only "同期" corrects this
   Receive(3, 5, 33);
-  ProcessSecond(app);
+  ProcessSecond(tk());
   EXPECT_EQ(fake.clock.setCount, 1);
   EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.01, 1e-6);
 }
 
 TEST_F(Second, RecalibrationNeedsFiveHundredIntervals) {
-  PpsTimingRecord& r = app.pps;
+  PpsTimingRecord& r = tk().pps;
   for (uint32_t count : {499u, 500u}) {
     r.PpsSeen = true;
     r.TimeValid = true;
@@ -141,10 +130,10 @@ TEST_F(Second, RecalibrationNeedsFiveHundredIntervals) {
     r.IntervalMean = 10000123.9;
     r.IntervalM2 = 9.0 * (count - 1);  // s = 3
     Receive(3, 6, count == 499 ? 1 : 2);
-    ProcessSecond(app);
+    ProcessSecond(tk());
   }
   EXPECT_EQ(CountLog("1PPS interval : 10000123 ±  3"), 1);
-  EXPECT_EQ(r.CounterFrequency, 10000123u);
+  EXPECT_EQ(counterScale.CounterFrequency(), 10000123u);
   EXPECT_EQ(r.IntervalMin, static_cast<uint32_t>(10000123.9 - 7.0));
   EXPECT_EQ(r.IntervalMax, static_cast<uint32_t>(10000123.9 + 7.0));
   EXPECT_EQ(r.IntervalStatsLimit, static_cast<uint32_t>(10000123.9 * 1.1));
@@ -168,14 +157,14 @@ TEST_F(Second, FixQualityTable) {
       {false, 0, false, false, false, true, "1", "", "1", 0},
   };
   for (const auto& c : cases) {
-    app.cfg.NmeaMode = c.nmea;
-    app.settings.Receiver = c.receiver;
-    app.rx.GgaSeen = c.gga; app.rx.TpsSeen = c.tps;
-    app.rx.Bin1000Seen = c.b1000; app.rx.Bin1108Seen = c.b1108;
-    app.rx.StatusText = c.status; app.rx.TpsStatusText = c.tpsStatus;
-    app.rx.TimeMarkStatusText = c.markStatus;
-    UpdateFixQuality(app);
-    EXPECT_EQ(app.pps.FixQuality, c.quality) << &c - cases;
+    cfg.NmeaMode = c.nmea;
+    settings.Receiver = c.receiver;
+    tk().rx.GgaSeen = c.gga; tk().rx.TpsSeen = c.tps;
+    tk().rx.Bin1000Seen = c.b1000; tk().rx.Bin1108Seen = c.b1108;
+    tk().rx.StatusText = c.status; tk().rx.TpsStatusText = c.tpsStatus;
+    tk().rx.TimeMarkStatusText = c.markStatus;
+    UpdateFixQuality(tk());
+    EXPECT_EQ(tk().pps.FixQuality, c.quality) << &c - cases;
   }
 }
 
@@ -184,33 +173,33 @@ TEST_F(Second, FixQualityTable) {
 namespace {
 
 TEST_F(Second, PositionAndItsStatisticsRow) {
-  app.testDialog.TestDialogShown = true;
-  app.testDialog.DisplayOn = true;
-  app.testDialog.RadioGroupMode = 2;
+  testDialog.TestDialogShown = true;
+  testDialog.DisplayOn = true;
+  testDialog.RadioGroupMode = 2;
   Receive(3, 7, 1);
-  ProcessSecond(app);
-  EXPECT_EQ(app.view.EditLat, " 35ﾟ40'30.0\"N");
-  EXPECT_EQ(app.view.EditLong, "139ﾟ46'00.0\"E");
+  ProcessSecond(tk());
+  EXPECT_EQ(view.EditLat, " 35ﾟ40'30.0\"N");
+  EXPECT_EQ(view.EditLong, "139ﾟ46'00.0\"E");
   // One sample: the spread is shown as 0.0.
-  ASSERT_EQ(app.testDialog.ListBoxMesg.size(), 1u);
-  EXPECT_EQ(app.testDialog.ListBoxMesg.back(),
+  ASSERT_EQ(testDialog.ListBoxMesg.size(), 1u);
+  EXPECT_EQ(testDialog.ListBoxMesg.back(),
             "12:07:01  139ﾟ46'00.0\"E(±0.0\")  35ﾟ40'30.0\"N(±0.0\") ｻﾝﾌﾟﾙ:1");
 
   // An empty position with a fix is shown as it is and is no sample.
   Receive(3, 7, 2);
-  app.rx.LatitudeText.clear();
-  ProcessSecond(app);
-  EXPECT_EQ(app.view.EditLat, "");
-  EXPECT_EQ(app.position.PositionCount, 1u);
-  EXPECT_EQ(app.testDialog.ListBoxMesg.size(), 1u);
+  tk().rx.LatitudeText.clear();
+  ProcessSecond(tk());
+  EXPECT_EQ(view.EditLat, "");
+  EXPECT_EQ(tk().position.PositionCount, 1u);
+  EXPECT_EQ(testDialog.ListBoxMesg.size(), 1u);
 
   Receive(3, 7, 3);
-  app.rx.LatitudeText = "3540.5010N";
-  ProcessSecond(app);
-  EXPECT_EQ(app.position.PositionCount, 2u);
-  EXPECT_NE(app.testDialog.ListBoxMesg.back().find("ｻﾝﾌﾟﾙ:2"), std::string::npos);
-  EXPECT_NE(app.testDialog.ListBoxMesg.back().find("(±0.0\")  35ﾟ40'30.0\"N(±0.0\")"), std::string::npos)
-      << app.testDialog.ListBoxMesg.back();
+  tk().rx.LatitudeText = "3540.5010N";
+  ProcessSecond(tk());
+  EXPECT_EQ(tk().position.PositionCount, 2u);
+  EXPECT_NE(testDialog.ListBoxMesg.back().find("ｻﾝﾌﾟﾙ:2"), std::string::npos);
+  EXPECT_NE(testDialog.ListBoxMesg.back().find("(±0.0\")  35ﾟ40'30.0\"N(±0.0\")"), std::string::npos)
+      << testDialog.ListBoxMesg.back();
 }
 
 }  // namespace

@@ -8,54 +8,53 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "fakes/fake_platform.h"
+#include "support/time_keeper_world.h"
 
 namespace {
 
 constexpr const char* kGga =
-    "$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*5C\r\n";
+    "$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7C\r\n";
 constexpr const char* kRmc =
-    "$GPRMC,120000,A,3540.5000,N,13945.2500,E,0.0,0.0,011225,,,A*6A\r\n";
+    "$GPRMC,120000,A,3540.5000,N,13945.2500,E,0.0,0.0,011225,,,A*7C\r\n";
+constexpr const char* kGgaWithoutChecksum =
+    "$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,\r\n";
 constexpr const char* kMarker = "=PPS,,";
 
-struct Dispatcher : ::testing::Test {
-  FakePlatform fake;
-  App app{fake.platform};
+struct Dispatcher : ::testing::Test, TimeKeeperWorld {
 
-  void Feed(const std::string& text) { ProcessReceivedText(app, text); }
+  void Feed(const std::string& text) { ProcessReceivedText(tk(), text); }
   // What the tick does between two texts while no marker has come.
   void Ticks(int n) {
-    if (!app.tick.PpsMarkerSeen) app.tick.SentenceToPpsTicks += n;
+    if (!tk().timing.PpsMarkerSeen) tk().timing.SentenceToPpsTicks += n;
   }
   void ShowTestList(int mode) {
-    app.testDialog.TestDialogShown = true;
-    app.testDialog.DisplayOn = true;
-    app.testDialog.RadioGroupMode = mode;
+    testDialog.TestDialogShown = true;
+    testDialog.DisplayOn = true;
+    testDialog.RadioGroupMode = mode;
   }
 };
 
 TEST_F(Dispatcher, MarkerBeforeGgaInOneTextClosesTheOldSecondFirst) {
   Feed(kGga);
-  EXPECT_TRUE(app.pps.TimeValid);
-  EXPECT_TRUE(app.pps.PpsArmed);
+  EXPECT_TRUE(tk().pps.TimeValid);
+  EXPECT_TRUE(tk().pps.PpsArmed);
   Ticks(3);
-  app.pps.PpsArmed = false;
+  tk().pps.PpsArmed = false;
 
   Feed(std::string(kMarker) + kGga);
   // The marker measured 3 ticks from the previous GGA...
-  EXPECT_FALSE(app.pps.DelayOutOfRange);
-  EXPECT_EQ(app.settings.dSSS, 2);
-  EXPECT_EQ(app.view.EditdSS, "+30");
-  EXPECT_EQ(app.tick.DelayTicks, 2);
-  EXPECT_EQ(app.view.LabelPpsCtr, "");
-  EXPECT_TRUE(app.pps.TimeReady);
+  EXPECT_FALSE(tk().pps.DelayOutOfRange);
+  EXPECT_EQ(settings.dSSS, 2);
+  EXPECT_EQ(view.EditdSS, "+30");
+  EXPECT_EQ(tk().timing.DelayTicks, 2);
+  EXPECT_EQ(view.LabelPpsCtr, "");
+  EXPECT_TRUE(tk().pps.TimeReady);
   // ...and the GGA after it started the next second's count.
-  EXPECT_FALSE(app.tick.PpsMarkerSeen);
-  EXPECT_EQ(app.tick.SentenceToPpsTicks, 0);
-  EXPECT_TRUE(app.tick.SecondPending);
-  EXPECT_TRUE(app.pps.PpsArmed);
-  EXPECT_TRUE(app.pps.TimeValid);
+  EXPECT_FALSE(tk().timing.PpsMarkerSeen);
+  EXPECT_EQ(tk().timing.SentenceToPpsTicks, 0);
+  EXPECT_TRUE(tk().timing.SecondPending);
+  EXPECT_TRUE(tk().pps.PpsArmed);
+  EXPECT_TRUE(tk().pps.TimeValid);
 }
 
 TEST_F(Dispatcher, MarkerDelayWindowIsOneToNineTicks) {
@@ -67,35 +66,55 @@ TEST_F(Dispatcher, MarkerDelayWindowIsOneToNineTicks) {
     SCOPED_TRACE(c.ticks);
     Feed(kGga);
     Ticks(c.ticks);
-    app.view.LabelPpsCtr = "old";
+    view.LabelPpsCtr = "old";
     Feed(kMarker);
-    EXPECT_EQ(app.pps.DelayOutOfRange, c.outOfRange);
-    EXPECT_TRUE(app.tick.PpsMarkerSeen);
-    EXPECT_EQ(app.view.EditdSS, c.editdSS);
-    EXPECT_EQ(app.tick.DelayTicks, c.delay);
-    EXPECT_EQ(app.settings.dSSS, c.delay);
-    EXPECT_EQ(app.view.LabelPpsCtr, c.outOfRange ? "?" : "");
+    EXPECT_EQ(tk().pps.DelayOutOfRange, c.outOfRange);
+    EXPECT_TRUE(tk().timing.PpsMarkerSeen);
+    EXPECT_EQ(view.EditdSS, c.editdSS);
+    EXPECT_EQ(tk().timing.DelayTicks, c.delay);
+    EXPECT_EQ(settings.dSSS, c.delay);
+    EXPECT_EQ(view.LabelPpsCtr, c.outOfRange ? "?" : "");
   }
 }
 
+// Without 1PPS and without a delay, a time sentence's second is processed as
+// soon as the sentence has been read, with the sentence's own data in it.
+TEST_F(Dispatcher, WithoutPpsAndDelayTheSecondIsProcessedAtOnce) {
+  settings.dSSS = 0;
+  tk().timing.DelayTicks = 0;
+  tk().timing.AwaitingData = false;
+  Feed(kGga);
+  EXPECT_FALSE(tk().timing.SecondPending);
+  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(view.EditNumMsg, "1");
+  cfg.NmeaMode = false;
+  Feed("#1000,1,5,3530.0000N,13945.0000E,40.0M,39.0M,0,2025/12/01,#1108,1,12:00:01,");
+  EXPECT_FALSE(tk().timing.SecondPending);
+  EXPECT_EQ(view.StatusBar, "受信中(ﾊﾞｲﾅﾘ)");
+
+  tk().pps.PpsSeen = true;  // with 1PPS the marker runs it
+  Feed(kGga);
+  EXPECT_TRUE(tk().timing.SecondPending);
+}
+
 TEST_F(Dispatcher, MarkerHandsTimeValidOnToTimeReady) {
-  app.pps.TimeValid = false;
-  app.pps.TimeReady = true;
+  tk().pps.TimeValid = false;
+  tk().pps.TimeReady = true;
   Feed(kMarker);
-  EXPECT_FALSE(app.pps.TimeReady);
+  EXPECT_FALSE(tk().pps.TimeReady);
   Feed(kGga);
   Feed(kMarker);
-  EXPECT_TRUE(app.pps.TimeReady);
-  EXPECT_FALSE(app.pps.TimeValid);
+  EXPECT_TRUE(tk().pps.TimeReady);
+  EXPECT_FALSE(tk().pps.TimeValid);
 }
 
 TEST_F(Dispatcher, EverySecondBeepBelongsToTheMarker) {
-  app.settings.BeepCond = 1;
+  settings.BeepCond = 1;
   Feed(std::string(kGga) + kRmc);
   EXPECT_EQ(fake.beeper.count, 0);
   Feed(kMarker);
   EXPECT_EQ(fake.beeper.count, 1);
-  app.settings.BeepCond = 0;
+  settings.BeepCond = 0;
   Feed(kMarker);
   EXPECT_EQ(fake.beeper.count, 1);
 }
@@ -109,113 +128,113 @@ TEST_F(Dispatcher, LearnsSentenceKindsOfEveryGnssTalker) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    app.cfg.LearnSentences = false;
-    app.cfg.ClearSentenceFlags();
+    cfg.LearnSentences = false;
+    cfg.ClearSentenceFlags();
     Feed(std::string(c.name) + ",,,,\r\n");
-    for (bool f : app.cfg.SentenceEnabled) EXPECT_FALSE(f);
+    for (bool f : cfg.SentenceEnabled) EXPECT_FALSE(f);
 
-    app.cfg.LearnSentences = true;
+    cfg.LearnSentences = true;
     Feed(std::string(c.name) + ",,,,\r\n");
-    for (int k = 0; k < C::kSentenceKinds; ++k) EXPECT_EQ(app.cfg.SentenceEnabled[k], k == c.kind) << k;
+    for (int k = 0; k < C::kSentenceKinds; ++k) EXPECT_EQ(cfg.SentenceEnabled[k], k == c.kind) << k;
   }
 }
 
 TEST_F(Dispatcher, OtherTalkersReachTheirParsersWithoutLearning) {
-  app.cfg.LearnSentences = false;
-  Feed("$GNGGA,101010,3540.5,N,13945.25,E,2,07,1.0,1.0,M,2.0,M,,*00\r\n");
-  EXPECT_TRUE(app.rx.GgaSeen);
-  EXPECT_EQ(app.rx.StatusText, "2");
-  Feed("$BDRMC,101011,A,3540.5,N,13945.25,E,0,0,020324,,,A*00\r\n");
-  EXPECT_TRUE(app.rx.RmcSeen);
-  EXPECT_EQ(app.pps.UtcDay, 2);
-  for (bool f : app.cfg.SentenceEnabled) EXPECT_FALSE(f);
+  cfg.LearnSentences = false;
+  Feed("$GNGGA,101010,3540.5,N,13945.25,E,2,07,1.0,1.0,M,2.0,M,,*51\r\n");
+  EXPECT_TRUE(tk().rx.GgaSeen);
+  EXPECT_EQ(tk().rx.StatusText, "2");
+  Feed("$BDRMC,101011,A,3540.5,N,13945.25,E,0,0,020324,,,A*5C\r\n");
+  EXPECT_TRUE(tk().rx.RmcSeen);
+  EXPECT_EQ(tk().pps.UtcDay, 2);
+  for (bool f : cfg.SentenceEnabled) EXPECT_FALSE(f);
 }
 
 TEST_F(Dispatcher, ZdaIsParsedOnlyBeforeTheSecondsRmc) {
-  Feed("$GPZDA,120000,05,06,2024,00,00*00\r\n");
-  EXPECT_EQ(app.pps.UtcDay, 5);
-  EXPECT_TRUE(app.pps.ReceiverDateKnown);
-  Feed(std::string(kRmc) + "$GPZDA,120000,07,08,2023,00,00*00\r\n");
-  EXPECT_EQ(app.pps.UtcDay, 1);
-  EXPECT_EQ(app.pps.UtcYear, 2025);
-  EXPECT_EQ(app.tick.SentenceCount, 3);
+  Feed("$GPZDA,120000,05,06,2024,00,00*4C\r\n");
+  EXPECT_EQ(tk().pps.UtcDay, 5);
+  EXPECT_TRUE(tk().pps.ReceiverDateKnown);
+  Feed(std::string(kRmc) + "$GPZDA,120000,07,08,2023,00,00*47\r\n");
+  EXPECT_EQ(tk().pps.UtcDay, 1);
+  EXPECT_EQ(tk().pps.UtcYear, 2025);
+  EXPECT_EQ(tk().timing.SentenceCount, 3);
 }
 
 TEST_F(Dispatcher, PfecIsDispatchedBySubName) {
-  app.settings.Receiver = kGt77;
-  Feed("$PFEC,GPint,1,2,3,*00\r\n");
-  EXPECT_EQ(app.tick.SentenceCount, 1);
-  EXPECT_FALSE(app.rx.TpsSeen);
-  EXPECT_EQ(app.rx.DatumText, "");
-  Feed("$PFEC,GPtps,x,3,y,*00\r\n$PFEC,GPssd,G003,*00\r\n");
-  EXPECT_TRUE(app.rx.TpsSeen);
-  EXPECT_EQ(app.rx.TpsStatusText, "3");
-  EXPECT_EQ(app.rx.DatumText, "日本測地系");
-  EXPECT_EQ(app.tick.SentenceCount, 3);
+  settings.Receiver = kGt77;
+  Feed("$PFEC,GPint,1,2,3,*68\r\n");
+  EXPECT_EQ(tk().timing.SentenceCount, 1);
+  EXPECT_FALSE(tk().rx.TpsSeen);
+  EXPECT_EQ(tk().rx.DatumText, "");
+  Feed("$PFEC,GPtps,x,3,y,*6E\r\n$PFEC,GPssd,G003,*3B\r\n");
+  EXPECT_TRUE(tk().rx.TpsSeen);
+  EXPECT_EQ(tk().rx.TpsStatusText, "3");
+  EXPECT_EQ(tk().rx.DatumText, "日本測地系");
+  EXPECT_EQ(tk().timing.SentenceCount, 3);
 }
 
 TEST_F(Dispatcher, NmeaModeFollowsTheFirstCharacter) {
   Feed("#1000,1,5,3530.0000N,13945.0000E,40.0M,39.0M,0,2025/12/01,");
-  EXPECT_FALSE(app.cfg.NmeaMode);
-  EXPECT_TRUE(app.rx.Bin1000Seen);
+  EXPECT_FALSE(cfg.NmeaMode);
+  EXPECT_TRUE(tk().rx.Bin1000Seen);
   Feed(kMarker);
-  EXPECT_FALSE(app.cfg.NmeaMode);
-  Feed("#1108,1,12:00:00,$GPGSV,1,1,*00\r\n");
-  EXPECT_TRUE(app.cfg.NmeaMode);
-  EXPECT_TRUE(app.rx.Bin1108Seen);
+  EXPECT_FALSE(cfg.NmeaMode);
+  Feed("#1108,1,12:00:00,$GPGSV,1,1,*79\r\n");
+  EXPECT_TRUE(cfg.NmeaMode);
+  EXPECT_EQ(tk().rx.TimeMarkStatusText, "1");
 }
 
 TEST_F(Dispatcher, SentencesWithoutCommaAreSkipped) {
   // At the end: ignored, not even counted.
   Feed("$GPGSV\r\n");
-  EXPECT_EQ(app.tick.SentenceCount, 0);
+  EXPECT_EQ(tk().timing.SentenceCount, 0);
   // In the middle: read together with the next one as one name.
-  Feed(std::string("$GPXYZ*00\r\n") + kGga);
-  EXPECT_EQ(app.tick.SentenceCount, 1);
-  EXPECT_FALSE(app.rx.GgaSeen);
-  EXPECT_FALSE(app.tick.SecondPending);
+  Feed(std::string("$GPXYZ\r\n") + kGgaWithoutChecksum);
+  EXPECT_EQ(tk().timing.SentenceCount, 1);
+  EXPECT_FALSE(tk().rx.GgaSeen);
+  EXPECT_FALSE(tk().timing.SecondPending);
 }
 
 TEST_F(Dispatcher, CopiesSentencesToTestListAndLog) {
   ShowTestList(0);
-  app.testDialog.SentencesToLog = true;
+  testDialog.SentencesToLog = true;
   Feed(std::string(kGga) + kMarker + "#1108,0,00:00:05,");
-  ASSERT_EQ(app.testDialog.ListBoxMesg.size(), 3u);
-  EXPECT_EQ(app.testDialog.ListBoxMesg[0], kGga);
-  EXPECT_EQ(app.testDialog.ListBoxMesg[1], kMarker);
-  EXPECT_EQ(app.testDialog.ListBoxMesg[2], "#1108,0,00:00:05,");
-  const auto& log = app.log.MemoLog();
+  ASSERT_EQ(testDialog.ListBoxMesg.size(), 3u);
+  EXPECT_EQ(testDialog.ListBoxMesg[0], kGga);
+  EXPECT_EQ(testDialog.ListBoxMesg[1], kMarker);
+  EXPECT_EQ(testDialog.ListBoxMesg[2], "#1108,0,00:00:05,");
+  const auto& lines = log.lines;
   const std::string gga(kGga);
-  for (const std::string& line : {gga.substr(0, gga.size() - 2), std::string(kMarker)}) {
-    EXPECT_NE(std::find(log.begin(), log.end(), line), log.end()) << line;
+  for (const std::string& line : {gga, std::string(kMarker)}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
   }
 
-  app.testDialog.ListBoxMesg.clear();
-  app.testDialog.DisplayOn = false;
+  testDialog.ListBoxMesg.clear();
+  testDialog.DisplayOn = false;
   Feed(kRmc);
-  EXPECT_TRUE(app.testDialog.ListBoxMesg.empty());
+  EXPECT_TRUE(testDialog.ListBoxMesg.empty());
 }
 
 TEST_F(Dispatcher, MarkerAddsIntervalRowInPpsMode) {
   ShowTestList(1);
-  app.pps.LocalHour = 21;
-  app.pps.Minute = 5;
-  app.pps.Second = 9;
-  app.pps.EdgeInterval = 1000012;
-  app.pps.IntervalCount = 1;
+  tk().pps.LocalHour = 21;
+  tk().pps.Minute = 5;
+  tk().pps.Second = 9;
+  tk().pps.EdgeInterval = 1000012;
+  tk().pps.IntervalCount = 1;
   Feed(kGga);  // no row for sentences in this mode
-  EXPECT_TRUE(app.testDialog.ListBoxMesg.empty());
-  app.pps.LocalHour = 21;
-  app.pps.Minute = 5;
-  app.pps.Second = 9;
+  EXPECT_TRUE(testDialog.ListBoxMesg.empty());
+  tk().pps.LocalHour = 21;
+  tk().pps.Minute = 5;
+  tk().pps.Second = 9;
   Feed(kMarker);
-  app.pps.IntervalCount = 5;
-  app.pps.IntervalMean = 1000007.9;
-  app.pps.IntervalM2 = 4 * 6.3 * 6.3;  // spread 6.3 -> 6 after +0.5 truncation
+  tk().pps.IntervalCount = 5;
+  tk().pps.IntervalMean = 1000007.9;
+  tk().pps.IntervalM2 = 4 * 6.3 * 6.3;  // spread 6.3 -> 6 after +0.5 truncation
   Feed(kMarker);
-  ASSERT_EQ(app.testDialog.ListBoxMesg.size(), 2u);
-  EXPECT_EQ(app.testDialog.ListBoxMesg[0], "21:05:09  dCnt : 1000012");
-  EXPECT_EQ(app.testDialog.ListBoxMesg[1], "21:05:09  dCnt : 1000012 (Avr. 1000007 ±  6)");
+  ASSERT_EQ(testDialog.ListBoxMesg.size(), 2u);
+  EXPECT_EQ(testDialog.ListBoxMesg[0], "21:05:09  dCnt : 1000012");
+  EXPECT_EQ(testDialog.ListBoxMesg[1], "21:05:09  dCnt : 1000012 (Avr. 1000007 ±  6)");
 }
 
 TEST_F(Dispatcher, FurunoMultiConstellationCaptureReadsLikeGps) {
@@ -226,30 +245,30 @@ TEST_F(Dispatcher, FurunoMultiConstellationCaptureReadsLikeGps) {
     if (!line.empty() && line[0] == '$') lines.push_back(line + "\n");  // keeps its CR
   }
   ASSERT_GT(lines.size(), 30u);
-  app.cfg.LearnSentences = true;
-  app.settings.dSec = 0;
+  cfg.LearnSentences = true;
+  settings.dSec = 0;
   // One second of the capture: from its first RMC up to the next one.
   std::string second = lines[0];
   for (size_t i = 1; i < lines.size() && lines[i].rfind("$GNRMC", 0) != 0; ++i) second += lines[i];
   Feed(second);
 
-  EXPECT_TRUE(app.rx.RmcSeen);
-  EXPECT_TRUE(app.rx.GgaSeen);
-  EXPECT_TRUE(app.tick.SecondPending);
-  EXPECT_EQ(app.rx.LatitudeText, "5957.0062N");
-  EXPECT_EQ(app.rx.LongitudeText, "01100.6429E");
-  EXPECT_EQ(app.rx.StatusText, "2");  // GGA came after RMC
-  EXPECT_EQ(app.rx.AntennaText, "168.9M");
-  EXPECT_EQ(app.rx.GeoidText, "39.5M");
-  EXPECT_EQ(app.pps.UtcHour, 12);
-  EXPECT_EQ(app.pps.Minute, 2);
-  EXPECT_EQ(app.pps.Second, 13);
-  EXPECT_EQ(app.pps.UtcDay, 31);
-  EXPECT_EQ(app.pps.UtcMonth, 7);
-  EXPECT_EQ(app.pps.UtcYear, 2022);
+  EXPECT_TRUE(tk().rx.RmcSeen);
+  EXPECT_TRUE(tk().rx.GgaSeen);
+  EXPECT_TRUE(tk().timing.SecondPending);
+  EXPECT_EQ(tk().rx.LatitudeText, "5957.0062N");
+  EXPECT_EQ(tk().rx.LongitudeText, "01100.6429E");
+  EXPECT_EQ(tk().rx.StatusText, "2");  // GGA came after RMC
+  EXPECT_EQ(tk().rx.AntennaText, "168.9M");
+  EXPECT_EQ(tk().rx.GeoidText, "39.5M");
+  EXPECT_EQ(tk().pps.UtcHour, 12);
+  EXPECT_EQ(tk().pps.Minute, 2);
+  EXPECT_EQ(tk().pps.Second, 13);
+  EXPECT_EQ(tk().pps.UtcDay, 31);
+  EXPECT_EQ(tk().pps.UtcMonth, 7);
+  EXPECT_EQ(tk().pps.UtcYear, 2022);
   using C = ReceiverConfig;
-  for (int k : {C::kGga, C::kGsa, C::kRmc, C::kGsv, C::kZda}) EXPECT_TRUE(app.cfg.SentenceEnabled[k]) << k;
-  EXPECT_FALSE(app.cfg.SentenceEnabled[C::kGll]);
+  for (int k : {C::kGga, C::kGsa, C::kRmc, C::kGsv, C::kZda}) EXPECT_TRUE(cfg.SentenceEnabled[k]) << k;
+  EXPECT_FALSE(cfg.SentenceEnabled[C::kGll]);
 
   // The whole capture, in 1024-byte texts as the tick would hand it over.
   std::string text;
@@ -261,7 +280,7 @@ TEST_F(Dispatcher, FurunoMultiConstellationCaptureReadsLikeGps) {
     text += line;
   }
   Feed(text);
-  EXPECT_EQ(app.rx.LatitudeText.substr(0, 4), "5957");
+  EXPECT_EQ(tk().rx.LatitudeText.substr(0, 4), "5957");
 }
 
 TEST_F(Dispatcher, GarbledTextNeverBreaksIt) {
@@ -277,8 +296,8 @@ TEST_F(Dispatcher, GarbledTextNeverBreaksIt) {
       "$PFEC,GP", "$PFEC,", "$PGRMM," + longField, "$PGRMM,", "$GPGGA,1,2,3,4,5,6,7",
       std::string("$GPGGA,\0\0\0,\xff\xfe,\x81,\r\n", 18),
   };
-  app.settings.Receiver = kJupiter;
-  app.testDialog.SentencesToLog = true;
+  settings.Receiver = kJupiter;
+  testDialog.SentencesToLog = true;
   ShowTestList(0);
   for (const std::string& t : texts) Feed(t);
 
@@ -287,18 +306,18 @@ TEST_F(Dispatcher, GarbledTextNeverBreaksIt) {
   std::mt19937 rng(7);
   std::uniform_int_distribution<size_t> pick(0, alphabet.size() - 1), length(0, 300);
   for (int i = 0; i < 3000; ++i) {
-    app.settings.Receiver = i % 5;
-    app.settings.BaseMesg = i % 2;
+    settings.Receiver = i % 5;
+    settings.BaseMesg = i % 2;
     std::string t(length(rng), ' ');
     for (char& c : t) c = alphabet[pick(rng)];
     Feed(t);
   }
-  for (const std::string* text : {&app.rx.LatitudeText, &app.rx.LongitudeText, &app.rx.StatusText,
-                                  &app.rx.SatelliteText, &app.rx.AntennaText, &app.rx.GeoidText,
-                                  &app.rx.TpsStatusText, &app.rx.TimeMarkStatusText}) {
+  for (const std::string* text : {&tk().rx.LatitudeText, &tk().rx.LongitudeText, &tk().rx.StatusText,
+                                  &tk().rx.SatelliteText, &tk().rx.AntennaText, &tk().rx.GeoidText,
+                                  &tk().rx.TpsStatusText, &tk().rx.TimeMarkStatusText}) {
     EXPECT_LE(text->size(), ReceiverState::kTextMax);
   }
-  EXPECT_LE(app.rx.DatumText.size(), ReceiverState::kDatumMax);
+  EXPECT_LE(tk().rx.DatumText.size(), ReceiverState::kDatumMax);
 }
 
 }  // namespace

@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  LineAssembler assembler(kind);
+  LineAssembler assembler(static_cast<ReceiverKind>(kind));
   for (size_t pos = SkipComments(bytes); pos < bytes.size(); pos += chunk) {
     const size_t size = bytes.size() - pos < chunk ? bytes.size() - pos : chunk;
     assembler.ChunkReady(bytes.data() + pos, size, PrintRecord);
