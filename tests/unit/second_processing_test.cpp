@@ -203,3 +203,61 @@ TEST_F(Second, PositionAndItsStatisticsRow) {
 }
 
 }  // namespace
+
+namespace {
+
+// A refused "同期" stays in the status bar while the status does not change,
+// and is logged; the next change of status replaces it.
+TEST_F(Second, RefusedSyncStaysVisibleUntilTheStatusChanges) {
+  tk().pps.DelayOutOfRange = true;
+  Receive(3, 8, 1);
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "受信タイミングエラー");
+  clockSetPending = true;
+  Receive(3, 8, 2);
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "時刻校正不能");
+  EXPECT_EQ(CountLog("時刻校正不能"), 1);
+  Receive(3, 8, 3);
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "時刻校正不能");
+  tk().pps.DelayOutOfRange = false;
+  Receive(3, 8, 4);
+  ProcessSecond(tk());
+  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(fake.clock.setCount, 0);
+}
+
+// Without a date sentence the receiver's time of day goes on the date the PC
+// clock shows now, the nearest one across local midnight.
+TEST_F(Second, SyncWithoutADateTakesThePcsDateNow) {
+  const struct { int utcHour, minute, second; double pcAhead; } cases[] = {
+      {3, 9, 10, -5000.0},  // 12:09 local, the PC 83 minutes behind
+      {14, 59, 59, 2.0},    // 23:59:59 local; the PC already shows the next day
+      {15, 0, 1, -3.0},     // 00:00:01 local; the PC still shows the day before
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.utcHour);
+    Receive(c.utcHour, c.minute, c.second);
+    tk().pps.ReceiverDateKnown = false;
+    PcAhead(c.pcAhead);
+    clockSetPending = true;
+    ProcessSecond(tk());
+    EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.01, 1e-6);
+  }
+}
+
+// Position texts whose numbers no position can have are shown as received
+// and never converted (no undefined conversion of a huge value).
+TEST_F(Second, GarbledPositionNumbersAreShownAsReceived) {
+  for (const char* text : {"1e30N", "9E264N", "-9E264S", "nanN", "infE", "1e6N", "N"}) {
+    SCOPED_TRACE(text);
+    Receive(3, 9, 1);
+    tk().rx.LatitudeText = text;
+    ProcessSecond(tk());
+    EXPECT_EQ(view.EditLat, text);
+  }
+  EXPECT_EQ(tk().position.PositionCount, 0u);
+}
+
+}  // namespace
