@@ -103,7 +103,7 @@ struct RecordingSink : SerialEventSink {
 };
 
 struct FakeCounter : Counter {
-  uint64_t frequency = 10'000'000;
+  uint64_t frequency = 10'000'000;  // set per test; the port reads it when it opens
   std::atomic<uint32_t> next{0xFFFFFFF0u};
   uint64_t Frequency() override { return frequency; }
   uint32_t ReadCounter() override { return next++; }
@@ -383,8 +383,22 @@ TEST_F(SerialTest, OpenIsExclusiveAndFailsOnMissingOrUnsuitableDevices) {
 }
 
 TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
-  for (const uint64_t frequency : {uint64_t{10'000'000}, uint64_t{0}}) {
+  // A counter that wraps more than once a second, or none, gives way to the
+  // millisecond tick count.
+  const struct {
+    uint64_t frequency;
+    bool counterTimesEdges;
+  } cases[] = {
+      {10'000'000, true},
+      {0xFFFFFFFFull, true},
+      {0x100000000ull, false},
+      {3'000'000'000'000ull, false},
+      {0, false},
+  };
+  for (const auto& c : cases) {
+    const uint64_t frequency = c.frequency;
     SCOPED_TRACE(frequency);
+    EXPECT_EQ(CounterTimesEdges(frequency), c.counterTimesEdges);
     RecordingSink edgeSink;
     PipeModemLineWaiter waiter;
     counter.frequency = frequency;
@@ -395,7 +409,7 @@ TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
     waiter.Change();
     waiter.Change();
     ASSERT_TRUE(poster.RunUntil([&] { return edgeSink.edges.size() == 3; }));
-    const std::vector<uint32_t> want = frequency != 0
+    const std::vector<uint32_t> want = c.counterTimesEdges
                                            ? std::vector<uint32_t>{0xFFFFFFFEu, 0xFFFFFFFFu, 0u}
                                            : std::vector<uint32_t>{4242, 4242, 4242};
     for (size_t i = 0; i < 3; ++i) {
