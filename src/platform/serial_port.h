@@ -23,6 +23,10 @@ class SerialEventSink {
   virtual void OnDsrChange(const EdgeCapture& edge) = 0;
   // One receive pass: at most 1024 bytes.
   virtual void OnBytes(const uint8_t* data, size_t size) = 0;
+  // Received bytes were dropped because the main thread fell far behind.
+  // Told once per open, the first time, in its place among the other events;
+  // droppedSoFar counts the bytes lost in this open until then.
+  virtual void OnBytesDropped(uint64_t droppedSoFar) { (void)droppedSoFar; }
   // The device has no modem-line support: no 1PPS will come. Told once.
   virtual void OnNoModemLines() = 0;
   // The device went away (unplugged); both workers have ended.

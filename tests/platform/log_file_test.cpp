@@ -57,22 +57,3 @@ TEST_F(InTempDir, UnconvertibleTextAndFailures) {
 }
 
 }  // namespace
-
-#include "platform/linux/linux_pc_clock.h"
-#include "common/time_arithmetic.h"
-
-namespace {
-
-TEST(LinuxPcClock, ReadsTheSystemClockAndCannotSetIt) {
-  LinuxPcClock clock;
-  const LocalTimeRecord before = clock.GetLocalTime();
-  time_t now = time(nullptr);
-  tm local{};
-  localtime_r(&now, &local);
-  EXPECT_EQ(before.Year, local.tm_year + 1900);
-  EXPECT_EQ(before.Month, local.tm_mon + 1);
-  // The test process has given up the right: setting is refused and reported.
-  EXPECT_FALSE(clock.SetLocalTime(before));
-}
-
-}  // namespace

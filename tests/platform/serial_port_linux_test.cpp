@@ -5,6 +5,7 @@
 #include <time.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -22,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/serial_device_path.h"
+#include "platform/linux/serial_hand_over.h"
 #include "platform/linux/serial_line_settings.h"
 #include "platform/linux/serial_line_speed.h"
 #include "platform/linux/serial_port_linux.h"
@@ -38,12 +40,18 @@ class QueuePoster : public MainThreadPoster {
     {
       std::lock_guard lock(mutex_);
       queue_.push_back(std::move(fn));
+      maxPending_ = std::max(maxPending_, queue_.size());
     }
     ready_.notify_all();
   }
   size_t Pending() {
     std::lock_guard lock(mutex_);
     return queue_.size();
+  }
+  // The longest the queue has been.
+  size_t MaxPending() {
+    std::lock_guard lock(mutex_);
+    return maxPending_;
   }
   // Runs posted work until done() holds or the time is up.
   bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 3000ms) {
@@ -57,6 +65,18 @@ class QueuePoster : public MainThreadPoster {
   }
   void RunFor(std::chrono::milliseconds span) {
     RunUntil([] { return false; }, span);
+  }
+  // Runs the first posted function, if there is one.
+  bool RunOne() {
+    std::function<void()> fn;
+    {
+      std::lock_guard lock(mutex_);
+      if (queue_.empty()) return false;
+      fn = std::move(queue_.front());
+      queue_.pop_front();
+    }
+    fn();
+    return true;
   }
   void RunAll() {
     for (;;) {
@@ -75,21 +95,32 @@ class QueuePoster : public MainThreadPoster {
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<std::function<void()>> queue_;
+  size_t maxPending_ = 0;
 };
 
 struct RecordingSink : SerialEventSink {
   std::string bytes;
+  std::string order;  // the bytes, with '|' for each edge
   std::vector<EdgeCapture> edges;
   int noModemLines = 0;
   int lost = 0;
   int events = 0;
+  int dropReports = 0;
+  uint64_t droppedSoFar = 0;
   void OnDsrChange(const EdgeCapture& edge) override {
     edges.push_back(edge);
+    order += '|';
     ++events;
   }
   void OnBytes(const uint8_t* data, size_t size) override {
     EXPECT_LE(size, 1024u);
     bytes.append(reinterpret_cast<const char*>(data), size);
+    order.append(reinterpret_cast<const char*>(data), size);
+    ++events;
+  }
+  void OnBytesDropped(uint64_t dropped) override {
+    ++dropReports;
+    droppedSoFar = dropped;
     ++events;
   }
   void OnNoModemLines() override {
@@ -103,7 +134,7 @@ struct RecordingSink : SerialEventSink {
 };
 
 struct FakeCounter : Counter {
-  uint64_t frequency = 10'000'000;
+  uint64_t frequency = 10'000'000;  // set per test; the port reads it when it opens
   std::atomic<uint32_t> next{0xFFFFFFF0u};
   uint64_t Frequency() override { return frequency; }
   uint32_t ReadCounter() override { return next++; }
@@ -129,6 +160,7 @@ class PipeModemLineWaiter : public ModemLineWaiter {
     Unplug();
   }
   int WaitForDsrChange(int) override {
+    ++waits;
     ++waiting;
     std::this_thread::sleep_for(delayBeforeWait);  // resumes after a signal
     char c;
@@ -144,6 +176,9 @@ class PipeModemLineWaiter : public ModemLineWaiter {
     if (fds_[1] >= 0) close(fds_[1]);
     fds_[1] = -1;
   }
+  // Waits entered so far: once the worker enters the next wait, it has
+  // handed over the edge before it.
+  std::atomic<int> waits{0};
   std::atomic<int> waiting{0};
   std::chrono::milliseconds delayBeforeWait{0};
 
@@ -183,6 +218,16 @@ struct Pty {
   int master = -1;
   std::string slavePath;
 };
+
+// Waits, without running the main loop's work, until cond() holds.
+bool WaitFor(const std::function<bool()>& cond, std::chrono::milliseconds limit = 2000ms) {
+  const auto deadline = Clock::now() + limit;
+  while (!cond()) {
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(1ms);
+  }
+  return true;
+}
 
 double ProcessCpuSeconds() {
   timespec ts{};
@@ -342,6 +387,8 @@ TEST_F(SerialTest, BytesArriveWholeAndInOrderAndWritesGoOut) {
   EXPECT_TRUE(port.Write(reinterpret_cast<const uint8_t*>(command.data()), command.size()));
   EXPECT_EQ(pty.Receive(command.size()), command);
   EXPECT_EQ(sink.lost, 0);
+  EXPECT_EQ(sink.dropReports, 0);
+  EXPECT_EQ(port.DroppedBytes(), 0u);
 }
 
 TEST_F(SerialTest, PseudoTerminalHasNoModemLinesToldOnceWithoutSpinning) {
@@ -383,8 +430,22 @@ TEST_F(SerialTest, OpenIsExclusiveAndFailsOnMissingOrUnsuitableDevices) {
 }
 
 TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
-  for (const uint64_t frequency : {uint64_t{10'000'000}, uint64_t{0}}) {
+  // A counter that wraps more than once a second, or none, gives way to the
+  // millisecond tick count.
+  const struct {
+    uint64_t frequency;
+    bool counterTimesEdges;
+  } cases[] = {
+      {10'000'000, true},
+      {0xFFFFFFFFull, true},
+      {0x100000000ull, false},
+      {3'000'000'000'000ull, false},
+      {0, false},
+  };
+  for (const auto& c : cases) {
+    const uint64_t frequency = c.frequency;
     SCOPED_TRACE(frequency);
+    EXPECT_EQ(CounterTimesEdges(frequency), c.counterTimesEdges);
     RecordingSink edgeSink;
     PipeModemLineWaiter waiter;
     counter.frequency = frequency;
@@ -395,7 +456,7 @@ TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
     waiter.Change();
     waiter.Change();
     ASSERT_TRUE(poster.RunUntil([&] { return edgeSink.edges.size() == 3; }));
-    const std::vector<uint32_t> want = frequency != 0
+    const std::vector<uint32_t> want = c.counterTimesEdges
                                            ? std::vector<uint32_t>{0xFFFFFFFEu, 0xFFFFFFFFu, 0u}
                                            : std::vector<uint32_t>{4242, 4242, 4242};
     for (size_t i = 0; i < 3; ++i) {
@@ -471,13 +532,12 @@ TEST_F(SerialTest, NoEventReachesTheSinkAfterClose) {
   PipeModemLineWaiter waiter;
   auto port = std::make_unique<LinuxSerialPort>(counter, clock, poster, &waiter);
   ASSERT_EQ(port->Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok);
+  ASSERT_TRUE(WaitFor([&] { return waiter.waits == 1; }));
   pty.Send("$GPGGA,1\r\n");
   waiter.Change();
-  // Events are queued for the main loop but not yet run when the port closes
-  // and goes away.
-  const auto deadline = Clock::now() + 2s;
-  while (poster.Pending() < 2 && Clock::now() < deadline) std::this_thread::sleep_for(1ms);
-  ASSERT_GE(poster.Pending(), 2u);
+  // Bytes and an edge are handed over and their delivery queued for the main
+  // loop, but not yet run, when the port closes and goes away.
+  ASSERT_TRUE(WaitFor([&] { return poster.Pending() == 1 && waiter.waits == 2; }));
   port->Close();
   port.reset();
   poster.RunFor(100ms);
@@ -494,4 +554,178 @@ TEST_F(SerialTest, WriteGivesUpAfterASecondWhenTheLineDoesNotDrain) {
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   EXPECT_GT(seconds, 0.9);
   EXPECT_LT(seconds, 3.0);
+}
+
+TEST_F(SerialTest, AByteStormIntoAStalledMainLoopStaysBoundedAndIsAccountedFor) {
+  LinuxSerialPort port(counter, clock, poster);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok) << errorText;
+  // Several MB into the port while the main loop runs nothing.
+  const size_t total = size_t{8} << 20;
+  ASSERT_EQ(fcntl(pty.master, F_SETFL, fcntl(pty.master, F_GETFL) | O_NONBLOCK), 0);
+  const std::vector<char> block(4096, 'x');
+  size_t written = 0;
+  const auto deadline = Clock::now() + 20s;
+  while (written < total && Clock::now() < deadline) {
+    const ssize_t n = write(pty.master, block.data(), std::min(block.size(), total - written));
+    if (n > 0) {
+      written += static_cast<size_t>(n);
+      continue;
+    }
+    ASSERT_TRUE(n < 0 && (errno == EAGAIN || errno == EINTR)) << std::strerror(errno);
+    pollfd p{pty.master, POLLOUT, 0};
+    (void)poll(&p, 1, 100);
+  }
+  ASSERT_EQ(written, total);
+
+  // One delivery waits, whatever came, and it carries no more than the bound,
+  // with the loss told in it.
+  EXPECT_EQ(poster.MaxPending(), 1u);
+  ASSERT_TRUE(poster.RunOne());
+  EXPECT_GT(sink.bytes.size(), 0u);
+  EXPECT_LE(sink.bytes.size(), SerialHandOver::kMaxWaitingBytes);
+  EXPECT_EQ(sink.dropReports, 1);
+  EXPECT_GT(sink.droppedSoFar, 0u);
+
+  // Once the loop runs again, every byte is delivered or counted as dropped.
+  ASSERT_TRUE(poster.RunUntil([&] { return sink.bytes.size() + port.DroppedBytes() == total; }))
+      << "delivered " << sink.bytes.size() << " dropped " << port.DroppedBytes();
+  EXPECT_EQ(sink.dropReports, 1);
+  EXPECT_LE(sink.droppedSoFar, port.DroppedBytes());
+  EXPECT_EQ(sink.bytes.find_first_not_of('x'), std::string::npos);
+  EXPECT_EQ(sink.lost, 0);
+}
+
+TEST_F(SerialTest, EdgesAndBytesReachTheSinkInTheOrderTheyHappened) {
+  PipeModemLineWaiter waiter;
+  LinuxSerialPort port(counter, clock, poster, &waiter);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok) << errorText;
+  ASSERT_TRUE(WaitFor([&] { return waiter.waits == 1; }));
+
+  // While the main loop runs nothing: a line, then an edge once the line is
+  // handed over (its delivery is queued), then a line once the edge is (the
+  // worker waits again).
+  const std::string before = "$GPRMC,1*00\r\n", after = "$GPRMC,2*00\r\n";
+  pty.Send(before);
+  ASSERT_TRUE(WaitFor([&] { return poster.Pending() == 1; }));
+  waiter.Change();
+  ASSERT_TRUE(WaitFor([&] { return waiter.waits == 2; }));
+  pty.Send(after);
+
+  // Both workers hand over through the one queue: a single delivery waits.
+  EXPECT_EQ(poster.MaxPending(), 1u);
+  ASSERT_TRUE(poster.RunUntil([&] { return sink.bytes.size() == before.size() + after.size(); }));
+  EXPECT_EQ(sink.order, before + "|" + after);
+  EXPECT_EQ(sink.dropReports, 0);
+}
+
+namespace {
+
+// Each call to the sink as a word: a pass of bytes as its size, an edge as E
+// and its counter, N for no modem lines, L: and the reason, D and the count.
+struct CallLog : SerialEventSink {
+  std::vector<std::string> calls;
+  std::string bytes;
+  std::function<void()> afterBytes;
+  void OnDsrChange(const EdgeCapture& edge) override {
+    calls.push_back("E" + std::to_string(edge.counter));
+  }
+  void OnBytes(const uint8_t* data, size_t size) override {
+    calls.push_back(std::to_string(size));
+    bytes.append(reinterpret_cast<const char*>(data), size);
+    if (afterBytes) afterBytes();
+  }
+  void OnBytesDropped(uint64_t droppedSoFar) override {
+    calls.push_back("D" + std::to_string(droppedSoFar));
+  }
+  void OnNoModemLines() override { calls.push_back("N"); }
+  void OnPortLost(const std::string& reason) override { calls.push_back("L:" + reason); }
+};
+
+std::string Pattern(size_t size, char first) {
+  std::string s(size, '\0');
+  for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>(first + i % 23);
+  return s;
+}
+
+bool Push(SerialHandOver& handOver, const std::string& bytes) {
+  return handOver.PushBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+EdgeCapture Edge(uint32_t counter) {
+  EdgeCapture edge;
+  edge.counter = counter;
+  return edge;
+}
+
+}  // namespace
+
+TEST(SerialHandOver, DeliversEverythingInTheOrderPushedInPassesOf1024) {
+  SerialHandOver handOver;
+  const std::atomic<bool> alive{true};
+  const std::string a = Pattern(3000, 'a'), b = Pattern(10, 'A'), c = Pattern(5, '0');
+  // Only the first push since the last delivery asks for one to be posted.
+  EXPECT_TRUE(handOver.PushEdge(Edge(0)));
+  EXPECT_FALSE(Push(handOver, a));
+  EXPECT_FALSE(handOver.PushEdge(Edge(1)));
+  EXPECT_FALSE(Push(handOver, b));
+  EXPECT_FALSE(handOver.PushNoModemLines());
+  EXPECT_FALSE(handOver.PushEdge(Edge(2)));
+  EXPECT_FALSE(handOver.PushPortLost("hang-up"));
+  EXPECT_FALSE(Push(handOver, c));
+  CallLog log;
+  handOver.Deliver(log, alive);
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"E0", "1024", "1024", "952", "E1", "10", "N",
+                                                 "E2", "L:hang-up", "5"}));
+  EXPECT_EQ(log.bytes, a + b + c);
+  // Taken: the next push asks again.
+  EXPECT_TRUE(handOver.PushEdge(Edge(3)));
+  EXPECT_FALSE(Push(handOver, b));
+}
+
+TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
+  constexpr size_t kBound = SerialHandOver::kMaxWaitingBytes;
+  SerialHandOver handOver;
+  const std::atomic<bool> alive{true};
+  const std::string first = Pattern(kBound - 10, 'a'), over = Pattern(100, 'A');
+  Push(handOver, first);
+  Push(handOver, over);  // 10 fit, 90 dropped
+  handOver.PushEdge(Edge(1));
+  Push(handOver, "12345");  // dropped
+  EXPECT_EQ(handOver.Dropped(), 95u);
+  CallLog log;
+  handOver.Deliver(log, alive);
+  // The loss is told where it began, with the count when delivered; the edge
+  // is never dropped.
+  std::vector<std::string> want(kBound / 1024, "1024");
+  want.insert(want.end(), {"D95", "E1"});
+  EXPECT_EQ(log.calls, want);
+  EXPECT_EQ(log.bytes, first + over.substr(0, 10));
+
+  // Taken, there is room again; a later loss is counted but not told again.
+  EXPECT_TRUE(Push(handOver, Pattern(200, 'a')));
+  Push(handOver, Pattern(kBound, 'a'));
+  CallLog later;
+  handOver.Deliver(later, alive);
+  EXPECT_EQ(later.bytes.size(), kBound);
+  EXPECT_EQ(std::count_if(later.calls.begin(), later.calls.end(),
+                          [](const std::string& call) { return call[0] == 'D'; }),
+            0);
+  EXPECT_EQ(handOver.Dropped(), 295u);
+}
+
+TEST(SerialHandOver, NothingMoreOnceTheOpenHasEnded) {
+  SerialHandOver handOver;
+  std::atomic<bool> alive{true};
+  Push(handOver, Pattern(3000, 'a'));
+  handOver.PushEdge(Edge(1));
+  // The sink closes the port on the first pass: the rest of the batch goes.
+  CallLog log;
+  log.afterBytes = [&] { alive = false; };
+  handOver.Deliver(log, alive);
+  EXPECT_EQ(log.calls, std::vector<std::string>{"1024"});
+  // A delivery of an ended open delivers nothing.
+  Push(handOver, "abc");
+  CallLog closed;
+  handOver.Deliver(closed, alive);
+  EXPECT_TRUE(closed.calls.empty());
 }

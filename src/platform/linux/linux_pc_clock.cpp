@@ -2,10 +2,8 @@
 
 #include <ctime>
 
-LocalTimeRecord LinuxPcClock::GetLocalTime() {
-  timespec ts{};
-  clock_gettime(CLOCK_REALTIME, &ts);
-  const time_t shifted = ts.tv_sec + zoneSeconds_.load();
+LocalTimeRecord RealtimeToLocalRecord(const timespec& ts, long zoneSeconds) {
+  const time_t shifted = ts.tv_sec + zoneSeconds;
   tm local{};
   gmtime_r(&shifted, &local);
   LocalTimeRecord t;
@@ -20,7 +18,8 @@ LocalTimeRecord LinuxPcClock::GetLocalTime() {
   return t;
 }
 
-bool LinuxPcClock::SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseconds) {
+std::optional<timespec> LocalRecordToRealtime(const LocalTimeRecord& t,
+                                              uint32_t extraNanoseconds, long zoneSeconds) {
   tm local{};
   local.tm_year = t.Year - 1900;
   local.tm_mon = t.Month - 1;
@@ -30,9 +29,20 @@ bool LinuxPcClock::SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseco
   local.tm_sec = t.Second;
   // timegm reads the record as UTC; the program's zone is then taken off.
   const time_t shifted = timegm(&local);
-  if (shifted == static_cast<time_t>(-1)) return false;
+  if (shifted == static_cast<time_t>(-1)) return std::nullopt;
   timespec ts{};
-  ts.tv_sec = shifted - zoneSeconds_.load();
+  ts.tv_sec = shifted - zoneSeconds;
   ts.tv_nsec = static_cast<long>(t.Milliseconds % 1000) * 1000000L + extraNanoseconds % 1000000;
-  return clock_settime(CLOCK_REALTIME, &ts) == 0;
+  return ts;
+}
+
+LocalTimeRecord LinuxPcClock::GetLocalTime() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return RealtimeToLocalRecord(ts, zoneSeconds_.load());
+}
+
+bool LinuxPcClock::SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseconds) {
+  const std::optional<timespec> ts = LocalRecordToRealtime(t, extraNanoseconds, zoneSeconds_.load());
+  return ts && clock_settime(CLOCK_REALTIME, &*ts) == 0;
 }

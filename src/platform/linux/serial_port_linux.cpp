@@ -12,7 +12,6 @@
 #include <chrono>
 #include <system_error>
 #include <utility>
-#include <vector>
 
 #include "platform/linux/serial_device_path.h"
 #include "platform/linux/serial_line_settings.h"
@@ -118,6 +117,10 @@ bool LinuxSerialPort::StartWorkers(std::string& errorText) {
 
 bool LinuxSerialPort::IsOpen() const { return fd_ >= 0; }
 
+uint64_t LinuxSerialPort::DroppedBytes() const {
+  return session_ ? session_->handOver.Dropped() : 0;
+}
+
 void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
   AllowWaitInterrupt();
   while (!stopping_) {
@@ -126,14 +129,14 @@ void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
       EdgeCapture edge;
       edge.counter = useTickCount ? counter_.TickCountMs() : counter_.ReadCounter();
       edge.pcLocal = clock_.GetLocalTime();
-      PostToSink([edge](SerialEventSink& sink) { sink.OnDsrChange(edge); });
+      PostDeliveryIf(session_->handOver.PushEdge(edge));
       continue;
     }
     const int err = errno;
     if (err == EINTR) continue;  // Close() asking, or a stray signal
     if (err == ENOTTY || err == EINVAL) {
       // No modem lines (a pseudo-terminal, some adapters): no 1PPS will come.
-      PostToSink([](SerialEventSink& sink) { sink.OnNoModemLines(); });
+      PostDeliveryIf(session_->handOver.PushNoModemLines());
       break;
     }
     ReportPortLost(ErrorText(err));
@@ -164,9 +167,7 @@ void LinuxSerialPort::RunReceiveWorker() {
     // Read even on a hang-up: what was queued before it still counts.
     const ssize_t n = read(fd_, buffer, sizeof buffer);
     if (n > 0) {
-      PostToSink([bytes = std::vector<uint8_t>(buffer, buffer + n)](SerialEventSink& sink) {
-        sink.OnBytes(bytes.data(), bytes.size());
-      });
+      PostDeliveryIf(session_->handOver.PushBytes(buffer, static_cast<size_t>(n)));
       continue;
     }
     const int err = n < 0 ? errno : 0;
@@ -180,15 +181,14 @@ void LinuxSerialPort::RunReceiveWorker() {
   if (portLost_) StopDsrWorker();
 }
 
-void LinuxSerialPort::PostToSink(std::function<void(SerialEventSink&)> event) {
-  poster_.Post([session = session_, event = std::move(event)] {
-    if (session->alive) event(*session->sink);
-  });
+void LinuxSerialPort::PostDeliveryIf(bool needed) {
+  if (!needed) return;
+  poster_.Post([session = session_] { session->handOver.Deliver(*session->sink, session->alive); });
 }
 
 void LinuxSerialPort::ReportPortLost(const std::string& reason) {
   if (portLost_.exchange(true)) return;
-  PostToSink([reason](SerialEventSink& sink) { sink.OnPortLost(reason); });
+  PostDeliveryIf(session_->handOver.PushPortLost(reason));
   stopping_ = true;
   const uint64_t one = 1;
   (void)write(wakeFd_, &one, sizeof one);

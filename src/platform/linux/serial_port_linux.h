@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "platform/counter.h"
+#include "platform/linux/serial_hand_over.h"
 #include "platform/linux/serial_modem_line_waiter.h"
 #include "platform/main_thread_poster.h"
 #include "platform/pc_clock.h"
@@ -14,8 +15,8 @@
 
 // The receiver port on Linux. Two workers run while it is open: one waits for
 // DSR changes and captures the counter and the PC clock at each, the other
-// reads received bytes. Both only capture and post; the events reach the sink
-// on the main thread through the poster.
+// reads received bytes. Both only capture and hand over; the events reach the
+// sink on the main thread, in order, through the poster.
 class LinuxSerialPort : public SerialPort {
  public:
   // waiter: the DSR wait to use (tests); nullptr for the real ioctl. Not owned.
@@ -30,21 +31,25 @@ class LinuxSerialPort : public SerialPort {
   bool IsOpen() const override;
   bool Write(const uint8_t* data, size_t size) override;
   void Close() override;
+  // Received bytes dropped in the current open (0 when not open).
+  uint64_t DroppedBytes() const;
 
  private:
-  // What a posted event needs: the sink, and whether the session that posted
-  // it is still open. Shared with the posted closures, so they never touch
-  // this object.
+  // One open: the sink, whether the open is still alive, and the events
+  // waiting for the main thread. Shared with the posted deliveries, so they
+  // never touch this object.
   struct Session {
     explicit Session(SerialEventSink& s) : sink(&s) {}
     SerialEventSink* sink;
     std::atomic<bool> alive{true};
+    SerialHandOver handOver;
   };
 
   bool StartWorkers(std::string& errorText);
   void RunDsrWorker(bool useTickCount);
   void RunReceiveWorker();
-  void PostToSink(std::function<void(SerialEventSink&)> event);
+  // Posts a delivery when a push asks for one (see SerialHandOver).
+  void PostDeliveryIf(bool needed);
   void ReportPortLost(const std::string& reason);
   void StopDsrWorker();
   void ReleaseDevice();

@@ -1,0 +1,88 @@
+#include "platform/linux/serial_hand_over.h"
+
+#include <algorithm>
+#include <utility>
+
+bool SerialHandOver::PushBytes(const uint8_t* data, size_t size) {
+  std::lock_guard lock(mutex_);
+  const size_t room = kMaxWaitingBytes - std::min(bytes_.size(), kMaxWaitingBytes);
+  const size_t kept = std::min(size, room);
+  bytes_.insert(bytes_.end(), data, data + kept);
+  if (kept < size) {
+    dropped_ += size - kept;
+    if (!dropMarked_) {
+      dropMarked_ = true;
+      markers_.push_back({bytes_.size(), Kind::Dropped, {}});
+    }
+  }
+  return !std::exchange(deliveryPending_, true);
+}
+
+bool SerialHandOver::PushEdge(const EdgeCapture& edge) {
+  std::lock_guard lock(mutex_);
+  return AddMarker(Kind::Edge, edge);
+}
+
+bool SerialHandOver::PushNoModemLines() {
+  std::lock_guard lock(mutex_);
+  return AddMarker(Kind::NoModemLines, {});
+}
+
+bool SerialHandOver::PushPortLost(const std::string& reason) {
+  std::lock_guard lock(mutex_);
+  lostReason_ = reason;
+  return AddMarker(Kind::PortLost, {});
+}
+
+bool SerialHandOver::AddMarker(Kind kind, const EdgeCapture& edge) {
+  markers_.push_back({bytes_.size(), kind, edge});
+  return !std::exchange(deliveryPending_, true);
+}
+
+void SerialHandOver::Deliver(SerialEventSink& sink, const std::atomic<bool>& alive) {
+  if (!alive) return;
+  std::vector<uint8_t> bytes;
+  std::vector<Marker> markers;
+  std::string lostReason;
+  uint64_t dropped = 0;
+  {
+    std::lock_guard lock(mutex_);
+    bytes.swap(bytes_);
+    markers.swap(markers_);
+    lostReason = lostReason_;
+    dropped = dropped_;
+    deliveryPending_ = false;
+  }
+  size_t at = 0;
+  const auto bytesUpTo = [&](size_t end) {
+    while (at < end && alive) {
+      const size_t n = std::min(end - at, kMaxPass);
+      sink.OnBytes(bytes.data() + at, n);
+      at += n;
+    }
+    return alive.load();
+  };
+  for (const Marker& m : markers) {
+    if (!bytesUpTo(m.after)) return;
+    switch (m.kind) {
+      case Kind::Edge:
+        sink.OnDsrChange(m.edge);
+        break;
+      case Kind::NoModemLines:
+        sink.OnNoModemLines();
+        break;
+      case Kind::PortLost:
+        sink.OnPortLost(lostReason);
+        break;
+      case Kind::Dropped:
+        sink.OnBytesDropped(dropped);
+        break;
+    }
+  }
+  bytesUpTo(bytes.size());
+}
+
+uint64_t SerialHandOver::Dropped() const {
+  std::lock_guard lock(mutex_);
+  return dropped_;
+}

@@ -1,0 +1,66 @@
+#pragma once
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "platform/serial_port.h"
+
+// The events of one open, handed from the port's workers to the main thread.
+//
+// Received bytes, DSR edges and the other events all go into this one queue,
+// each at the moment it happened, under one lock; the main thread takes the
+// whole queue at once and hands it to the sink in the same order. So an edge
+// captured after some bytes were read reaches the sink after those bytes, and
+// bytes read after it after it, however the two workers and the main loop are
+// scheduled. (Posting edges on their own beside the queue could not promise
+// that: a delivery posted earlier may run later than, or carry bytes read
+// after, an edge posted meanwhile.)
+//
+// A delivery is posted only when the queue goes from taken to not taken, so at
+// most one waits in the main loop however fast bytes come. Bytes beyond
+// kMaxWaitingBytes waiting are dropped and counted; far more than any
+// receiver sends between two turns of a live main loop.
+class SerialHandOver {
+ public:
+  static constexpr size_t kMaxWaitingBytes = 64 * 1024;
+  static constexpr size_t kMaxPass = 1024;  // what OnBytes promises
+
+  // Worker side. Each returns true when the caller must post a delivery.
+  bool PushBytes(const uint8_t* data, size_t size);
+  bool PushEdge(const EdgeCapture& edge);
+  bool PushNoModemLines();
+  bool PushPortLost(const std::string& reason);
+
+  // Main thread: takes everything waiting and hands it to the sink in order,
+  // bytes in passes of at most kMaxPass. Stops as soon as alive goes false,
+  // which Close() does, from the sink too.
+  void Deliver(SerialEventSink& sink, const std::atomic<bool>& alive);
+
+  // Bytes dropped in this open so far.
+  uint64_t Dropped() const;
+
+ private:
+  enum class Kind { Edge, NoModemLines, PortLost, Dropped };
+  // A non-byte event and how many of the waiting bytes came before it.
+  struct Marker {
+    size_t after;
+    Kind kind;
+    EdgeCapture edge;
+  };
+  // With the lock held.
+  bool AddMarker(Kind kind, const EdgeCapture& edge);
+
+  mutable std::mutex mutex_;
+  std::vector<uint8_t> bytes_;
+  std::vector<Marker> markers_;
+  std::string lostReason_;
+  uint64_t dropped_ = 0;
+  bool dropMarked_ = false;
+  // A delivery is posted and has not yet taken the queue. Kept under the lock
+  // with the queue: taking and clearing must be one step, or bytes pushed
+  // between them would wait for the next event.
+  bool deliveryPending_ = false;
+};
