@@ -28,6 +28,11 @@ void App::OnBytes(const uint8_t* data, size_t size) {
   if (session) session->link.OnBytes(data, size);
 }
 
+void App::OnBytesDropped(uint64_t droppedSoFar) {
+  LogWithPcTime(StrPrintf("受信データが多すぎるため破棄しました(%llu バイト)",
+                          static_cast<unsigned long long>(droppedSoFar)));
+}
+
 void App::OnNoModemLines() {
   if (!session || session->link.NoModemLinesReported) return;
   session->link.NoModemLinesReported = true;

@@ -54,6 +54,7 @@ class App : public LogSink, public SerialEventSink {
   // SerialEventSink: the open receiver port's events, on the main thread.
   void OnDsrChange(const EdgeCapture& edge) override;
   void OnBytes(const uint8_t* data, size_t size) override;
+  void OnBytesDropped(uint64_t droppedSoFar) override;
   void OnNoModemLines() override;
   void OnPortLost(const std::string& reason) override;
 };

@@ -54,6 +54,26 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_FALSE(fake.serial.IsOpen());
 }
 
+// A connection starts its own state: the served time is the PC's, counted
+// from this moment (no count left from an earlier run), and a "同期" asked
+// for while connected does not outlive the connection.
+TEST_F(Connection, EachConnectionStartsAfresh) {
+  fake.counter.Configure(10'000'000, 123456789.0);
+  ButtonConnectClick(app);
+  EXPECT_EQ(app.edgeReference.LastEdgeCount, fake.counter.ReadCounter());
+  ButtonSyncPCClick(app);
+  EXPECT_TRUE(app.tick.ClockSetPending);
+  app.session->time.pps.PpsSeen = true;
+  ButtonConnectClick(app);
+  EXPECT_FALSE(app.tick.ClockSetPending);
+  for (int i = 0; i < 20; ++i) TickProc(app);
+  EXPECT_EQ(fake.clock.setCount, 0);  // the offline tick rounds nothing
+
+  ButtonConnectClick(app);
+  EXPECT_FALSE(app.session->time.pps.PpsSeen);
+  EXPECT_TRUE(app.session->time.timing.AwaitingData);
+}
+
 TEST_F(Connection, NextNetworkMinute) {
   const struct { int minute, next; } cases[] = {{57, 0}, {55, 0}, {54, 55}, {0, 5}, {4, 5}};
   for (const auto& c : cases) {
@@ -106,6 +126,8 @@ TEST_F(Connection, LostPortIsShownAndDisconnectStillWorks) {
   int noted = 0;
   for (const auto& line : app.log.MemoLog()) noted += line.find("1PPS信号は使えません") != std::string::npos;
   EXPECT_EQ(noted, 1);
+  fake.serial.sink->OnBytesDropped(65536);
+  EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  受信データが多すぎるため破棄しました(65536 バイト)");
   fake.serial.sink->OnPortLost("Input/output error");
   EXPECT_NE(app.view.StatusBar.find("受信機のポートが失われました"), std::string::npos);
   ButtonConnectClick(app);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/captures.h"
 #include "support/time_keeper_world.h"
 
 namespace {
@@ -95,6 +96,36 @@ TEST_F(Dispatcher, WithoutPpsAndDelayTheSecondIsProcessedAtOnce) {
   tk().pps.PpsSeen = true;  // with 1PPS the marker runs it
   Feed(kGga);
   EXPECT_TRUE(tk().timing.SecondPending);
+}
+
+// One corrupted digit in a sentence with a valid fix could move the clock by
+// minutes: a sentence whose checksum is present and wrong is dropped.
+TEST_F(Dispatcher, SentencesWithAWrongChecksumAreDropped) {
+  const struct { const char* text; bool taken; } cases[] = {
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7C\r\n", true},
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7c\r\n", true},
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,\r\n", true},
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7C", true},
+      {"$GPGGA,120700,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7C\r\n", false},
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7D\r\n", false},
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*\r\n", true},
+      {"$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7\r\n", true},
+  };
+  uint64_t dropped = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    tk().rx.GgaSeen = false;
+    tk().timing.SentenceCount = 0;
+    Feed(c.text);
+    EXPECT_EQ(tk().rx.GgaSeen, c.taken);
+    EXPECT_EQ(tk().timing.SentenceCount, c.taken ? 1 : 0);
+    dropped += c.taken ? 0 : 1;
+    EXPECT_EQ(tk().ChecksumErrors, dropped);
+  }
+  // The capture's sentences all pass.
+  const std::string capture = ReadCapture("garmin48.log");
+  Feed(capture.substr(0, 1000));
+  EXPECT_EQ(tk().ChecksumErrors, dropped);
 }
 
 TEST_F(Dispatcher, MarkerHandsTimeValidOnToTimeReady) {
