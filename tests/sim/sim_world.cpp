@@ -70,7 +70,7 @@ void SimWorld::ScheduleSecond(int64_t second) {
   Schedule(t, [this, second, t] {
     ScheduleSecond(second + 1);
     if (silentSecond && silentSecond(second)) return;
-    if (options.pps) {
+    if (options.pps && !(noPulse && noPulse(second))) {
       for (double change : {t, t + options.pulseWidth}) {
         double at = change;
         if (options.edgeWakeJitter > 0) {

@@ -67,6 +67,8 @@ class SimWorld {
   std::function<void()> afterEvent;
   // When set, true seconds for which the receiver sends nothing (a gap).
   std::function<bool(int64_t trueSecond)> silentSecond;
+  // When set, true seconds without a 1PPS pulse (the sentences still come).
+  std::function<bool(int64_t trueSecond)> noPulse;
   // Time of each clock setting, with the PC error right after it.
   struct Step { double when; double errorAfter; };
   std::vector<Step> steps;

@@ -156,4 +156,81 @@ TEST(TimeKeepingSim, BinaryReceiversShowTheirData) {
   }
 }
 
+// Reception that stops after the first fix is noticed: told once in the
+// status bar and the log, "同期" waits, and the return is logged.
+TEST(TimeKeepingSim, ReceptionThatStopsIsToldOnceAndItsReturnLogged) {
+  for (bool pps : {true, false}) {
+    SCOPED_TRACE(pps);
+    SimOptions o;
+    o.pps = pps;
+    SimWorld w(o);
+    const int64_t start = static_cast<int64_t>(o.startNtp);
+    w.silentSecond = [&](int64_t s) { return s >= start + 30 && s < start + 40; };
+    w.Connect();
+    w.RunFor(29);
+    EXPECT_EQ(w.app.view.StatusBar, "受信中(NMEA)");
+    w.RunFor(5);
+    EXPECT_NE(w.app.view.StatusBar.find("受信が途絶えました!!"), std::string::npos)
+        << w.app.view.StatusBar;
+    ButtonSyncPCClick(w.app);
+    w.RunFor(4);
+    EXPECT_EQ(w.CountLog("受信が途絶えました"), 1);
+    w.RunFor(5);
+    EXPECT_EQ(w.CountLog("正常受信に復帰"), 1);
+    EXPECT_EQ(w.app.view.StatusBar, "受信中(NMEA)");
+    EXPECT_EQ(w.CountLog("受信が途絶えました"), 1);
+  }
+}
+
+// A 1PPS that stops while the sentences go on: the seconds come from the
+// sentences meanwhile (the display keeps moving and the clock is still
+// corrected), and the 1PPS is taken back when its edges return.
+TEST(TimeKeepingSim, WithoutItsPulsesTheSecondFallsBackToTheSentences) {
+  SimOptions o;
+  SimWorld w(o);
+  const int64_t start = static_cast<int64_t>(o.startNtp);
+  w.noPulse = [&](int64_t s) { return s >= start + 30 && s < start + 70; };
+  w.Connect();
+  w.RunFor(31);
+  EXPECT_EQ(w.app.view.StatusBar, "受信中(NMEA)");
+  w.RunFor(5);
+  EXPECT_EQ(w.CountLog("1PPS信号が途絶えました"), 1);
+  const std::string shown = w.app.view.EditJst;
+  w.fake.time.SetPcOffset(0.5);  // the clock is knocked off while only sentences come
+  w.RunFor(20);
+  EXPECT_NE(w.app.view.EditJst, shown);
+  EXPECT_EQ(w.app.view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(w.CountLog("受信が途絶えました"), 0);
+  EXPECT_LT(std::abs(w.PcError()), 0.2);  // corrected from the sentences
+
+  w.RunFor(30);
+  EXPECT_EQ(w.CountLog("1PPS信号が復帰しました"), 1);
+  w.fake.time.SetPcOffset(0.5);
+  w.RunFor(15);
+  EXPECT_LT(std::abs(w.PcError()), 50e-6);  // at the edge again
+}
+
+// A large sync adjustment: the clock is stepped once to the receiver's time
+// plus the adjustment and then left there, with no failure reported.
+TEST(TimeKeepingSim, ASyncAdjustmentIsReachedOnceAndKept) {
+  for (int syncParm : {0, 1, -1, 6, -6}) {
+    for (bool pps : {true, false}) {
+      SCOPED_TRACE(testing::Message() << "SyncParm " << syncParm << (pps ? " with 1PPS" : ""));
+      SimOptions o;
+      o.pps = pps;
+      o.pcOffset = 0.2;
+      SimWorld w(o);
+      w.app.settings.SyncParm = syncParm;
+      w.Connect();
+      w.RunFor(80);
+      ASSERT_GE(w.steps.size(), 1u);
+      const size_t steps = w.steps.size();
+      w.RunFor(60);
+      EXPECT_EQ(w.steps.size(), steps);
+      EXPECT_EQ(w.CountLog("時刻校正に失敗"), 0);
+      if (pps) EXPECT_NEAR(w.PcError(), syncParm * 0.1, 1e-4);
+    }
+  }
+}
+
 }  // namespace
