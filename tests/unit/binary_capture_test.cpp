@@ -44,4 +44,35 @@ TEST(BinaryCapture, JupiterFramesGiveStatusPositionAndDate) {
   EXPECT_TRUE(started);
 }
 
+// Garbled receiver streams through the whole path, as fuzzing found them: a
+// CCA-370H stream with RMC as the base sentence and an absurd latitude,
+// followed by an armed edge.
+TEST(BinaryCapture, GarbledStreamsThroughTheWholePath) {
+  FakePlatform fake(ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 4, 5));
+  App app(fake.platform);
+  FormCreate(app);
+  FormShow(app);
+  app.settings.Receiver = kCca370h;
+  app.settings.BaseMesg = 1;
+  ButtonConnectClick(app);
+  const std::string streams[] = {
+      "$GNRMC,,A,9E264,\n",
+      "$GNRMC,235959,A,1e30,N,-9E264,W,,,320199,,,\n",
+      "$GPZDA,240000,-2147483648,2147483647,-2147483648,\n",
+  };
+  for (const std::string& stream : streams) {
+    fake.serial.sink->OnBytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
+    for (int i = 0; i < 30; ++i) {
+      EdgeCapture edge;
+      edge.counter = fake.counter.ReadCounter();
+      edge.pcLocal = fake.clock.GetLocalTime();
+      fake.serial.sink->OnDsrChange(edge);
+      fake.time.Advance(0.1);
+      TickProc(app);
+      fake.serial.sink->OnBytes(reinterpret_cast<const uint8_t*>(stream.data()), stream.size());
+    }
+  }
+  EXPECT_EQ(fake.clock.setCount, 0);
+}
+
 }  // namespace

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 LocalTimeRecord Rec(int y, int mo, int d, int h, int mi, int s, int ms = 0) {
@@ -24,6 +26,34 @@ TEST(TimeArithmetic, ReceiverDayZeroAndOnePastMonthEnd) {
   EXPECT_EQ(ReceiverTimeToNtpSeconds(2004, 3, 0, 23, 59, 59), ReceiverTimeToNtpSeconds(2004, 2, 29, 23, 59, 59));
   EXPECT_EQ(ReceiverTimeToNtpSeconds(2005, 1, 32, 0, 0, 0), ReceiverTimeToNtpSeconds(2005, 2, 1, 0, 0, 0));
   EXPECT_EQ(ReceiverTimeToNtpSeconds(2005, 1, 0, 0, 0, 0), ReceiverTimeToNtpSeconds(2004, 12, 31, 0, 0, 0));
+}
+
+// Garbled fields reach the arithmetic clamped to the int limits; it must stay
+// defined for every one of them.
+TEST(TimeArithmetic, ExtremeFieldsStayDefined) {
+  const int extremes[] = {INT_MIN, -1, 0, 1, 13, INT_MAX};
+  for (int y : extremes) {
+    for (int m : extremes) {
+      for (int d : extremes) {
+        const double t = ReceiverTimeToNtpSeconds(y, m, d, INT_MAX, INT_MIN, INT_MAX);
+        (void)NtpSecondsToLocalTime(t, 13);
+        (void)SubMillisecondNanos(t);
+        EXPECT_FALSE(ValidReceiverDate(y, m, d));
+      }
+    }
+  }
+}
+
+TEST(TimeArithmetic, DaysAcrossMonthAndYearEnds) {
+  const struct { int y, m, d, add, ey, em, ed; } cases[] = {
+      {2024, 12, 31, 1, 2025, 1, 1},  {2025, 1, 1, -1, 2024, 12, 31}, {2024, 2, 28, 1, 2024, 2, 29},
+      {2025, 2, 28, 1, 2025, 3, 1},   {2024, 3, 1, -1, 2024, 2, 29},  {2025, 6, 30, 1, 2025, 7, 1},
+  };
+  for (const auto& c : cases) {
+    int y = c.y, m = c.m, d = c.d;
+    AddDays(y, m, d, c.add);
+    EXPECT_EQ(y * 10000 + m * 100 + d, c.ey * 10000 + c.em * 100 + c.ed) << c.y << "-" << c.m << "-" << c.d;
+  }
 }
 
 TEST(TimeArithmetic, TimestampBytes) {
