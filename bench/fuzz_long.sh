@@ -69,7 +69,8 @@ else
     echo "clang with libFuzzer not found (apt-get install clang libclang-rt-14-dev)"
   fi
   echo "standalone driver under ASan and UBSan, $seconds s per target"
-  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  # Configured as scripts/test-sanitizers.sh does, so the two share the build.
+  cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
         -DQUOR_SANITIZE=address,undefined >/dev/null
   cmake --build "$build" -j "$(nproc)" --target quor_fuzz_targets
   cd "$build"  # where a target writes the input that stopped it

@@ -21,7 +21,9 @@ without_clock_right() {
 }
 
 start=$SECONDS
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+# -O1 with line tables only: half the build time of RelWithDebInfo, stack
+# traces with file and line, and the assertions on.
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS_DEBUG="-O1 -g1" \
       -DQUOR_SANITIZE=address,undefined >/dev/null
 cmake --build "$build" -j "$(nproc)" --target quor_unit_tests quor_fuzz_targets
 echo "sanitizer build: $((SECONDS - start)) s"
