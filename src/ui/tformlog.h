@@ -4,12 +4,15 @@
 class QPlainTextEdit;
 class EventLog;
 
-// "Quor - ログ情報": the latest lines of the event log of this run.
+// "Quor - ログ情報": the latest lines of the event log of this run. The memo
+// is editable; what the user types there stays in the window only.
 class TFormLog : public QDialog {
   Q_OBJECT
  public:
   TFormLog(const EventLog& log, QWidget* parent = nullptr);
-  // Copies new lines from the log when they changed.
+  // Appends the lines logged since the last call, keeping the user's caret,
+  // selection and text; the view follows the new lines only when it was at
+  // the bottom.
   void Refresh();
 
  protected:
@@ -18,5 +21,6 @@ class TFormLog : public QDialog {
  private:
   const EventLog& log_;
   QPlainTextEdit* MemoLog;
-  unsigned long shownRevision_ = ~0ul;
+  // The log's revision (its count of lines ever logged) already in the memo.
+  unsigned long shownRevision_ = 0;
 };
