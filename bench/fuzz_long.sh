@@ -18,14 +18,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-600}
 "$here/scripts/install-deps.sh"
 
-# Runs a command, with CAP_SYS_TIME dropped when this shell has it.
-without_clock_right() {
-  if capsh --has-p=cap_sys_time 2>/dev/null; then
-    capsh --drop=cap_sys_time -- -c '"$@"' without_clock_right "$@"
-  else
-    "$@"
-  fi
-}
+source "$here/scripts/without-clock-right.sh"
 
 have_libfuzzer() {
   [ "${QUOR_FUZZ_ENGINE:-}" != standalone ] || return 1

@@ -11,14 +11,7 @@ build=${QUOR_SANITIZE_BUILD_DIR:-$here/build-ubsan}
 runs=${QUOR_FUZZ_RUNS:-20000}
 "$here/scripts/install-deps.sh"
 
-# Runs a command, with CAP_SYS_TIME dropped when this shell has it.
-without_clock_right() {
-  if capsh --has-p=cap_sys_time 2>/dev/null; then
-    capsh --drop=cap_sys_time -- -c '"$@"' without_clock_right "$@"
-  else
-    "$@"
-  fi
-}
+source "$here/scripts/without-clock-right.sh"
 
 start=$SECONDS
 # -O1 with line tables only: half the build time of RelWithDebInfo, stack

@@ -14,7 +14,6 @@ struct PpsTimingRecord {
   bool TimeReady = false;
   bool CorrectionOk = true;
   // Copies of settings taken on connect.
-  int32_t BaseMesg = 0;
   int32_t AutoAdjust = 1;
   int32_t TimeZone = 9;
   int32_t SyncOffsetMs = 0;

@@ -15,7 +15,6 @@ TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
       discipline(d.discipline),
       counterScale(d.counterScale),
       edgeReference(d.edgeReference) {
-  pps.BaseMesg = settings.BaseMesg;
   pps.AutoAdjust = settings.AutoAdjust;
   pps.TimeZone = settings.TimeZone;
   pps.SyncOffsetMs = settings.SyncOffsetMs();
