@@ -45,6 +45,7 @@ double StatusMb(const std::string& field) {
 struct ReadOnlyClock : PcClock {
   void UseTimeZone(int) override {}
   LocalTimeRecord GetLocalTime() override { return {}; }
+  double ReadNtpSeconds() override { return 0; }
   bool SetLocalTime(const LocalTimeRecord&, uint32_t) override { return false; }
 };
 

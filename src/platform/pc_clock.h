@@ -13,6 +13,9 @@ class PcClock {
   virtual void UseTimeZone(int hours) = 0;
   // Safe to call from any thread: the serial worker reads it at each edge.
   virtual LocalTimeRecord GetLocalTime() = 0;
+  // The time now as seconds since 1900-01-01 00:00 UTC, at the clock's full
+  // resolution (the time server reads it without a receiver). Any thread.
+  virtual double ReadNtpSeconds() = 0;
   // Sets the clock to the record plus extraNanoseconds (0..999999), which lets
   // the edge path set it with more precision than the record's milliseconds.
   // Returns false when the system refused (no right to set the clock); callers

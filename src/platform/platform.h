@@ -8,6 +8,7 @@
 #include "platform/pc_clock.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
+#include "platform/udp_endpoint.h"
 
 // The operating system as the core sees it. The core never owns these.
 struct Platform {
@@ -20,4 +21,5 @@ struct Platform {
   Clipboard& clipboard;
   SerialPort& serialPort;
   NetworkInfo& networkInfo;
+  UdpEndpoint& udp;
 };

@@ -5,6 +5,7 @@
 #include "platform/linux/linux_counter.h"
 #include "platform/linux/linux_network_info.h"
 #include "platform/linux/linux_pc_clock.h"
+#include "platform/linux/linux_udp_endpoint.h"
 #include "platform/linux/serial_port_linux.h"
 #include "platform/platform.h"
 #include "platform/qt/qt_desktop.h"
@@ -26,6 +27,7 @@ struct DesktopPlatform {
   QtMainThreadPoster poster;
   LinuxSerialPort serialPort;
   LinuxNetworkInfo networkInfo;
+  LinuxUdpEndpoint udp;
   Platform platform{clock,   counter,   messageBoxes, logFile,    settingsStore,
-                    beeper,  clipboard, serialPort,   networkInfo};
+                    beeper,  clipboard, serialPort,   networkInfo, udp};
 };

@@ -32,6 +32,7 @@ class FakeClock : public PcClock {
   FakeClock(VirtualTime& t, int zoneHours = 9) : t_(t), zone_(zoneHours) {}
   void UseTimeZone(int hours) override { zone_ = hours; }
   LocalTimeRecord GetLocalTime() override { return NtpSecondsToLocalTime(t_.Pc(), zone_); }
+  double ReadNtpSeconds() override { return t_.Pc(); }
   bool SetLocalTime(const LocalTimeRecord& r, uint32_t extraNs) override {
     ++setCount;
     lastSet = r;
@@ -174,6 +175,45 @@ class FakeSerialPort : public SerialPort {
   std::vector<std::vector<uint8_t>> written;
 };
 
+// A UDP endpoint that keeps what is sent; the test delivers datagrams itself.
+class FakeUdpEndpoint : public UdpEndpoint {
+ public:
+  struct Sent {
+    std::string host;
+    uint16_t port;
+    std::vector<uint8_t> bytes;
+    int tag;
+  };
+  BindResult Bind(uint16_t port, UdpEventSink& s, std::string& reason) override {
+    boundPort = port;
+    if (bindResult != BindResult::kOk) {
+      reason = "Permission denied";
+      return bindResult;
+    }
+    sink = &s;
+    return BindResult::kOk;
+  }
+  void Send(const std::string& host, uint16_t port, const uint8_t* data, size_t size,
+            int tag) override {
+    sent.push_back({host, port, std::vector<uint8_t>(data, data + size), tag});
+  }
+  // Delivers a datagram to the sink as the endpoint would.
+  void Deliver(const std::vector<uint8_t>& bytes, const std::string& from, uint16_t port,
+               double waited = 0) {
+    UdpDatagram d;
+    d.data = bytes.data();
+    d.size = bytes.size();
+    d.fromAddress = from;
+    d.fromPort = port;
+    d.waitedSeconds = waited;
+    if (sink) sink->OnDatagram(d);
+  }
+  BindResult bindResult = BindResult::kOk;
+  UdpEventSink* sink = nullptr;
+  uint16_t boundPort = 0;
+  std::vector<Sent> sent;
+};
+
 // Everything bundled, with a virtual time that starts at startNtp.
 struct FakePlatform {
   explicit FakePlatform(double startNtp = 3'976'000'000.0 /* 2025-12 */)
@@ -188,5 +228,6 @@ struct FakePlatform {
   FakeClipboard clipboard;
   FakeSerialPort serial;
   FakeNetworkInfo network;
-  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network};
+  FakeUdpEndpoint udp;
+  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network, udp};
 };

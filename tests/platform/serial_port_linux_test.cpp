@@ -145,6 +145,7 @@ struct FakeClock : PcClock {
   LocalTimeRecord now{2024, 5, 3, 17, 12, 34, 56, 789};
   void UseTimeZone(int) override {}
   LocalTimeRecord GetLocalTime() override { return now; }
+  double ReadNtpSeconds() override { return 0; }
   bool SetLocalTime(const LocalTimeRecord&, uint32_t) override { return false; }
 };
 

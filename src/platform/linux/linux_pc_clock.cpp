@@ -46,3 +46,10 @@ bool LinuxPcClock::SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseco
   const std::optional<timespec> ts = LocalRecordToRealtime(t, extraNanoseconds, zoneSeconds_.load());
   return ts && clock_settime(CLOCK_REALTIME, &*ts) == 0;
 }
+
+double LinuxPcClock::ReadNtpSeconds() {
+  timespec ts{};
+  clock_gettime(CLOCK_REALTIME, &ts);
+  constexpr double kNtpToUnix = 2208988800.0;
+  return kNtpToUnix + static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}

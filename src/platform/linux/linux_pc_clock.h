@@ -21,6 +21,7 @@ class LinuxPcClock : public PcClock {
  public:
   void UseTimeZone(int hours) override { zoneSeconds_ = hours * 3600L; }
   LocalTimeRecord GetLocalTime() override;
+  double ReadNtpSeconds() override;
   bool SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseconds = 0) override;
 
  private:
