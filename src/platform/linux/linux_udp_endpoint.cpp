@@ -1,8 +1,262 @@
 #include "platform/linux/linux_udp_endpoint.h"
 
-UdpEndpoint::BindResult LinuxUdpEndpoint::Bind(uint16_t, UdpEventSink&, std::string& reason) {
-  reason = "not available";
-  return BindResult::kFailed;
+#include <arpa/inet.h>
+#include <sys/socket.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QObject>
+#include <QSocketNotifier>
+#include <algorithm>
+#include <cerrno>
+#include <system_error>
+
+namespace {
+
+// At most this many batches per wake-up, so that a flood cannot hold the main
+// loop: the notifier fires again on the next pass when more is waiting.
+constexpr int kMaxBatchesPerWake = 16;
+
+std::string ErrorText(int error) { return std::system_category().message(error); }
+
+double Seconds(const timespec& t) { return double(t.tv_sec) + double(t.tv_nsec) * 1e-9; }
+
+// The SCM_TIMESTAMPNS stamp of a received message, if the kernel gave one.
+bool ArrivalStamp(msghdr& message, timespec& stamp) {
+  for (cmsghdr* c = CMSG_FIRSTHDR(&message); c != nullptr; c = CMSG_NXTHDR(&message, c)) {
+    if (c->cmsg_level == SOL_SOCKET && c->cmsg_type == SCM_TIMESTAMPNS &&
+        c->cmsg_len >= CMSG_LEN(sizeof(timespec))) {
+      std::copy_n(CMSG_DATA(c), sizeof(timespec), reinterpret_cast<unsigned char*>(&stamp));
+      return true;
+    }
+  }
+  return false;
 }
 
-void LinuxUdpEndpoint::Send(const std::string&, uint16_t, const uint8_t*, size_t, int) {}
+}  // namespace
+
+LinuxUdpEndpoint::LinuxUdpEndpoint() : lookupContext_(std::make_unique<QObject>()) {}
+
+LinuxUdpEndpoint::~LinuxUdpEndpoint() {
+  lookupContext_.reset();
+  CloseSocket();
+}
+
+void LinuxUdpEndpoint::CloseSocket() {
+  notifier_.reset();
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  boundPort_ = 0;
+}
+
+bool LinuxUdpEndpoint::EnsureSocket() {
+  if (fd_ < 0) fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  return fd_ >= 0;
+}
+
+UdpEndpoint::BindResult LinuxUdpEndpoint::Bind(uint16_t port, UdpEventSink& sink,
+                                               std::string& reason) {
+  CloseSocket();
+  sink_ = &sink;
+  if (!EnsureSocket()) {
+    reason = ErrorText(errno);
+    return BindResult::kFailed;
+  }
+  const int on = 1;
+  ::setsockopt(fd_, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+  // Room for a burst while the main loop is busy; the kernel caps it.
+  const int receiveBuffer = 1 << 20;
+  ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+
+  sockaddr_in local{};
+  local.sin_family = AF_INET;
+  local.sin_addr.s_addr = htonl(INADDR_ANY);
+  local.sin_port = htons(port);
+  if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    const int error = errno;
+    reason = ErrorText(error);
+    // The socket stays, unbound: a send gives it an ephemeral port.
+    switch (error) {
+      case EACCES:
+      case EPERM:
+        return BindResult::kNoRight;
+      case EADDRINUSE:
+        return BindResult::kInUse;
+      default:
+        return BindResult::kFailed;
+    }
+  }
+  socklen_t length = sizeof local;
+  if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
+    boundPort_ = ntohs(local.sin_port);
+  }
+  receiveBuffers_.resize(kBatch * kMaxDatagram);
+  notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+  QObject::connect(notifier_.get(), &QSocketNotifier::activated, notifier_.get(),
+                   [this] { OnReadable(); });
+  reason.clear();
+  return BindResult::kOk;
+}
+
+void LinuxUdpEndpoint::OnReadable() {
+  // Off while the sink runs: a nested event loop in a handler must not read
+  // into the buffers that are being delivered.
+  QSocketNotifier* notifier = notifier_.get();
+  notifier->setEnabled(false);
+
+  mmsghdr messages[kBatch];
+  iovec parts[kBatch];
+  sockaddr_in senders[kBatch];
+  union Control {
+    cmsghdr align;
+    char bytes[CMSG_SPACE(sizeof(timespec)) + 64];
+  } controls[kBatch];
+
+  for (int round = 0; round < kMaxBatchesPerWake; ++round) {
+    for (size_t i = 0; i < kBatch; ++i) {
+      parts[i] = {receiveBuffers_.data() + i * kMaxDatagram, kMaxDatagram};
+      messages[i] = {};
+      messages[i].msg_hdr.msg_name = &senders[i];
+      messages[i].msg_hdr.msg_namelen = sizeof senders[i];
+      messages[i].msg_hdr.msg_iov = &parts[i];
+      messages[i].msg_hdr.msg_iovlen = 1;
+      messages[i].msg_hdr.msg_control = controls[i].bytes;
+      messages[i].msg_hdr.msg_controllen = sizeof controls[i].bytes;
+    }
+    const int count = ::recvmmsg(fd_, messages, kBatch, MSG_DONTWAIT, nullptr);
+    if (count < 0 && errno == EINTR) continue;
+    if (count <= 0) break;
+    ++counts_.receiveBatches;
+
+    delivering_ = true;
+    for (int i = 0; i < count; ++i) {
+      msghdr& header = messages[i].msg_hdr;
+      if (header.msg_flags & MSG_TRUNC) {
+        ++counts_.droppedOversized;
+        continue;
+      }
+      UdpDatagram datagram;
+      datagram.data = static_cast<const uint8_t*>(parts[i].iov_base);
+      datagram.size = messages[i].msg_len;
+      char address[INET_ADDRSTRLEN] = "";
+      if (senders[i].sin_family == AF_INET) {
+        ::inet_ntop(AF_INET, &senders[i].sin_addr, address, sizeof address);
+        datagram.fromPort = ntohs(senders[i].sin_port);
+      }
+      datagram.fromAddress = address;
+      timespec stamp{};
+      if (ArrivalStamp(header, stamp)) {
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        datagram.waitedSeconds = std::max(0.0, Seconds(now) - Seconds(stamp));
+      }
+      ++counts_.received;
+      sink_->OnDatagram(datagram);
+    }
+    delivering_ = false;
+    FlushPendingSends();
+    if (count < int(kBatch)) break;
+  }
+
+  // Bind again from a handler would have replaced the notifier.
+  if (notifier_.get() == notifier) notifier->setEnabled(true);
+}
+
+void LinuxUdpEndpoint::Send(const std::string& host, uint16_t port, const uint8_t* data,
+                            size_t size, int tag) {
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(port);
+  if (::inet_pton(AF_INET, host.c_str(), &to.sin_addr) == 1) {
+    SendTo(to, data, size);
+    return;
+  }
+  std::vector<uint8_t> bytes(data, data + size);
+  QHostInfo::lookupHost(
+      QString::fromStdString(host), lookupContext_.get(),
+      [this, host, to, tag, bytes = std::move(bytes)](const QHostInfo& info) mutable {
+        for (const QHostAddress& address : info.addresses()) {
+          bool isIpv4 = false;
+          const quint32 ipv4 = address.toIPv4Address(&isIpv4);
+          if (isIpv4) {
+            to.sin_addr.s_addr = htonl(ipv4);
+            SendTo(to, bytes.data(), bytes.size());
+            return;
+          }
+        }
+        ReportLookupFailure(host, tag);
+      });
+}
+
+void LinuxUdpEndpoint::SendTo(const sockaddr_in& to, const uint8_t* data, size_t size) {
+  if (delivering_) {
+    pendingSends_.push_back({to, pendingBytes_.size(), size});
+    pendingBytes_.insert(pendingBytes_.end(), data, data + size);
+    return;
+  }
+  if (!EnsureSocket()) {
+    ++counts_.sendsDropped;
+    return;
+  }
+  ssize_t result;
+  do {
+    result = ::sendto(fd_, data, size, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&to),
+                      sizeof to);
+  } while (result < 0 && errno == EINTR);
+  // A full send buffer drops the datagram, as the network might.
+  if (result < 0) {
+    ++counts_.sendsDropped;
+  } else {
+    ++counts_.sent;
+  }
+}
+
+void LinuxUdpEndpoint::FlushPendingSends() {
+  if (!pendingSends_.empty() && EnsureSocket()) {
+    mmsghdr messages[kBatch];
+    iovec parts[kBatch];
+    size_t next = 0;
+    while (next < pendingSends_.size()) {
+      const size_t count = std::min(kBatch, pendingSends_.size() - next);
+      for (size_t i = 0; i < count; ++i) {
+        PendingSend& send = pendingSends_[next + i];
+        parts[i] = {pendingBytes_.data() + send.offset, send.size};
+        messages[i] = {};
+        messages[i].msg_hdr.msg_name = &send.to;
+        messages[i].msg_hdr.msg_namelen = sizeof send.to;
+        messages[i].msg_hdr.msg_iov = &parts[i];
+        messages[i].msg_hdr.msg_iovlen = 1;
+      }
+      const int sent = ::sendmmsg(fd_, messages, count, MSG_DONTWAIT);
+      if (sent < 0 && errno == EINTR) continue;
+      ++counts_.sendBatches;
+      if (sent <= 0) {
+        // The first of the rest was refused: drop it and go on with the others.
+        ++counts_.sendsDropped;
+        ++next;
+      } else {
+        counts_.sent += sent;
+        next += sent;
+      }
+    }
+  } else {
+    counts_.sendsDropped += pendingSends_.size();
+  }
+  pendingSends_.clear();
+  pendingBytes_.clear();
+
+  // Lookup failures that came in during the delivery, in their order.
+  std::vector<PendingLookupFailure> failures;
+  failures.swap(pendingFailures_);
+  for (const auto& failure : failures) ReportLookupFailure(failure.host, failure.tag);
+}
+
+void LinuxUdpEndpoint::ReportLookupFailure(const std::string& host, int tag) {
+  if (delivering_) {
+    pendingFailures_.push_back({host, tag});
+    return;
+  }
+  if (sink_ != nullptr) sink_->OnHostLookupFailed(host, tag);
+}

@@ -1,0 +1,298 @@
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/linux/linux_udp_endpoint.h"
+
+namespace {
+
+// The endpoint's notifier and lookups need an application object; one per
+// process, made on first use.
+void EnsureApplication() {
+  static int argc = 1;
+  static char name[] = "quor_platform_tests";
+  static char* argv[] = {name, nullptr};
+  static std::unique_ptr<QCoreApplication> app;
+  if (QCoreApplication::instance() == nullptr) app = std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// Runs the main loop until done() or the time-out; true when done.
+bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+  QElapsedTimer elapsed;
+  elapsed.start();
+  while (!done()) {
+    if (elapsed.elapsed() > timeoutMs) return false;
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec();
+  }
+  return true;
+}
+
+// Set by the interop script that runs these tests in a network namespace of
+// their own: only there may a lookup go out or port 123 be bound.
+bool InOwnNetworkNamespace() { return std::getenv("QUOR_TEST_OWN_NETNS") != nullptr; }
+
+struct Received {
+  std::vector<uint8_t> bytes;
+  std::string fromAddress;
+  uint16_t fromPort;
+  double waitedSeconds;
+};
+
+struct RecordingSink : UdpEventSink {
+  std::vector<Received> datagrams;
+  std::vector<std::pair<std::string, int>> lookupFailures;
+  std::function<void(const UdpDatagram&)> onDatagram;
+  void OnDatagram(const UdpDatagram& d) override {
+    datagrams.push_back({{d.data, d.data + d.size}, d.fromAddress, d.fromPort, d.waitedSeconds});
+    if (onDatagram) onDatagram(d);
+  }
+  void OnHostLookupFailed(const std::string& host, int tag) override {
+    lookupFailures.emplace_back(host, tag);
+  }
+};
+
+// A plain socket on 127.0.0.1 that plays the other end.
+class Peer {
+ public:
+  Peer() {
+    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in local = Loopback(0);
+    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+    socklen_t length = sizeof local;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
+    port_ = ntohs(local.sin_port);
+  }
+  ~Peer() { ::close(fd_); }
+  uint16_t port() const { return port_; }
+
+  void SendTo(uint16_t port, const std::vector<uint8_t>& bytes) {
+    const sockaddr_in to = Loopback(port);
+    ASSERT_EQ(::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                       sizeof to),
+              ssize_t(bytes.size()));
+  }
+  // The next datagram within the time-out, or nothing.
+  std::optional<std::vector<uint8_t>> Receive(int timeoutMs = 2000) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) != 1) return std::nullopt;
+    std::vector<uint8_t> bytes(65536);
+    const ssize_t n = ::recv(fd_, bytes.data(), bytes.size(), 0);
+    if (n < 0) return std::nullopt;
+    bytes.resize(n);
+    return bytes;
+  }
+
+  static sockaddr_in Loopback(uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    return a;
+  }
+
+ private:
+  int fd_ = -1;
+  uint16_t port_ = 0;
+};
+
+std::vector<uint8_t> Pattern(size_t size, uint8_t seed) {
+  std::vector<uint8_t> bytes(size);
+  for (size_t i = 0; i < size; ++i) bytes[i] = uint8_t(seed + i * 7);
+  return bytes;
+}
+
+class UdpEndpointTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    EnsureApplication();
+    std::string reason;
+    ASSERT_EQ(endpoint.Bind(0, sink, reason), UdpEndpoint::BindResult::kOk) << reason;
+    ASSERT_NE(endpoint.BoundPort(), 0);
+  }
+  LinuxUdpEndpoint endpoint;
+  RecordingSink sink;
+  Peer peer;
+};
+
+// Every datagram the sink is given is whole; longer than the endpoint's buffer
+// ones are dropped and counted, and what follows them still arrives.
+TEST_F(UdpEndpointTest, DeliversWholeDatagramsWithSenderAndDropsOversized) {
+  const struct {
+    size_t size;
+    bool delivered;
+  } cases[] = {{0, true},    {1, true},     {48, true},    {1024, true},
+               {1025, true}, {2048, true},  {2049, false}, {9000, false},
+               {68, true},   {65507, false}, {52, true}};
+  std::vector<std::vector<uint8_t>> expected;
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    auto bytes = Pattern(cases[i].size, uint8_t(i));
+    peer.SendTo(endpoint.BoundPort(), bytes);
+    if (cases[i].delivered) expected.push_back(bytes);
+  }
+  ASSERT_TRUE(RunUntil([&] { return sink.datagrams.size() >= expected.size(); }));
+  RunUntil([] { return false; }, 50);  // nothing more trickles in
+  ASSERT_EQ(sink.datagrams.size(), expected.size());
+  for (size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(sink.datagrams[i].bytes, expected[i]);
+    EXPECT_EQ(sink.datagrams[i].fromAddress, "127.0.0.1");
+    EXPECT_EQ(sink.datagrams[i].fromPort, peer.port());
+    EXPECT_GE(sink.datagrams[i].waitedSeconds, 0.0);
+    EXPECT_LT(sink.datagrams[i].waitedSeconds, 2.0);
+  }
+  EXPECT_EQ(endpoint.counts().droppedOversized, 3u);
+}
+
+// The wait is measured from the kernel's arrival stamp, not from when the
+// main loop got to the datagram.
+TEST_F(UdpEndpointTest, WaitedSecondsCountsFromArrival) {
+  peer.SendTo(endpoint.BoundPort(), Pattern(48, 1));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  ASSERT_TRUE(RunUntil([&] { return !sink.datagrams.empty(); }));
+  EXPECT_GE(sink.datagrams[0].waitedSeconds, 0.049);
+  EXPECT_LT(sink.datagrams[0].waitedSeconds, 5.0);
+}
+
+// A burst larger than one receive batch arrives whole and in order; the
+// replies made from the sink leave in the order made, grouped per batch.
+TEST_F(UdpEndpointTest, BurstArrivesInOrderAndRepliesFollowInOrder) {
+  constexpr int kCount = 100;
+  sink.onDatagram = [&](const UdpDatagram& d) {
+    std::vector<uint8_t> reply(d.data, d.data + d.size);
+    reply.push_back('!');
+    endpoint.Send(d.fromAddress, d.fromPort, reply.data(), reply.size());
+  };
+  for (int i = 0; i < kCount; ++i) peer.SendTo(endpoint.BoundPort(), Pattern(48, uint8_t(i)));
+  ASSERT_TRUE(RunUntil([&] { return sink.datagrams.size() >= size_t(kCount); }));
+  for (int i = 0; i < kCount; ++i) {
+    ASSERT_EQ(sink.datagrams[i].bytes, Pattern(48, uint8_t(i))) << i;
+    auto reply = peer.Receive();
+    ASSERT_TRUE(reply.has_value()) << "reply " << i;
+    auto want = Pattern(48, uint8_t(i));
+    want.push_back('!');
+    ASSERT_EQ(*reply, want) << "reply " << i;
+  }
+  EXPECT_GT(endpoint.counts().receiveBatches, 1u);
+  EXPECT_LT(endpoint.counts().sendBatches, uint64_t(kCount));
+  EXPECT_EQ(endpoint.counts().sent, uint64_t(kCount));
+}
+
+struct SendCase {
+  const char* host;
+  bool arrives;
+  bool needsOwnNamespace;  // the lookup would ask a name server
+};
+
+class UdpEndpointSendTest : public UdpEndpointTest,
+                            public ::testing::WithParamInterface<SendCase> {};
+
+TEST_P(UdpEndpointSendTest, SendsToAddressOrNameOrReportsTheName) {
+  const SendCase& c = GetParam();
+  if (c.needsOwnNamespace && !InOwnNetworkNamespace()) {
+    GTEST_SKIP() << "the lookup would leave the machine; run by interop/udp_endpoint_netns.sh";
+  }
+  const auto bytes = Pattern(48, 9);
+  endpoint.Send(c.host, peer.port(), bytes.data(), bytes.size(), 42);
+  // A name is never looked up inside Send: any report comes from the loop.
+  EXPECT_TRUE(sink.lookupFailures.empty());
+  if (c.arrives) {
+    std::optional<std::vector<uint8_t>> got;
+    ASSERT_TRUE(RunUntil([&] { return (got = peer.Receive(0)).has_value(); }));
+    EXPECT_EQ(*got, bytes);
+    EXPECT_TRUE(sink.lookupFailures.empty());
+  } else {
+    ASSERT_TRUE(RunUntil([&] { return !sink.lookupFailures.empty(); }, 15000));
+    EXPECT_EQ(sink.lookupFailures[0], std::make_pair(std::string(c.host), 42));
+    EXPECT_FALSE(peer.Receive(0).has_value());
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, UdpEndpointSendTest,
+                         ::testing::Values(SendCase{"127.0.0.1", true, false},
+                                           SendCase{"localhost", true, false},
+                                           SendCase{"no-such-host.invalid", false, true},
+                                           SendCase{"", false, false}));
+
+// Clears or restores CAP_NET_BIND_SERVICE in the effective set; true when the
+// effective set then matches.
+bool SetBindServiceRight(bool on) {
+  __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+  __user_cap_data_struct data[2] = {};
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  const unsigned bit = 1u << (CAP_NET_BIND_SERVICE % 32);
+  auto& word = data[CAP_NET_BIND_SERVICE / 32];
+  if (on && !(word.permitted & bit)) return false;
+  word.effective = on ? (word.effective | bit) : (word.effective & ~bit);
+  syscall(SYS_capset, &header, data);
+  if (syscall(SYS_capget, &header, data) != 0) return false;
+  return bool(word.effective & bit) == on;
+}
+
+int UnprivilegedPortStart() {
+  std::ifstream in("/proc/sys/net/ipv4/ip_unprivileged_port_start");
+  int start = 1024;
+  in >> start;
+  return start;
+}
+
+TEST_F(UdpEndpointTest, SecondEndpointOnTheSamePortIsInUseAndStillSends) {
+  LinuxUdpEndpoint second;
+  RecordingSink secondSink;
+  std::string reason;
+  EXPECT_EQ(second.Bind(endpoint.BoundPort(), secondSink, reason),
+            UdpEndpoint::BindResult::kInUse);
+  EXPECT_FALSE(reason.empty());
+  const auto bytes = Pattern(20, 3);
+  second.Send("127.0.0.1", peer.port(), bytes.data(), bytes.size());
+  EXPECT_EQ(peer.Receive(), bytes);
+}
+
+TEST(UdpEndpointBind, PrivilegedPortWithoutTheRightIsRefused) {
+  EnsureApplication();
+  if (UnprivilegedPortStart() <= 123) GTEST_SKIP() << "port 123 needs no right here";
+  if (!SetBindServiceRight(false)) GTEST_SKIP() << "cannot give up CAP_NET_BIND_SERVICE";
+  LinuxUdpEndpoint endpoint;
+  RecordingSink sink;
+  std::string reason;
+  const auto result = endpoint.Bind(123, sink, reason);
+  SetBindServiceRight(true);
+  EXPECT_EQ(result, UdpEndpoint::BindResult::kNoRight);
+  EXPECT_FALSE(reason.empty());
+}
+
+// Only in a namespace of the test's own: the real port, bound and answering.
+TEST(UdpEndpointBind, PortOfTheServiceInOwnNamespace) {
+  if (!InOwnNetworkNamespace()) GTEST_SKIP() << "binds port 123; run by interop/udp_endpoint_netns.sh";
+  EnsureApplication();
+  LinuxUdpEndpoint endpoint;
+  RecordingSink sink;
+  std::string reason;
+  ASSERT_EQ(endpoint.Bind(123, sink, reason), UdpEndpoint::BindResult::kOk) << reason;
+  Peer peer;
+  peer.SendTo(123, Pattern(48, 5));
+  ASSERT_TRUE(RunUntil([&] { return !sink.datagrams.empty(); }));
+  EXPECT_EQ(sink.datagrams[0].fromPort, peer.port());
+}
+
+}  // namespace
