@@ -12,7 +12,9 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <memory>
@@ -26,13 +28,13 @@
 namespace {
 
 // The endpoint's notifier and lookups need an application object; one per
-// process, made on first use.
+// process, made on first use and never destroyed: destroying it among the
+// exit handlers runs after Qt's own globals are gone, and crashes.
 void EnsureApplication() {
   static int argc = 1;
   static char name[] = "quor_platform_tests";
   static char* argv[] = {name, nullptr};
-  static std::unique_ptr<QCoreApplication> app;
-  if (QCoreApplication::instance() == nullptr) app = std::make_unique<QCoreApplication>(argc, argv);
+  if (QCoreApplication::instance() == nullptr) new QCoreApplication(argc, argv);
 }
 
 // Runs the main loop until done() or the time-out; true when done.
@@ -48,8 +50,9 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
   return true;
 }
 
-// Set by the interop script that runs these tests in a network namespace of
-// their own: only there may a lookup go out or port 123 be bound.
+// Set when the test binary runs itself again in a network namespace of its
+// own (see UdpEndpointNetns below): only there may a lookup go out or port 123
+// be bound.
 bool InOwnNetworkNamespace() { return std::getenv("QUOR_TEST_OWN_NETNS") != nullptr; }
 
 struct Received {
@@ -194,6 +197,7 @@ TEST_F(UdpEndpointTest, BurstArrivesInOrderAndRepliesFollowInOrder) {
     ASSERT_EQ(*reply, want) << "reply " << i;
   }
   EXPECT_GT(endpoint.counts().receiveBatches, 1u);
+  EXPECT_GT(endpoint.counts().sendBatches, 0u);
   EXPECT_LT(endpoint.counts().sendBatches, uint64_t(kCount));
   EXPECT_EQ(endpoint.counts().sent, uint64_t(kCount));
 }
@@ -210,7 +214,7 @@ class UdpEndpointSendTest : public UdpEndpointTest,
 TEST_P(UdpEndpointSendTest, SendsToAddressOrNameOrReportsTheName) {
   const SendCase& c = GetParam();
   if (c.needsOwnNamespace && !InOwnNetworkNamespace()) {
-    GTEST_SKIP() << "the lookup would leave the machine; run by interop/udp_endpoint_netns.sh";
+    GTEST_SKIP() << "the lookup would leave the machine; UdpEndpointNetns runs it";
   }
   const auto bytes = Pattern(48, 9);
   endpoint.Send(c.host, peer.port(), bytes.data(), bytes.size(), 42);
@@ -283,7 +287,7 @@ TEST(UdpEndpointBind, PrivilegedPortWithoutTheRightIsRefused) {
 
 // Only in a namespace of the test's own: the real port, bound and answering.
 TEST(UdpEndpointBind, PortOfTheServiceInOwnNamespace) {
-  if (!InOwnNetworkNamespace()) GTEST_SKIP() << "binds port 123; run by interop/udp_endpoint_netns.sh";
+  if (!InOwnNetworkNamespace()) GTEST_SKIP() << "binds port 123; UdpEndpointNetns runs it";
   EnsureApplication();
   LinuxUdpEndpoint endpoint;
   RecordingSink sink;
@@ -293,6 +297,34 @@ TEST(UdpEndpointBind, PortOfTheServiceInOwnNamespace) {
   peer.SendTo(123, Pattern(48, 5));
   ASSERT_TRUE(RunUntil([&] { return !sink.datagrams.empty(); }));
   EXPECT_EQ(sink.datagrams[0].fromPort, peer.port());
+}
+
+// Runs the cases above that need isolation in a fresh network namespace with
+// only loopback: a failed name lookup goes nowhere there, and port 123 is ours.
+TEST(UdpEndpointNetns, IsolatedCasesPassInANamespaceOfTheirOwn) {
+  if (InOwnNetworkNamespace()) GTEST_SKIP() << "already inside";
+  std::string unshare;
+  if (std::system("unshare --net true >/dev/null 2>&1") == 0) {
+    unshare = "unshare --net";
+  } else if (std::system("unshare --net --map-root-user true >/dev/null 2>&1") == 0) {
+    unshare = "unshare --net --map-root-user";
+  } else {
+    GTEST_SKIP() << "cannot make a network namespace here";
+  }
+  const std::string self = std::filesystem::read_symlink("/proc/self/exe");
+  const std::string command = "QUOR_TEST_OWN_NETNS=1 " + unshare +
+                              " -- sh -c 'ip link set lo up && exec \"" + self +
+                              "\" --gtest_filter=\"*UdpEndpoint*-UdpEndpointNetns.*\"' 2>&1";
+  std::string output;
+  FILE* child = ::popen(command.c_str(), "r");
+  ASSERT_NE(child, nullptr);
+  char chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, child)) > 0) output.append(chunk, n);
+  const int status = ::pclose(child);
+  EXPECT_EQ(status, 0) << output;
+  // The isolated cases must have run there, not skipped.
+  EXPECT_EQ(output.find("SKIPPED"), std::string::npos) << output;
 }
 
 }  // namespace
