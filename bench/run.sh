@@ -6,3 +6,8 @@ build=${QUOR_BUILD_DIR:-$here/build}
 "$here/scripts/build.sh" >/dev/null
 "$build/bench/pps_step_bench"
 "$build/bench/receive_storm_bench"
+if command -v chronyd >/dev/null; then
+  "$here/bench/sntp_rate.sh" || echo "sntp_rate: not run"
+else
+  echo "sntp_rate: chronyd missing (scripts/install-deps.sh installs it)"
+fi

@@ -3,13 +3,16 @@
 // stamp, receive = its arrival, transmit = now). Measures what the endpoint
 // can carry, apart from the program's own handling.
 //
-//   udp_reflector port seconds
+//   udp_reflector port [seconds]
 //
-// Runs for the given time, then prints the endpoint's counts.
+// Runs for the given time or until SIGTERM or SIGINT, then prints the
+// endpoint's counts.
 #include <time.h>
 
 #include <QCoreApplication>
 #include <QTimer>
+#include <atomic>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -17,6 +20,9 @@
 #include "platform/linux/linux_udp_endpoint.h"
 
 namespace {
+
+std::atomic<bool> stopRequested{false};
+void RequestStop(int) { stopRequested = true; }
 
 void PutNtp(uint8_t* at, double seconds) {
   const uint64_t whole = uint64_t(seconds);
@@ -54,8 +60,8 @@ struct Reflector : UdpEventSink {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) {
-    std::fprintf(stderr, "usage: %s port seconds\n", argv[0]);
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: %s port [seconds]\n", argv[0]);
     return 2;
   }
   QCoreApplication app(argc, argv);
@@ -67,7 +73,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "udp_reflector: bind: %s\n", reason.c_str());
     return 1;
   }
-  QTimer::singleShot(int(std::atof(argv[2]) * 1000), &app, &QCoreApplication::quit);
+  if (argc > 2) QTimer::singleShot(int(std::atof(argv[2]) * 1000), &app, &QCoreApplication::quit);
+  std::signal(SIGTERM, RequestStop);
+  std::signal(SIGINT, RequestStop);
+  QTimer stopCheck;
+  QObject::connect(&stopCheck, &QTimer::timeout, &app, [&] {
+    if (stopRequested) app.quit();
+  });
+  stopCheck.start(50);
   app.exec();
   const auto& c = endpoint.counts();
   std::printf("udp_reflector: received %llu in %llu batches (%.1f a batch), sent %llu in %llu "

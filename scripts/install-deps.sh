@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libgtest-dev libgmock-dev fonts-ipafont-gothic libcap2-bin
-          iproute2 util-linux tzdata)
+          iproute2 util-linux tzdata chrony sntp)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
