@@ -58,6 +58,11 @@ bool LinuxUdpEndpoint::EnsureSocket() {
 
 UdpEndpoint::BindResult LinuxUdpEndpoint::Bind(uint16_t port, UdpEventSink& sink,
                                                std::string& reason) {
+  // The notifier that is reading cannot be replaced under its own feet.
+  if (reading_) {
+    reason = "bind while datagrams are being delivered";
+    return BindResult::kFailed;
+  }
   CloseSocket();
   sink_ = &sink;
   if (!EnsureSocket()) {
@@ -105,6 +110,7 @@ void LinuxUdpEndpoint::OnReadable() {
   // into the buffers that are being delivered.
   QSocketNotifier* notifier = notifier_.get();
   notifier->setEnabled(false);
+  reading_ = true;
 
   mmsghdr messages[kBatch];
   iovec parts[kBatch];
@@ -160,8 +166,8 @@ void LinuxUdpEndpoint::OnReadable() {
     if (count < int(kBatch)) break;
   }
 
-  // Bind again from a handler would have replaced the notifier.
-  if (notifier_.get() == notifier) notifier->setEnabled(true);
+  reading_ = false;
+  notifier->setEnabled(true);
 }
 
 void LinuxUdpEndpoint::Send(const std::string& host, uint16_t port, const uint8_t* data,

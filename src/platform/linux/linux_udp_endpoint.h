@@ -79,6 +79,7 @@ class LinuxUdpEndpoint : public UdpEndpoint {
   // True while a receive batch is being handed to the sink: sends are queued
   // and lookup failures wait, so the sink hears of one thing at a time.
   bool delivering_ = false;
+  bool reading_ = false;  // inside OnReadable, deliveries and flushes included
   std::vector<PendingSend> pendingSends_;
   std::vector<uint8_t> pendingBytes_;
   std::vector<PendingLookupFailure> pendingFailures_;
