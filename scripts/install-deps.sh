@@ -13,5 +13,22 @@ if [ ${#missing[@]} -gt 0 ]; then
   sudo_cmd=""
   [ "$(id -u)" -ne 0 ] && sudo_cmd="sudo"
   $sudo_cmd apt-get update -q
-  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${missing[@]}"
+  # chrony is only a test peer, started by the tests in namespaces of their
+  # own: its package must not start a system daemon that steers this
+  # machine's clock. A policy file keeps the package scripts from starting
+  # any service during the install.
+  policy=/usr/sbin/policy-rc.d
+  added_policy=""
+  if [ ! -e "$policy" ]; then
+    printf '#!/bin/sh\nexit 101\n' | $sudo_cmd tee "$policy" >/dev/null
+    $sudo_cmd chmod +x "$policy"
+    added_policy=1
+  fi
+  DEBIAN_FRONTEND=noninteractive $sudo_cmd apt-get install -y -q "${missing[@]}" || status=$?
+  [ -n "$added_policy" ] && $sudo_cmd rm -f "$policy"
+  [ "${status:-0}" -eq 0 ] || exit "$status"
+fi
+# Whatever installed it, the system's chrony service stays off here.
+if command -v systemctl >/dev/null && systemctl is-enabled chrony >/dev/null 2>&1; then
+  $([ "$(id -u)" -ne 0 ] && echo sudo) systemctl disable --now chrony >/dev/null 2>&1 || true
 fi
