@@ -5,7 +5,12 @@
 #include "timekeeping/receiver_tick.h"
 
 App::App(Platform& p)
-    : platform(p), log(p.logFile), counterScale(p.counter), discipline(p.clock, counterScale) {}
+    : platform(p),
+      log(p.logFile),
+      counterScale(p.counter),
+      discipline(p.clock, counterScale),
+      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
+                            testDialog.TestDialogShown, settings.TimeZone}) {}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

@@ -43,6 +43,7 @@ void TickReceiver(App& app) {
 }  // namespace
 
 void TickProc(App& app) {
+  app.server.Tick();
   if (!app.tick.Connected) {
     TickOffline(app);
   } else if (app.settings.Port == kNetworkPort) {

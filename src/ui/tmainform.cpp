@@ -214,6 +214,10 @@ void TMainForm::Refresh() {
   if (formLog_->isVisible()) formLog_->Refresh();
 }
 
+void TMainForm::RefreshSoon() {
+  if (!tickTimer_.isActive()) Refresh();
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (FormShow(app_)) tickTimer_.start();

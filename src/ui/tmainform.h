@@ -21,6 +21,10 @@ class TMainForm : public QDialog {
 
   // Copies the core's view model into the widgets.
   void Refresh();
+  // After an event from outside (serial bytes, datagrams): while the tick
+  // runs, its refresh covers the event, so a flood of events never redraws
+  // the window more than once a tick.
+  void RefreshSoon();
   TFormLog* FormLog() const { return formLog_; }
 
  public slots:
