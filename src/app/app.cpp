@@ -10,7 +10,17 @@ App::App(Platform& p)
       counterScale(p.counter),
       discipline(p.clock, counterScale),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
-                            testDialog.TestDialogShown, settings.TimeZone}) {}
+                            testDialog.TestDialogShown, settings.TimeZone}),
+      network(NetworkClientDeps{settings,
+                                {edgeReference, counterScale, p.clock},
+                                p.udp,
+                                discipline,
+                                edgeReference,
+                                *this,
+                                testDialog,
+                                {view.StatusBar, view.EditJst, view.ButtonSyncPCEnabled,
+                                 view.ButtonServerInfoEnabled},
+                                {}}) {}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

@@ -41,8 +41,8 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   CounterScale counterScale;
   EdgeReference edgeReference;
   ClockDiscipline discipline;
-  NetworkClient network;
   SntpServer server;
+  NetworkClient network;
   // The receiver connection, while there is one.
   std::optional<ReceiverSession> session;
 
@@ -67,6 +67,8 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
 
   // Where the time served now comes from.
   TimeSource ServiceSource() const;
+  // Whom the network client works for now.
+  ClientRole NetworkRole() const;
 
  private:
   // DatagramHandlers: the routes of a received datagram.

@@ -1,16 +1,16 @@
 #include "net/log_rate_limit.h"
 
-void LogRateLimit::Roll(int64_t second) {
-  if (second == second_) return;
+void LogRateLimit::Roll(int64_t period) {
+  if (period == period_) return;
   heldPast_ += held_;
   held_ = 0;
   written_ = 0;
-  second_ = second;
+  period_ = period;
 }
 
-bool LogRateLimit::Allow(int64_t second) {
-  Roll(second);
-  if (written_ < perSecond_) {
+bool LogRateLimit::Allow(int64_t period) {
+  Roll(period);
+  if (written_ < perPeriod_) {
     ++written_;
     return true;
   }
@@ -18,8 +18,8 @@ bool LogRateLimit::Allow(int64_t second) {
   return false;
 }
 
-uint64_t LogRateLimit::TakeUnlogged(int64_t second) {
-  Roll(second);
+uint64_t LogRateLimit::TakeUnlogged(int64_t period) {
+  Roll(period);
   const uint64_t n = heldPast_;
   heldPast_ = 0;
   return n;

@@ -15,6 +15,7 @@ struct ReceivedReply {
   std::string fromAddress;
   double arrivalNtp = 0;    // the service time at its arrival
   uint32_t arrivalCount = 0;
+  double waitedSeconds = 0;  // how long it waited before arrivalCount was read
 };
 
 // What the SNTP server works with but does not own.
