@@ -11,6 +11,7 @@ App::App(Platform& p)
       discipline(p.clock, counterScale),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
                             testDialog.TestDialogShown, settings.TimeZone}),
+      lanServer(p.udp, p.textCodec, p.clock),
       network(NetworkClientDeps{settings,
                                 {edgeReference, counterScale, p.clock},
                                 p.udp,
@@ -18,8 +19,14 @@ App::App(Platform& p)
                                 edgeReference,
                                 *this,
                                 testDialog,
-                                {view.StatusBar, view.EditJst, view.ButtonSyncPCEnabled,
-                                 view.ButtonServerInfoEnabled},
+                                p.textCodec,
+                                {view.StatusBar,
+                                 view.EditJst,
+                                 view.ButtonSyncPCEnabled,
+                                 view.ButtonServerInfoEnabled,
+                                 {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
+                                  &view.EditLat, &view.EditAntena, &view.EditGeoid,
+                                  &view.EditNumSat, &view.EditNumMsg}},
                                 {}}) {}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }

@@ -10,6 +10,7 @@
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
 #include "net/datagram_routing.h"
+#include "net/lan_protocol_server.h"
 #include "net/network_client.h"
 #include "net/sntp_server.h"
 #include "platform/platform.h"
@@ -42,6 +43,7 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   EdgeReference edgeReference;
   ClockDiscipline discipline;
   SntpServer server;
+  LanProtocolServer lanServer;
   NetworkClient network;
   // The receiver connection, while there is one.
   std::optional<ReceiverSession> session;
@@ -69,6 +71,9 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   TimeSource ServiceSource() const;
   // Whom the network client works for now.
   ClientRole NetworkRole() const;
+  // What the main window shows of the receiver, for a position answer;
+  // nullopt when there is no receiver connection.
+  std::optional<PositionFields> ShownPosition() const;
 
  private:
   // DatagramHandlers: the routes of a received datagram.

@@ -137,6 +137,11 @@ void DropNetworkConnection(App& app, const std::string& statusText) {
   v.StatusBar = statusText;
 }
 
+void ButtonServerInfoClick(App& app) {
+  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
+  app.network.ButtonServerInfoClick();
+}
+
 void ButtonSyncPCClick(App& app) {
   if (app.tick.Connected && app.settings.Port == kNetworkPort) {
     // Disabled while a request is awaited.

@@ -12,6 +12,9 @@ void ButtonConnectClick(App& app);
 // network mode asks the time server at once.
 void ButtonSyncPCClick(App& app);
 
+// "ﾓﾆﾀｰ": asks the own-protocol server for its position (network mode).
+void ButtonServerInfoClick(App& app);
+
 // A network connection ends without the user (the server stayed silent, or
 // its name could not be looked up): offline, with `statusText` shown.
 void DropNetworkConnection(App& app, const std::string& statusText);

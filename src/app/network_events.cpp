@@ -41,13 +41,20 @@ void App::OnNtpPacket(const UdpDatagram& datagram) {
   if (reply) network.OnSntpReply(*reply, NetworkRole());
 }
 
-void App::OnPositionAnswer(const std::string& word, const std::string& from) {
-  (void)word;
-  (void)from;
+std::optional<PositionFields> App::ShownPosition() const {
+  if (!tick.Connected || settings.Port == kNetworkPort) return std::nullopt;
+  return PositionFields{view.EditStatus, view.LabelMapDatum, view.EditLong,   view.EditLat,
+                        view.EditAntena, view.EditGeoid,     view.EditNumSat, view.EditNumMsg};
 }
 
-void App::OnPositionRequest(const std::string& from) { (void)from; }
+void App::OnPositionAnswer(const std::string& word, const std::string& from) {
+  network.OnPositionAnswer(word, from);
+}
+
+void App::OnPositionRequest(const std::string& from) {
+  lanServer.OnPositionRequest(from, ShownPosition());
+}
 
 void App::OnConnectAnswer(const std::string& from) { network.OnConnectAnswer(from); }
 
-void App::OnConnectRequest(const std::string& from) { (void)from; }
+void App::OnConnectRequest(const std::string& from) { lanServer.OnConnectRequest(from); }

@@ -2,6 +2,7 @@
 
 #include "common/text_format.h"
 #include "net/datagram_routing.h"
+#include "net/position_answer.h"
 #include "net/server_address.h"
 
 NetworkClient::NetworkClient(const NetworkClientDeps& deps)
@@ -37,6 +38,7 @@ void NetworkClient::CancelRequest() {
   AwaitingData = false;
   WaitTicks = 0;
   handshakePending_ = false;
+  positionPending_ = false;
   sntp_.Cancel();
 }
 
@@ -92,6 +94,30 @@ void NetworkClient::OnConnectAnswer(const std::string& from) {
   v.StatusBar = d_.settings.NtpIntv != 0 ? "ネットワーク接続中"
                                          : "ネットワーク接続中、「同期」ボタンで接続先に合わせる";
   d_.log.LogWithPcTime("Quor接続開始");
+}
+
+void NetworkClient::ButtonServerInfoClick() {
+  if (d_.settings.LanOpt != 0) return;
+  AwaitingData = true;
+  WaitTicks = 0;
+  positionPending_ = true;
+  SendText("Quor Pos", kSendByButton);
+}
+
+void NetworkClient::OnPositionAnswer(const std::string& word, const std::string& from) {
+  if (!positionPending_ || !FromServer(d_.settings.ServerIpAddr, from)) {
+    strays_.Ignored("Quor =", from);
+    return;
+  }
+  positionPending_ = false;
+  AwaitingData = false;
+  if (NoPositionInAnswer(word)) {
+    d_.view.StatusBar = "接続先の位置情報が取得できません！！";
+    return;
+  }
+  const std::vector<std::string> fields = ShowPositionAnswer(word, d_.codec);
+  for (size_t i = 0; i < fields.size(); ++i) *d_.view.PositionControls[i] = fields[i];
+  d_.view.StatusBar = "接続先の位置情報を表示中";
 }
 
 void NetworkClient::SendText(const char* text, int tag) {

@@ -1,10 +1,12 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 #include <utility>
 
 #include "net/ntp_schedule.h"
 #include "net/sntp_client.h"
+#include "platform/text_codec.h"
 
 // The main window's controls the network client fills.
 struct NetworkView {
@@ -12,6 +14,8 @@ struct NetworkView {
   std::string& EditJst;
   bool& ButtonSyncPCEnabled;
   bool& ButtonServerInfoEnabled;
+  // The controls a position answer fills, in the answer's field order.
+  std::array<std::string*, 8> PositionControls;
 };
 
 // What the network client works with but does not own.
@@ -23,6 +27,7 @@ struct NetworkClientDeps {
   EdgeReference& edge;
   LogSink& log;
   TestDialogModel& testDialog;
+  TextCodec& codec;
   NetworkView view;
   std::function<uint32_t()> random;  // see SntpClientDeps
 };
@@ -65,9 +70,13 @@ class NetworkClient {
   // Asks the server now. kSendByButton for "同期" and "ｻｰﾊﾞと同期".
   void SendSntpRequest(ClientRole role, TimeSource source, int tag);
 
+  // "ﾓﾆﾀｰ": asks the own-protocol server for its position.
+  void ButtonServerInfoClick();
+
   // Received answers, already routed.
   void OnSntpReply(const ReceivedReply& reply, ClientRole role);
   void OnConnectAnswer(const std::string& from);
+  void OnPositionAnswer(const std::string& word, const std::string& from);
 
   // A host lookup for a periodic request failed: true the first time in a
   // connection, when it is to be logged.
@@ -83,5 +92,6 @@ class NetworkClient {
   StrayAnswerLog strays_;
   SntpClient sntp_;
   bool handshakePending_ = false;
+  bool positionPending_ = false;
   bool lookupFailureTold_ = false;
 };

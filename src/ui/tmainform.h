@@ -31,6 +31,8 @@ class TMainForm : public QDialog {
   void TickProc();
   void ButtonConnectClick();
   void ButtonSyncPCClick();
+  void ButtonServerInfoClick();
+  void ButtonReportTimeClick();
   void ButtonToTaskTrayClick();
   void ButtonDispLogClick();
   void ButtonEndClick();

@@ -1,6 +1,7 @@
 #pragma once
 // The network client on the fakes, without the rest of the program, and a
 // time server at the other end of a simulated LAN.
+#include <array>
 #include <cstring>
 #include <deque>
 #include <string>
@@ -30,10 +31,15 @@ struct NetworkClientWorld {
   TestDialogModel testDialog;
   std::string statusBar, editJst;
   bool syncEnabled = true, serverInfoEnabled = false;
+  std::array<std::string, 8> position;  // the controls a position answer fills
   std::deque<uint32_t> randoms;
   NetworkClient client{NetworkClientDeps{
       settings, {edge, counterScale, fake.clock}, fake.udp, discipline, edge, log, testDialog,
-      {statusBar, editJst, syncEnabled, serverInfoEnabled}, [this] {
+      fake.codec,
+      {statusBar, editJst, syncEnabled, serverInfoEnabled,
+       {&position[0], &position[1], &position[2], &position[3], &position[4], &position[5],
+        &position[6], &position[7]}},
+      [this] {
         if (randoms.empty()) return 0x5A5A5u;
         const uint32_t r = randoms.front();
         randoms.pop_front();
