@@ -83,7 +83,6 @@ class NetworkClient {
   bool FirstLookupFailure() { return !std::exchange(lookupFailureTold_, true); }
 
   bool SntpReplyAwaited() const { return sntp_.SntpReplyAwaited; }
-  const SntpClient& Sntp() const { return sntp_; }
 
  private:
   void SendText(const char* text, int tag);
