@@ -5,7 +5,29 @@
 #include "timekeeping/receiver_tick.h"
 
 App::App(Platform& p)
-    : platform(p), log(p.logFile), counterScale(p.counter), discipline(p.clock, counterScale) {}
+    : platform(p),
+      log(p.logFile),
+      counterScale(p.counter),
+      discipline(p.clock, counterScale),
+      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
+                            testDialog.TestDialogShown, settings.TimeZone}),
+      lanServer(p.udp, p.textCodec, p.clock),
+      network(NetworkClientDeps{settings,
+                                {edgeReference, counterScale, p.clock},
+                                p.udp,
+                                discipline,
+                                edgeReference,
+                                *this,
+                                testDialog,
+                                p.textCodec,
+                                {view.StatusBar,
+                                 view.EditJst,
+                                 view.ButtonSyncPCEnabled,
+                                 view.ButtonServerInfoEnabled,
+                                 {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
+                                  &view.EditLat, &view.EditAntena, &view.EditGeoid,
+                                  &view.EditNumSat, &view.EditNumMsg}},
+                                {}}) {}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

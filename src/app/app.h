@@ -9,7 +9,10 @@
 #include "common/log_sink.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
+#include "net/datagram_routing.h"
+#include "net/lan_protocol_server.h"
 #include "net/network_client.h"
+#include "net/sntp_server.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "timekeeping/clock_discipline.h"
@@ -24,7 +27,7 @@ struct TickState {
 
 // The composition root: owns the subsystems and the view models, and routes
 // events between them. Everything runs on the main thread.
-class App : public LogSink, public SerialEventSink {
+class App : public LogSink, public SerialEventSink, public UdpEventSink, DatagramHandlers {
  public:
   explicit App(Platform& platform);
   App(const App&) = delete;
@@ -39,6 +42,8 @@ class App : public LogSink, public SerialEventSink {
   CounterScale counterScale;
   EdgeReference edgeReference;
   ClockDiscipline discipline;
+  SntpServer server;
+  LanProtocolServer lanServer;
   NetworkClient network;
   // The receiver connection, while there is one.
   std::optional<ReceiverSession> session;
@@ -57,4 +62,24 @@ class App : public LogSink, public SerialEventSink {
   void OnBytesDropped(uint64_t droppedSoFar) override;
   void OnNoModemLines() override;
   void OnPortLost(const std::string& reason) override;
+
+  // UdpEventSink: the datagrams of port 123, on the main thread.
+  void OnDatagram(const UdpDatagram& datagram) override;
+  void OnHostLookupFailed(const std::string& host, int tag) override;
+
+  // Where the time served now comes from.
+  TimeSource ServiceSource() const;
+  // Whom the network client works for now.
+  ClientRole NetworkRole() const;
+  // What the main window shows of the receiver, for a position answer;
+  // nullopt when there is no receiver connection.
+  std::optional<PositionFields> ShownPosition() const;
+
+ private:
+  // DatagramHandlers: the routes of a received datagram.
+  void OnNtpPacket(const UdpDatagram& datagram) override;
+  void OnPositionAnswer(const std::string& word, const std::string& from) override;
+  void OnPositionRequest(const std::string& from) override;
+  void OnConnectAnswer(const std::string& from) override;
+  void OnConnectRequest(const std::string& from) override;
 };

@@ -36,7 +36,13 @@ void ConnectNetwork(App& app) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
-  app.view.StatusBar = "ネットワーク接続はまだ使えません";
+  MainView& v = app.view;
+  app.tick.Connected = true;
+  v.ButtonConnectCaption = "切断(&G)";
+  v.ButtonToTaskTrayEnabled = true;
+  v.ButtonParmSetEnabled = false;
+  app.network.Connect();
+  app.LogWithPcTime("NTP接続開始");
 }
 
 void ConnectReceiver(App& app) {
@@ -83,6 +89,7 @@ void Disconnect(App& app) {
   v.StatusBar = "オフライン、ＰＣの時刻を表示中";
   app.LogWithPcTime("接続終了");
 
+  app.network.Disconnect();
   if (app.settings.Port == kNetworkPort) {
     v.ButtonSendCommEnabled = false;
     v.ButtonParmSetEnabled = true;
@@ -116,8 +123,32 @@ void ButtonConnectClick(App& app) {
   }
 }
 
+void DropNetworkConnection(App& app, const std::string& statusText) {
+  MainView& v = app.view;
+  app.network.Disconnect();
+  app.tick.Connected = false;
+  v.ButtonConnectCaption = "接続(&G)";
+  v.ButtonToTaskTrayEnabled = false;
+  v.ButtonSendCommEnabled = false;
+  v.ButtonTestDlgEnabled = false;
+  v.ButtonParmSetEnabled = true;
+  v.ButtonSyncPCEnabled = true;
+  v.ButtonServerInfoEnabled = false;
+  v.StatusBar = statusText;
+}
+
+void ButtonServerInfoClick(App& app) {
+  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
+  app.network.ButtonServerInfoClick();
+}
+
 void ButtonSyncPCClick(App& app) {
-  if (app.tick.Connected && app.settings.Port == kNetworkPort) return;
+  if (app.tick.Connected && app.settings.Port == kNetworkPort) {
+    // Disabled while a request is awaited.
+    if (!app.view.ButtonSyncPCEnabled) return;
+    app.network.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    return;
+  }
   // Offline the press itself is the moment to round from.
   if (!app.tick.Connected) app.tick.SyncPressTime = app.platform.clock.GetLocalTime();
   app.tick.ClockSetPending = true;

@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 
 class App;
 
@@ -7,8 +8,16 @@ class App;
 void ButtonConnectClick(App& app);
 
 // "同期": asks for a clock setting (offline: to the nearest whole minute at
-// the next tick; with a receiver: from the receiver at the next second).
+// the next tick; with a receiver: from the receiver at the next second); in
+// network mode asks the time server at once.
 void ButtonSyncPCClick(App& app);
+
+// "ﾓﾆﾀｰ": asks the own-protocol server for its position (network mode).
+void ButtonServerInfoClick(App& app);
+
+// A network connection ends without the user (the server stayed silent, or
+// its name could not be looked up): offline, with `statusText` shown.
+void DropNetworkConnection(App& app, const std::string& statusText);
 
 // Closes the receiver port and ends its session.
 void CloseReceiverPort(App& app);

@@ -11,7 +11,7 @@ ReceiverSession::ReceiverSession(App& app)
   time.SecondEnded = [&app](int minute, int second) {
     if (app.testDialog.CheckBoxAutoSync &&
         app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {
-      SendSntpRequest(app.network);
+      app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendPeriodic);
     }
   };
 }

@@ -9,6 +9,24 @@ namespace {
 
 void ShowDelaySetting(App& app) { app.view.EditdSS = StrPrintf("%+d", app.settings.dSSS * 10); }
 
+// Port 123 serves the time in every state; without it Quor still runs (as a
+// client it cannot hear answers then), and says why.
+void BindTimeService(App& app) {
+  std::string reason;
+  const UdpEndpoint::BindResult result = app.platform.udp.Bind(kNtpPort, app, reason);
+  std::string why;
+  switch (result) {
+    case UdpEndpoint::BindResult::kOk: return;
+    case UdpEndpoint::BindResult::kNoRight: why = "権限がありません"; break;
+    case UdpEndpoint::BindResult::kInUse: why = "他のプログラムが使用中です"; break;
+    case UdpEndpoint::BindResult::kFailed: why = reason; break;
+  }
+  const LocalTimeRecord t = app.platform.clock.GetLocalTime();
+  const std::string line = Stamped(t.Hour, t.Minute, t.Second, "UDPポート123を開けません(" + why + ")");
+  app.view.StatusBar = line;
+  app.LogLine(line);
+}
+
 std::string LogFileName(const LocalTimeRecord& t) {
   return StrPrintf("Quor%02d%02d%02d%02d.log", t.Month, t.Day, t.Hour, t.Minute);
 }
@@ -51,6 +69,7 @@ bool FormShow(App& app) {
     app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
   }
   app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quor運用開始"));
+  BindTimeService(app);
   return true;
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "app/app.h"
+#include "app/connection.h"
 #include "commands/receiver_init.h"
 #include "common/text_format.h"
 #include "net/network_client.h"
@@ -28,6 +29,7 @@ void TickOffline(App& app) {
 // the first usable data, then the lines received since the last tick.
 void TickReceiver(App& app) {
   ReceiverSession& s = *app.session;
+  app.network.TickReceiver();
   if (TickReceiverTiming(s.time)) {
     app.view.StatusBar = "通信の準備中";
     app.view.ButtonSendCommEnabled = RunReceiverInitialisation(s.cfg, s.time.Kind());
@@ -40,13 +42,24 @@ void TickReceiver(App& app) {
   }
 }
 
+// Connected to a time server: the client's waits and schedule; a silent
+// own-protocol server ends the connection.
+void TickNetwork(App& app) {
+  if (app.network.Tick() != NetworkClient::TickResult::kTimedOut) return;
+  const LocalTimeRecord t = app.platform.clock.GetLocalTime();
+  const std::string line = Stamped(t.Hour, t.Minute, t.Second, "タイムアウト発生、回線を切断します!!");
+  DropNetworkConnection(app, line);
+  app.LogLine(line);
+}
+
 }  // namespace
 
 void TickProc(App& app) {
+  app.server.Tick();
   if (!app.tick.Connected) {
     TickOffline(app);
   } else if (app.settings.Port == kNetworkPort) {
-    TickNetworkClient(app.network);
+    TickNetwork(app);
   } else if (app.session) {
     TickReceiver(app);
   }

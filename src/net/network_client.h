@@ -1,26 +1,96 @@
 #pragma once
+#include <array>
 #include <cstdint>
+#include <string>
+#include <utility>
 
-// When the network time client asks a server: at the whole 5-minute marks
-// (second 0), every `NtpIntv` minutes.
-struct NtpSchedule {
-  int32_t NextNtpMinute = 0;
-  int32_t NtpRequestCount = 0;
+#include "net/ntp_schedule.h"
+#include "net/sntp_client.h"
+#include "platform/text_codec.h"
 
-  // Starts the count at the 5-minute mark after `minute`.
-  void Start(int minute);
-  // True when a request is due at this minute and second of the receiver's
-  // (or the PC's) time.
-  bool Due(int minute, int second, int ntpIntv);
+// The main window's controls the network client fills.
+struct NetworkView {
+  std::string& StatusBar;
+  std::string& EditJst;
+  bool& ButtonSyncPCEnabled;
+  bool& ButtonServerInfoEnabled;
+  // The controls a position answer fills, in the answer's field order.
+  std::array<std::string*, 8> PositionControls;
 };
 
-// The network time client's state.
-struct NetworkClient {
+// What the network client works with but does not own.
+struct NetworkClientDeps {
+  const Settings& settings;
+  ServiceClock time;
+  UdpEndpoint& udp;
+  ClockDiscipline& discipline;
+  EdgeReference& edge;
+  LogSink& log;
+  TestDialogModel& testDialog;
+  TextCodec& codec;
+  NetworkView view;
+  std::function<uint32_t()> random;  // see SntpClientDeps
+};
+
+// The PC as a time client of `ServerIpAddr` (the port setting "ﾈｯﾄﾜｰｸ"): by
+// SNTP alone (`LanOpt` 1), or opened with the own LAN protocol's handshake
+// (`LanOpt` 0). Its SNTP client also serves a receiver connection's test
+// dialog, on the same schedule.
+class NetworkClient {
+ public:
+  // Ticks of 100 ms an own-protocol answer is awaited before the connection
+  // is given up.
+  static constexpr int kAnswerWaitTicks = 50;
+
+  explicit NetworkClient(const NetworkClientDeps& deps);
+  NetworkClient(const NetworkClient&) = delete;
+  NetworkClient& operator=(const NetworkClient&) = delete;
+
   NtpSchedule schedule;
+  // The own-protocol wait for the server's answer, with its tick count.
+  bool AwaitingData = false;
+  int WaitTicks = 0;
+
+  // Network mode begins (after the server address was checked): SNTP is
+  // ready at once; the own protocol sends its handshake first.
+  void Connect();
+  // Ends network mode, or a receiver connection's client: nothing awaited
+  // survives it.
+  void Disconnect();
+  // Gives up what is awaited, staying connected.
+  void CancelRequest();
+
+  // The tick while connected in network mode. kTimedOut: the own-protocol
+  // server stayed silent, and the connection is to be dropped.
+  enum class TickResult { kRunning, kTimedOut };
+  TickResult Tick();
+  // The tick while connected to a receiver: the test dialog's request wait.
+  void TickReceiver();
+
+  // Asks the server now. kSendByButton for "同期" and "ｻｰﾊﾞと同期".
+  void SendSntpRequest(ClientRole role, TimeSource source, int tag);
+
+  // "ﾓﾆﾀｰ": asks the own-protocol server for its position.
+  void ButtonServerInfoClick();
+
+  // Received answers, already routed.
+  void OnSntpReply(const ReceivedReply& reply, ClientRole role);
+  void OnConnectAnswer(const std::string& from);
+  void OnPositionAnswer(const std::string& word, const std::string& from);
+
+  // A host lookup for a periodic request failed: true the first time in a
+  // connection, when it is to be logged.
+  bool FirstLookupFailure() { return !std::exchange(lookupFailureTold_, true); }
+
+  bool SntpReplyAwaited() const { return sntp_.SntpReplyAwaited; }
+
+ private:
+  void SendText(const char* text, int tag);
+
+  NetworkClientDeps d_;
+  StrayAnswerLog strays_;
+  SntpClient sntp_;
+  bool handshakePending_ = false;
+  bool positionPending_ = false;
+  bool lookupFailureTold_ = false;
 };
-
-// The tick's work while connected to a time server.
-void TickNetworkClient(NetworkClient& client);
-
-// Asks the time server for the time (SNTP).
-void SendSntpRequest(NetworkClient& client);

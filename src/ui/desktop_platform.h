@@ -2,6 +2,7 @@
 #include <QObject>
 
 #include "platform/linux/cp932_log_file.h"
+#include "platform/linux/iconv_text_codec.h"
 #include "platform/linux/linux_counter.h"
 #include "platform/linux/linux_network_info.h"
 #include "platform/linux/linux_pc_clock.h"
@@ -28,6 +29,8 @@ struct DesktopPlatform {
   LinuxSerialPort serialPort;
   LinuxNetworkInfo networkInfo;
   LinuxUdpEndpoint udp;
-  Platform platform{clock,   counter,   messageBoxes, logFile,    settingsStore,
-                    beeper,  clipboard, serialPort,   networkInfo, udp};
+  IconvTextCodec textCodec;
+  Platform platform{clock,   counter,   messageBoxes, logFile,     settingsStore,
+                    beeper,  clipboard, serialPort,   networkInfo, udp,
+                    textCodec};
 };

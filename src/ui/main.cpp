@@ -20,7 +20,7 @@ int main(int argc, char* argv[]) {
   App app(desktop.platform);
   auto form = std::make_unique<TMainForm>(app);
   desktop.messageBoxes.SetOwner(form.get());
-  desktop.poster.SetAfterEach([&form] { form->Refresh(); });
+  desktop.poster.SetAfterEach([&form] { form->RefreshSoon(); });
   form->show();
   const int result = application.exec();
   // The window goes first (it stops the tick and releases the port), while

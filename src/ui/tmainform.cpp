@@ -18,6 +18,7 @@
 #include "app/connection.h"
 #include "app/startup.h"
 #include "app/tick.h"
+#include "app/time_report.h"
 #include "ui/product.h"
 #include "ui/tformlog.h"
 
@@ -176,6 +177,8 @@ void TMainForm::BuildControls() {
 
   connect(ButtonConnect, &QPushButton::clicked, this, &TMainForm::ButtonConnectClick);
   connect(ButtonSyncPC, &QPushButton::clicked, this, &TMainForm::ButtonSyncPCClick);
+  connect(ButtonServerInfo, &QPushButton::clicked, this, &TMainForm::ButtonServerInfoClick);
+  connect(ButtonReportTime, &QPushButton::clicked, this, &TMainForm::ButtonReportTimeClick);
   connect(ButtonToTaskTray, &QPushButton::clicked, this, &TMainForm::ButtonToTaskTrayClick);
   connect(ButtonDispLog, &QPushButton::clicked, this, &TMainForm::ButtonDispLogClick);
   connect(ButtonEnd, &QPushButton::clicked, this, &TMainForm::ButtonEndClick);
@@ -214,6 +217,10 @@ void TMainForm::Refresh() {
   if (formLog_->isVisible()) formLog_->Refresh();
 }
 
+void TMainForm::RefreshSoon() {
+  if (!tickTimer_.isActive()) Refresh();
+}
+
 void TMainForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (FormShow(app_)) tickTimer_.start();
@@ -232,6 +239,16 @@ void TMainForm::ButtonConnectClick() {
 
 void TMainForm::ButtonSyncPCClick() {
   ::ButtonSyncPCClick(app_);
+  Refresh();
+}
+
+void TMainForm::ButtonServerInfoClick() {
+  ::ButtonServerInfoClick(app_);
+  Refresh();
+}
+
+void TMainForm::ButtonReportTimeClick() {
+  ::ButtonReportTimeClick(app_);
   Refresh();
 }
 

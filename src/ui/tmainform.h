@@ -21,12 +21,18 @@ class TMainForm : public QDialog {
 
   // Copies the core's view model into the widgets.
   void Refresh();
+  // After an event from outside (serial bytes, datagrams): while the tick
+  // runs, its refresh covers the event, so a flood of events never redraws
+  // the window more than once a tick.
+  void RefreshSoon();
   TFormLog* FormLog() const { return formLog_; }
 
  public slots:
   void TickProc();
   void ButtonConnectClick();
   void ButtonSyncPCClick();
+  void ButtonServerInfoClick();
+  void ButtonReportTimeClick();
   void ButtonToTaskTrayClick();
   void ButtonDispLogClick();
   void ButtonEndClick();

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -214,6 +215,65 @@ class FakeUdpEndpoint : public UdpEndpoint {
   std::vector<Sent> sent;
 };
 
+// CP932 for the characters the tests use; any other non-ASCII character
+// becomes '?', as a real codec does with one CP932 cannot hold.
+class FakeTextCodec : public TextCodec {
+ public:
+  std::string ToCp932(const std::string& utf8) override {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+      const auto lead = static_cast<unsigned char>(utf8[i]);
+      const size_t n = lead < 0x80 ? 1 : lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+      const std::string ch = utf8.substr(i, n);
+      i += n;
+      if (n == 1) {
+        out += ch;
+        continue;
+      }
+      bool found = false;
+      for (const auto& [u, c] : kTable) {
+        if (ch == u) {
+          out += c;
+          found = true;
+        }
+      }
+      if (!found) out += '?';
+    }
+    return out;
+  }
+  std::string FromCp932(const std::string& cp932) override {
+    std::string out;
+    for (size_t i = 0; i < cp932.size();) {
+      const auto lead = static_cast<unsigned char>(cp932[i]);
+      if (lead < 0x80) {
+        out += cp932[i++];
+        continue;
+      }
+      const size_t n = (lead >= 0x81 && lead <= 0x9F) || lead >= 0xE0 ? 2 : 1;
+      const std::string ch = cp932.substr(i, n);
+      i += n;
+      bool found = false;
+      for (const auto& [u, c] : kTable) {
+        if (ch == c) {
+          out += u;
+          found = true;
+        }
+      }
+      if (!found) out += '?';
+    }
+    return out;
+  }
+
+ private:
+  static constexpr std::pair<const char*, const char*> kTable[] = {
+      {"受", "\x8e\xf3"}, {"信", "\x90\x4d"}, {"中", "\x92\x86"}, {"測", "\x91\xaa"},
+      {"位", "\x88\xca"}, {"日", "\x93\xfa"}, {"本", "\x96\x7b"}, {"地", "\x92\x6e"},
+      {"系", "\x8c\x6e"}, {"東", "\x93\x8c"}, {"京", "\x8b\x9e"}, {"ｱ", "\xb1"},
+      {"ﾝ", "\xdd"},       {"ﾃ", "\xc3"},       {"ﾅ", "\xc5"},       {"ﾟ", "\xdf"},
+      {"\u3000", "\x81\x40"},
+  };
+};
+
 // Everything bundled, with a virtual time that starts at startNtp.
 struct FakePlatform {
   explicit FakePlatform(double startNtp = 3'976'000'000.0 /* 2025-12 */)
@@ -229,5 +289,6 @@ struct FakePlatform {
   FakeSerialPort serial;
   FakeNetworkInfo network;
   FakeUdpEndpoint udp;
-  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network, udp};
+  FakeTextCodec codec;
+  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network, udp, codec};
 };

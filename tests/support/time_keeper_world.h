@@ -5,29 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "common/text_format.h"
 #include "fakes/fake_platform.h"
+#include "support/recording_log.h"
 #include "timekeeping/time_keeper.h"
-
-// Log lines as written; the PC-time stamp comes from the fake clock.
-class RecordingLog : public LogSink {
- public:
-  explicit RecordingLog(PcClock& clock) : clock_(clock) {}
-  void LogLine(const std::string& text) override { lines.push_back(text); }
-  void LogWithPcTime(const std::string& message) override {
-    const LocalTimeRecord t = clock_.GetLocalTime();
-    lines.push_back(Stamped(t.Hour, t.Minute, t.Second, message));
-  }
-  int Count(const std::string& text) const {
-    int n = 0;
-    for (const std::string& line : lines) n += line.find(text) != std::string::npos;
-    return n;
-  }
-  std::vector<std::string> lines;
-
- private:
-  PcClock& clock_;
-};
 
 struct TimeKeeperWorld {
   explicit TimeKeeperWorld(double startNtp = 3'976'000'000.0) : fake(startNtp) { Reconnect(); }

@@ -1,0 +1,60 @@
+// The datagrams of port 123, routed to the time server, the network client
+// and the own LAN protocol.
+#include "app/app.h"
+
+#include "app/connection.h"
+#include "common/text_format.h"
+
+TimeSource App::ServiceSource() const {
+  if (!tick.Connected || settings.Port == kNetworkPort || !session) return TimeSource::kPcClock;
+  return session->time.pps.PpsSeen ? TimeSource::kReceiverPps : TimeSource::kReceiver;
+}
+
+void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }
+
+ClientRole App::NetworkRole() const {
+  return tick.Connected && settings.Port == kNetworkPort ? ClientRole::kNetwork
+                                                        : ClientRole::kReceiver;
+}
+
+// The server's name could not be looked up for a send: network mode goes
+// offline; a receiver connection stays, only its request is given up. A
+// button's send is answered with a message box, a periodic one is logged
+// once a connection.
+void App::OnHostLookupFailed(const std::string& host, int tag) {
+  const bool byButton = tag == kSendByButton;
+  const bool logIt = !byButton && network.FirstLookupFailure();
+  if (tick.Connected && settings.Port == kNetworkPort) {
+    DropNetworkConnection(*this, "オフライン、ＰＣの時刻を表示中");
+  } else {
+    network.CancelRequest();
+  }
+  if (byButton) {
+    platform.messageBoxes.Show(StrPrintf("接続先 %s が見つかりません!!", host.c_str()));
+  } else if (logIt) {
+    LogWithPcTime(StrPrintf("接続先 %s が見つかりません", host.c_str()));
+  }
+}
+
+void App::OnNtpPacket(const UdpDatagram& datagram) {
+  const std::optional<ReceivedReply> reply = server.HandleNtpPacket(datagram, ServiceSource());
+  if (reply) network.OnSntpReply(*reply, NetworkRole());
+}
+
+std::optional<PositionFields> App::ShownPosition() const {
+  if (!tick.Connected || settings.Port == kNetworkPort) return std::nullopt;
+  return PositionFields{view.EditStatus, view.LabelMapDatum, view.EditLong,   view.EditLat,
+                        view.EditAntena, view.EditGeoid,     view.EditNumSat, view.EditNumMsg};
+}
+
+void App::OnPositionAnswer(const std::string& word, const std::string& from) {
+  network.OnPositionAnswer(word, from);
+}
+
+void App::OnPositionRequest(const std::string& from) {
+  lanServer.OnPositionRequest(from, ShownPosition());
+}
+
+void App::OnConnectAnswer(const std::string& from) { network.OnConnectAnswer(from); }
+
+void App::OnConnectRequest(const std::string& from) { lanServer.OnConnectRequest(from); }

@@ -1,0 +1,36 @@
+#pragma once
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+// The 48-byte NTP packet (SNTP, RFC 4330); multi-byte fields big-endian.
+// Datagrams of 52 and 68 bytes carry an authenticator after it, which is
+// neither read nor ever sent.
+struct NtpPacket {
+  static constexpr size_t kSize = 48;
+  static constexpr int kModeClient = 3;
+  static constexpr int kModeServer = 4;
+  static constexpr int kLeapUnsynchronised = 3;
+
+  int LeapIndicator = 0;  // 0..3
+  int Version = 4;        // 0..7
+  int Mode = 0;           // 0..7
+  uint8_t Stratum = 0;
+  uint8_t Poll = 0;
+  int8_t Precision = 0;   // power of two, seconds
+  uint8_t RootDelay[4] = {};
+  uint8_t RootDispersion[4] = {};
+  uint8_t ReferenceId[4] = {};
+  uint8_t Reference[8] = {};
+  uint8_t Originate[8] = {};
+  uint8_t Receive[8] = {};
+  uint8_t Transmit[8] = {};
+
+  // Reads the first 48 bytes; nullopt when there are fewer.
+  static std::optional<NtpPacket> Parse(const uint8_t* data, size_t size);
+  std::array<uint8_t, kSize> Bytes() const;
+};
+
+// The datagram sizes that are NTP packets (with or without an authenticator).
+bool IsNtpPacketSize(size_t size);

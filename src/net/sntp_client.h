@@ -1,0 +1,86 @@
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "commands/test_dialog_model.h"
+#include "common/log_sink.h"
+#include "net/service_time.h"
+#include "net/sntp_server.h"
+#include "net/stray_answer_log.h"
+#include "platform/udp_endpoint.h"
+#include "settings/settings.h"
+#include "timekeeping/clock_discipline.h"
+
+// Whom the client works for: a receiver connection (the test dialog's
+// client), or the network mode, where it keeps the PC clock.
+enum class ClientRole { kReceiver, kNetwork };
+
+// Why a datagram was sent, so that a failed host lookup is told the right
+// way: a message box only for what a button started.
+enum SendTag : int { kSendPeriodic = 1, kSendByButton = 2 };
+
+// What the SNTP client works with but does not own.
+struct SntpClientDeps {
+  const Settings& settings;
+  ServiceClock time;
+  UdpEndpoint& udp;
+  ClockDiscipline& discipline;  // the only way to the PC clock
+  EdgeReference& edge;          // network mode: the reference time served
+  LogSink& log;
+  TestDialogModel& testDialog;
+  StrayAnswerLog& strays;
+  std::string& statusBar;
+  bool& buttonSyncPCEnabled;
+  // Random bits for the request's transmit timestamp; empty: a generator
+  // seeded from the system's entropy.
+  std::function<uint32_t()> random;
+};
+
+// One SNTP exchange at a time with the server `ServerIpAddr`: the request,
+// the judgement of the reply and the clock correction it gives.
+class SntpClient {
+ public:
+  // Ticks of 100 ms a request is awaited before it is given up.
+  static constexpr int kReplyWaitTicks = 50;
+  // The transmit timestamp's bits below 2^-12 s (the precision this program
+  // claims at best) are random, so a forger cannot guess the origin an
+  // answer must echo; the client keeps its own send time at full precision.
+  static constexpr uint32_t kRandomFractionMask = 0x000FFFFF;
+
+  explicit SntpClient(const SntpClientDeps& deps);
+
+  // Sends a request to the server (port 123); the time it leaves is taken
+  // from `source`.
+  void SendSntpRequest(ClientRole role, TimeSource source, int tag);
+
+  // A Mode 4 packet. Taken only while a request is awaited, from the address
+  // it went to, and echoing its transmit timestamp; anything else is ignored.
+  enum class ReplyOutcome { kIgnored, kInvalid, kRejected, kRefused, kCorrected, kNotSet };
+  ReplyOutcome OnReply(const ReceivedReply& reply, ClientRole role);
+
+  // Once per tick while connected: counts the wait for a reply. True when
+  // the wait ran out this tick (then it is over and has been reported).
+  bool TickReplyWait(ClientRole role);
+
+  // Forgets an awaited request (disconnecting).
+  void Cancel() { SntpReplyAwaited = false; }
+
+  bool SntpReplyAwaited = false;
+  uint32_t RequestSentCount = 0;
+
+ private:
+  void ApplySntpReply(const ReceivedReply& reply, ClientRole role, ReplyOutcome& outcome);
+  // A result in the form of where it is shown: a row of the open test
+  // dialog, the status bar and log of a receiver connection, or those of the
+  // network mode.
+  void Report(ClientRole role, const std::string& dialogRow, const std::string& receiverLine,
+              const std::string& networkLine);
+  void ShowAndLog(const std::string& line);
+
+  SntpClientDeps d_;
+  double requestTime_ = 0;        // T1, as taken
+  uint8_t requestTransmit_[8] = {};
+  std::string requestHost_;
+  int waitTicks_ = 0;
+};

@@ -1,0 +1,56 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "common/log_sink.h"
+#include "net/log_rate_limit.h"
+#include "net/ntp_packet.h"
+#include "net/service_time.h"
+#include "platform/udp_endpoint.h"
+
+// A server reply (Mode 4) as received, for the SNTP client to judge.
+struct ReceivedReply {
+  NtpPacket packet;
+  std::string fromAddress;
+  double arrivalNtp = 0;    // the service time at its arrival
+  uint32_t arrivalCount = 0;
+  double waitedSeconds = 0;  // how long it waited before arrivalCount was read
+};
+
+// What the SNTP server works with but does not own.
+struct SntpServerDeps {
+  ServiceClock time;
+  UdpEndpoint& udp;
+  LogSink& log;
+  std::string& statusBar;
+  const bool& testDialogShown;  // the per-packet line is not written then
+  const int32_t& timeZone;      // hours of the program's local time
+};
+
+// Answers every SNTP request that reaches the endpoint, in every state of the
+// program, and does the handling common to all received NTP packets.
+class SntpServer {
+ public:
+  // Per-packet log lines written each second at most; the rest are counted.
+  static constexpr int kLogLinesPerSecond = 10;
+
+  explicit SntpServer(const SntpServerDeps& deps) : d_(deps) {}
+
+  // One received NTP packet: logs it, answers a request (Mode 3, whatever
+  // its leap indicator) and hands back a reply (Mode 4) for the client.
+  std::optional<ReceivedReply> HandleNtpPacket(const UdpDatagram& datagram, TimeSource source);
+
+  // Once per tick: writes the count of packet lines held back in the
+  // seconds before.
+  void Tick();
+
+ private:
+  void SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram, TimeSource source,
+                     const ServiceInstant& now, double waited);
+  void LogLimited(const std::string& line, double pcNow);
+  void LogUnlogged(double pcNow);
+
+  SntpServerDeps d_;
+  LogRateLimit limit_{kLogLinesPerSecond};
+};

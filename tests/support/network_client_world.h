@@ -1,0 +1,104 @@
+#pragma once
+// The network client on the fakes, without the rest of the program, and a
+// time server at the other end of a simulated LAN.
+#include <array>
+#include <cstring>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "common/time_arithmetic.h"
+#include "fakes/fake_platform.h"
+#include "net/network_client.h"
+#include "net/sntp_server.h"
+#include "support/recording_log.h"
+
+struct NetworkClientWorld {
+  // 2025-12-29 12:03:00 local (zone +9).
+  explicit NetworkClientWorld(double startNtp = ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 3, 0))
+      : fake(startNtp) {
+    settings.Port = kNetworkPort;
+    settings.ServerIpAddr = "192.168.1.5";
+    discipline.UseTimeZone(settings.TimeZone);
+  }
+
+  FakePlatform fake;
+  Settings settings;
+  CounterScale counterScale{fake.counter};
+  EdgeReference edge;
+  ClockDiscipline discipline{fake.clock, counterScale};
+  RecordingLog log{fake.clock};
+  TestDialogModel testDialog;
+  std::string statusBar, editJst;
+  bool syncEnabled = true, serverInfoEnabled = false;
+  std::array<std::string, 8> position;  // the controls a position answer fills
+  std::deque<uint32_t> randoms;
+  NetworkClient client{NetworkClientDeps{
+      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, edge, log, testDialog,
+      fake.codec,
+      {statusBar, editJst, syncEnabled, serverInfoEnabled,
+       {&position[0], &position[1], &position[2], &position[3], &position[4], &position[5],
+        &position[6], &position[7]}},
+      [this] {
+        if (randoms.empty()) return 0x5A5A5u;
+        const uint32_t r = randoms.front();
+        randoms.pop_front();
+        return r;
+      }}};
+  // The client's own end of the packet handling (the server half of the
+  // program turns datagrams into replies).
+  std::string ignoredStatus;
+  bool dialogShownForServer = false;
+  SntpServer handler{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, ignoredStatus,
+                                    dialogShownForServer, settings.TimeZone}};
+
+  // The server at the other end: its clock is off from the true time by
+  // serverOffset, the way there and back takes oneWay seconds each, and it
+  // holds a request for `hold` seconds.
+  double serverOffset = 0, oneWay = 0.010, hold = 0.002;
+  uint8_t serverStratum = 1;
+  int serverLeap = 0;
+
+  // The last datagram the client sent.
+  const FakeUdpEndpoint::Sent& LastSent() const { return fake.udp.sent.back(); }
+  NtpPacket LastRequest() const {
+    return *NtpPacket::Parse(LastSent().bytes.data(), LastSent().bytes.size());
+  }
+
+  // The server's answer to the last request, built after the way there and
+  // the hold, arriving after the way back.
+  std::vector<uint8_t> ServeLastRequest() {
+    const NtpPacket request = LastRequest();
+    fake.time.Advance(oneWay);
+    NtpPacket reply = request;
+    reply.LeapIndicator = serverLeap;
+    reply.Mode = NtpPacket::kModeServer;
+    reply.Stratum = serverStratum;
+    std::memcpy(reply.Originate, request.Transmit, 8);
+    NtpTimestampEncode(fake.time.Now() + serverOffset, reply.Receive);
+    fake.time.Advance(hold);
+    NtpTimestampEncode(fake.time.Now() + serverOffset, reply.Transmit);
+    fake.time.Advance(oneWay);
+    const auto bytes = reply.Bytes();
+    return {bytes.begin(), bytes.end()};
+  }
+
+  // A datagram arriving at the client's port as a reply.
+  void Deliver(const std::vector<uint8_t>& bytes, ClientRole role = ClientRole::kNetwork,
+               const std::string& from = "192.168.1.5", TimeSource source = TimeSource::kPcClock) {
+    UdpDatagram d;
+    d.data = bytes.data();
+    d.size = bytes.size();
+    d.fromAddress = from;
+    d.fromPort = 123;
+    if (auto reply = handler.HandleNtpPacket(d, source)) client.OnSntpReply(*reply, role);
+  }
+
+  // Ticks of 100 ms in virtual time.
+  void Ticks(int n) {
+    for (int i = 0; i < n; ++i) {
+      fake.time.Advance(0.1);
+      client.Tick();
+    }
+  }
+};

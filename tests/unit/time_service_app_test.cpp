@@ -1,0 +1,61 @@
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "app/connection.h"
+#include "app/startup.h"
+#include "common/time_arithmetic.h"
+#include "fakes/fake_platform.h"
+#include "support/sntp_server_world.h"
+
+namespace {
+
+// Port 123 that cannot be bound is told once, in the log and the status bar,
+// with the reason; the program goes on.
+TEST(TimeServiceStart, BindFailureIsToldWithItsReason) {
+  const struct {
+    UdpEndpoint::BindResult result;
+    const char* text;
+  } cases[] = {
+      {UdpEndpoint::BindResult::kNoRight, "12:57:10  UDPポート123を開けません(権限がありません)"},
+      {UdpEndpoint::BindResult::kInUse, "12:57:10  UDPポート123を開けません(他のプログラムが使用中です)"},
+      {UdpEndpoint::BindResult::kFailed, "12:57:10  UDPポート123を開けません(Permission denied)"},
+  };
+  for (const auto& c : cases) {
+    FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 57, 10)};
+    fake.udp.bindResult = c.result;
+    App app{fake.platform};
+    FormCreate(app);
+    ASSERT_TRUE(FormShow(app));
+    EXPECT_EQ(fake.udp.boundPort, 123);
+    EXPECT_EQ(app.view.StatusBar, c.text);
+    EXPECT_EQ(app.log.MemoLog().back(), c.text);
+    EXPECT_EQ(app.log.MemoLog().size(), 2u);
+  }
+}
+
+// Bound, the program answers a request in every state, claiming what the
+// state allows.
+TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
+  FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 57, 10)};
+  App app{fake.platform};
+  FormCreate(app);
+  FormShow(app);
+  EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
+  ASSERT_NE(fake.udp.sink, nullptr);
+
+  const auto request = SntpServerWorld::Request();
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
+  ASSERT_EQ(fake.udp.sent.size(), 1u);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);  // stratum 0 offline
+
+  ButtonConnectClick(app);
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 1);
+  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
+  app.session->time.pps.PpsSeen = true;
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
+  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -12);
+  EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  LI:0,VN:4,Mode:3,Stratum:0,Poll:6,Prec:0,From:10.0.0.7");
+}
+
+}  // namespace
