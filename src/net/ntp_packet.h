@@ -12,6 +12,12 @@ struct NtpPacket {
   static constexpr int kModeClient = 3;
   static constexpr int kModeServer = 4;
   static constexpr int kLeapUnsynchronised = 3;
+  // A server that keeps time only by its own clock.
+  static constexpr uint8_t kLocalClockStratum = 10;
+  static constexpr char kLocalClockId[4] = {'L', 'O', 'C', 'L'};
+
+  // Stratum 0 (a kiss code) or a local clock: no time to set a clock by.
+  bool FromUnsynchronisedServer() const;
 
   int LeapIndicator = 0;  // 0..3
   int Version = 4;        // 0..7

@@ -73,7 +73,9 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, ClientRole role,
   const int zone = d_.settings.TimeZone;
   const LocalTimeRecord arrival = NtpSecondsToLocalTime(reply.arrivalNtp, zone);
 
-  if (p.Stratum == 0 && d_.settings.LanOpt == 1) {
+  // A server with no time of its own to give (stratum 0, or a Quor without a
+  // receiver) is not followed.
+  if (p.FromUnsynchronisedServer() && d_.settings.LanOpt == 1) {
     const std::string text = StrPrintf("応答メッセージ無効(Stratum=%d)", p.Stratum);
     if (d_.testDialog.TestDialogShown) {
       d_.testDialog.AddRow(text);

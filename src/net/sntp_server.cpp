@@ -9,12 +9,14 @@
 namespace {
 
 // What the reply claims: stratum 1 "GPS" with a receiver (precision 2^-12 s
-// with 1PPS, 2^-3 s before it), stratum 0 "LOCL" otherwise.
+// with 1PPS, 2^-3 s before it), otherwise the PC clock as a local clock,
+// "LOCL" at stratum 10. Stratum 0 would be a kiss code, which standard clients
+// drop; a Quor client still refuses a "LOCL" server as it refuses stratum 0.
 void Claim(NtpPacket& reply, TimeSource source) {
   if (source == TimeSource::kPcClock) {
-    reply.Stratum = 0;
+    reply.Stratum = NtpPacket::kLocalClockStratum;
     reply.Precision = 0;
-    std::memcpy(reply.ReferenceId, "LOCL", 4);
+    std::memcpy(reply.ReferenceId, NtpPacket::kLocalClockId, 4);
     return;
   }
   reply.Stratum = 1;

@@ -57,6 +57,7 @@ struct NetworkClientWorld {
   // holds a request for `hold` seconds.
   double serverOffset = 0, oneWay = 0.010, hold = 0.002;
   uint8_t serverStratum = 1;
+  char serverId[4] = {'G', 'P', 'S', 0};
   int serverLeap = 0;
 
   // The last datagram the client sent.
@@ -74,6 +75,7 @@ struct NetworkClientWorld {
     reply.LeapIndicator = serverLeap;
     reply.Mode = NtpPacket::kModeServer;
     reply.Stratum = serverStratum;
+    std::memcpy(reply.ReferenceId, serverId, 4);
     std::memcpy(reply.Originate, request.Transmit, 8);
     NtpTimestampEncode(fake.time.Now() + serverOffset, reply.Receive);
     fake.time.Advance(hold);

@@ -209,9 +209,10 @@ TEST_F(SntpClientTest, RefusedSettingIsReported) {
             "  時刻校正に失敗 delay : +0.020000 sec, dT : +2.500000 sec");
 }
 
-// Replies that are answers but not usable: stratum 0 in SNTP mode and LI 3
-// leave the request awaited; the own protocol takes a stratum-0 server (a
-// Quor without a receiver).
+// Replies that are answers but not usable: stratum 0 (a kiss code) or a
+// local clock ("LOCL", a Quor without a receiver) in SNTP mode, and LI 3,
+// leave the request awaited; the own protocol takes a Quor without a
+// receiver.
 TEST_F(SntpClientTest, UnusableRepliesKeepTheRequestAwaited) {
   serverStratum = 0;
   Ask();
@@ -219,6 +220,15 @@ TEST_F(SntpClientTest, UnusableRepliesKeepTheRequestAwaited) {
   EXPECT_EQ(statusBar, "12:03:00  応答メッセージ無効(Stratum=0)");
   EXPECT_TRUE(client.SntpReplyAwaited());
   EXPECT_TRUE(syncEnabled);
+
+  serverStratum = 10;
+  std::memcpy(serverId, "LOCL", 4);
+  Ask();
+  Deliver(ServeLastRequest());
+  EXPECT_EQ(statusBar, "12:03:00  応答メッセージ無効(Stratum=10)");
+  EXPECT_TRUE(client.SntpReplyAwaited());
+  EXPECT_EQ(fake.clock.setCount, 0);
+  std::memcpy(serverId, "GPS", 4);
 
   serverStratum = 1;
   serverLeap = 3;

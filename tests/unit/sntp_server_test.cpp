@@ -19,7 +19,7 @@ TEST_F(SntpServerTest, ThreeClaims) {
     int stratum, precision;
     const char id[4];
   } cases[] = {
-      {TimeSource::kPcClock, 0, 0, {'L', 'O', 'C', 'L'}},
+      {TimeSource::kPcClock, 10, 0, {'L', 'O', 'C', 'L'}},  // not 0: that is a kiss code
       {TimeSource::kReceiver, 1, -3, {'G', 'P', 'S', 0}},
       {TimeSource::kReceiverPps, 1, -12, {'G', 'P', 'S', 0}},
   };

@@ -46,7 +46,7 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   const auto request = SntpServerWorld::Request();
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   ASSERT_EQ(fake.udp.sent.size(), 1u);
-  EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);  // stratum 0 offline
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);  // a local clock offline
 
   ButtonConnectClick(app);
   fake.udp.Deliver(request, "10.0.0.7", 40000);
