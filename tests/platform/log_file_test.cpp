@@ -1,4 +1,5 @@
 #include "platform/linux/cp932_log_file.h"
+#include "platform/linux/cp932_conversion.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>

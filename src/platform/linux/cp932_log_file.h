@@ -18,6 +18,3 @@ class Cp932LogFile : public LogFile {
   FILE* file_ = nullptr;
   std::string path_;
 };
-
-// UTF-8 to CP932; a character CP932 cannot hold becomes '?'.
-std::string Utf8ToCp932(const std::string& utf8);
