@@ -66,3 +66,23 @@ quor_wait_log() {
 }
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Inside a network namespace of the test's own: makes a second one joined to
+# this by a veth pair, 10.77.0.1/24 here and 10.77.0.2/24 there, and sets
+# PEER_NS=(nsenter ...) as the prefix that runs a command there. Its holder
+# process is stopped with the other peers. Returns 1 when it cannot be made.
+quor_veth_pair() {
+  unshare --net sleep infinity &
+  local holder=$!
+  PIDS+=("$holder")
+  local i
+  for ((i = 0; i < 50; i++)); do
+    [ "$(readlink /proc/$holder/ns/net)" != "$(readlink /proc/self/ns/net)" ] && break
+    sleep 0.05
+  done
+  PEER_NS=(nsenter -t "$holder" -n)
+  ip link set lo up &&
+    ip link add q0 type veth peer name q1 netns "$holder" &&
+    ip addr add 10.77.0.1/24 dev q0 && ip link set q0 up &&
+    "${PEER_NS[@]}" sh -c 'ip link set lo up && ip addr add 10.77.0.2/24 dev q1 && ip link set q1 up'
+}
