@@ -4,12 +4,31 @@
 
 quor_sandbox() {
   SANDBOX=$(mktemp -d /tmp/quor-interop.XXXXXX)
-  mkdir -p "$SANDBOX/config" "$SANDBOX/run" "$SANDBOX/cwd"
-  chmod 700 "$SANDBOX/run"
-  export XDG_CONFIG_HOME="$SANDBOX/config" XDG_RUNTIME_DIR="$SANDBOX/run" QT_QPA_PLATFORM=offscreen
-  for n in 1 2 3 4; do export QUOR_COM$n="$SANDBOX/no-such-port-$n"; done
+  QDIR=$SANDBOX
+  QUOR_PREFIX=()
+  quor_dirs
   PIDS=()
   trap quor_cleanup EXIT
+}
+
+# Makes and selects the directories of the instance in $QDIR.
+quor_dirs() {
+  mkdir -p "$QDIR/config" "$QDIR/run" "$QDIR/cwd"
+  chmod 700 "$QDIR/run"
+  export XDG_CONFIG_HOME="$QDIR/config" XDG_RUNTIME_DIR="$QDIR/run" QT_QPA_PLATFORM=offscreen
+  for n in 1 2 3 4; do export QUOR_COM$n="$QDIR/no-such-port-$n"; done
+}
+
+# Selects (and makes on first use) the instance NAME inside the sandbox, with
+# configuration, lock and working directories of its own, so that several
+# instances can run at once. quor_start, quor_wait_log and quor_log act on the
+# selected one. Optional further words: a command prefix to start it with
+# (e.g. nsenter into another network namespace).
+quor_instance() {
+  QDIR=$SANDBOX/$1
+  shift
+  QUOR_PREFIX=("$@")
+  quor_dirs
 }
 
 quor_cleanup() {
@@ -18,26 +37,52 @@ quor_cleanup() {
   rm -rf "$SANDBOX"
 }
 
-# Starts the program in the background with CAP_SYS_TIME dropped.
+# Starts the program with the given arguments in the background with
+# CAP_SYS_TIME dropped.
 quor_start() {
-  (cd "$SANDBOX/cwd" && exec capsh --drop=cap_sys_time -- -c "exec \"$QUOR\"" >"$SANDBOX/quor.out" 2>&1) &
+  local args="" a
+  for a in "$@"; do args+=" $(printf '%q' "$a")"; done
+  (cd "$QDIR/cwd" && exec "${QUOR_PREFIX[@]}" capsh --drop=cap_sys_time -- -c "exec \"$QUOR\"$args" >"$QDIR/quor.out" 2>&1) &
   PIDS+=($!)
   QUOR_PID=$!
 }
+
+# The log file of the selected instance, in UTF-8.
+quor_log() { cat "$QDIR"/cwd/Quor*.log 2>/dev/null | iconv -f CP932 -t UTF-8; }
 
 # Waits up to $2 seconds for the log file (CP932) to hold the text $1.
 quor_wait_log() {
   local want=$1 limit=${2:-10} i
   for ((i = 0; i < limit * 10; i++)); do
-    if cat "$SANDBOX"/cwd/Quor*.log 2>/dev/null | iconv -f CP932 -t UTF-8 | grep -qF -- "$want"; then
+    if quor_log | grep -qF -- "$want"; then
       return 0
     fi
     sleep 0.1
   done
   echo "log never showed: $want" >&2
-  cat "$SANDBOX"/cwd/Quor*.log 2>/dev/null | iconv -f CP932 -t UTF-8 >&2
-  cat "$SANDBOX/quor.out" >&2
+  quor_log >&2
+  cat "$QDIR/quor.out" >&2
   return 1
 }
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# Inside a network namespace of the test's own: makes a second one joined to
+# this by a veth pair, 10.77.0.1/24 here and 10.77.0.2/24 there, and sets
+# PEER_NS=(nsenter ...) as the prefix that runs a command there. Its holder
+# process is stopped with the other peers. Returns 1 when it cannot be made.
+quor_veth_pair() {
+  unshare --net sleep infinity &
+  local holder=$!
+  PIDS+=("$holder")
+  local i
+  for ((i = 0; i < 50; i++)); do
+    [ "$(readlink /proc/$holder/ns/net)" != "$(readlink /proc/self/ns/net)" ] && break
+    sleep 0.05
+  done
+  PEER_NS=(nsenter -t "$holder" -n)
+  ip link set lo up &&
+    ip link add q0 type veth peer name q1 netns "$holder" &&
+    ip addr add 10.77.0.1/24 dev q0 && ip link set q0 up &&
+    "${PEER_NS[@]}" sh -c 'ip link set lo up && ip addr add 10.77.0.2/24 dev q1 && ip link set q1 up'
+}

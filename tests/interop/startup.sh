@@ -7,6 +7,15 @@ QUOR=$(realpath "$1")
 quor_sandbox
 printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
 
+# Arguments: help on stdout with 0, an unknown option gives usage on stderr
+# with 2; neither starts the program.
+"$QUOR" --help | grep -q -- "--connect" || fail "--help"
+"$QUOR" --no-such-option 2>"$SANDBOX/usage" >/dev/null
+rc=$?
+[ "$rc" -eq 2 ] || fail "unknown option exit status $rc"
+grep -q "Usage:" "$SANDBOX/usage" || fail "no usage on stderr"
+[ -z "$(ls "$SANDBOX"/cwd)" ] || fail "the program ran"
+
 clock_before=$(date +%s)
 quor_start
 first=$QUOR_PID

@@ -218,6 +218,20 @@ TEST_F(UdpEndpointTest, BurstArrivesInOrderAndRepliesFollowInOrder) {
   EXPECT_EQ(endpoint.counts().sent, uint64_t(kCount));
 }
 
+// The reply to a datagram that came alone has left before the sink returns:
+// what the sink does after replying (logging) does not delay it after its
+// transmit time was stamped.
+TEST_F(UdpEndpointTest, ReplyToALoneDatagramLeavesBeforeTheSinkReturns) {
+  bool replyOut = false;
+  sink.onDatagram = [&](const UdpDatagram& d) {
+    endpoint.Send(d.fromAddress, d.fromPort, d.data, d.size);
+    replyOut = peer.Receive(200).has_value();
+  };
+  peer.SendTo(endpoint.BoundPort(), Pattern(48, 1));
+  ASSERT_TRUE(RunUntil([&] { return !sink.datagrams.empty(); }));
+  EXPECT_TRUE(replyOut);
+}
+
 struct SendCase {
   const char* host;
   bool arrives;

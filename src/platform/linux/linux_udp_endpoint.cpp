@@ -137,6 +137,7 @@ void LinuxUdpEndpoint::OnReadable() {
     ++counts_.receiveBatches;
 
     delivering_ = true;
+    batchingSends_ = count > 1;
     for (int i = 0; i < count; ++i) {
       msghdr& header = messages[i].msg_hdr;
       if (header.msg_flags & MSG_TRUNC) {
@@ -162,6 +163,7 @@ void LinuxUdpEndpoint::OnReadable() {
       sink_->OnDatagram(datagram);
     }
     delivering_ = false;
+    batchingSends_ = false;
     FlushPendingSends();
     if (count < int(kBatch)) break;
   }
@@ -197,7 +199,7 @@ void LinuxUdpEndpoint::Send(const std::string& host, uint16_t port, const uint8_
 }
 
 void LinuxUdpEndpoint::SendTo(const sockaddr_in& to, const uint8_t* data, size_t size) {
-  if (delivering_) {
+  if (batchingSends_) {
     pendingSends_.push_back({to, pendingBytes_.size(), size});
     pendingBytes_.insert(pendingBytes_.end(), data, data + size);
     return;

@@ -15,7 +15,8 @@ class QSocketNotifier;
 // The UDP endpoint on Linux: one non-blocking IPv4 socket, read on the Qt
 // main loop through a socket notifier. Received datagrams are taken in
 // batches (recvmmsg) with the kernel's arrival stamps; replies made while a
-// batch is being delivered leave together (sendmmsg) once the batch is done.
+// batch of several is being delivered leave together (sendmmsg) once the
+// batch is done; the reply to a datagram that came alone leaves at once.
 // Host names are looked up by QHostInfo, off the main loop.
 //
 // Datagrams longer than kMaxDatagram bytes are dropped on arrival and only
@@ -76,9 +77,14 @@ class LinuxUdpEndpoint : public UdpEndpoint {
   // Owns the pending host lookups: when it goes, their results are dropped.
   std::unique_ptr<QObject> lookupContext_;
 
-  // True while a receive batch is being handed to the sink: sends are queued
-  // and lookup failures wait, so the sink hears of one thing at a time.
+  // True while a receive batch is being handed to the sink: lookup failures
+  // wait, so the sink hears of one thing at a time.
   bool delivering_ = false;
+  // While delivering a batch of more than one datagram: sends wait for the
+  // batch's end and leave by one sendmmsg. A lone datagram's reply leaves at
+  // once, before the work that follows it in the sink (logging), which would
+  // otherwise delay it after its transmit time was stamped.
+  bool batchingSends_ = false;
   bool reading_ = false;  // inside OnReadable, deliveries and flushes included
   std::vector<PendingSend> pendingSends_;
   std::vector<uint8_t> pendingBytes_;

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# sntp queries a Quor connected to a simulated receiver (gpssim on a
+# pseudo-terminal as COM1, started with --connect), in a network namespace of
+# the test's own with only loopback: the reply claims stratum 1 "GPS"
+# (precision 2^-3 s: a pseudo-terminal has no DSR line, so no 1PPS edge).
+# Skipped where a namespace cannot be made, sntp or gpssim is missing, or
+# Quor could not bind port 123.
+set -u
+QUOR=$(realpath "$1")
+GPSSIM=$2/tools/gpssim/gpssim
+. "$(dirname "$0")/lib.bash"
+
+if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
+  if ! unshare --net true 2>/dev/null; then echo "skipped: cannot make a network namespace here"; exit 0; fi
+  command -v sntp >/dev/null || { echo "skipped: sntp is not installed"; exit 0; }
+  [ -x "$GPSSIM" ] || { echo "skipped: gpssim is not built"; exit 0; }
+  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
+fi
+
+ip link set lo up
+quor_sandbox
+"$GPSSIM" --receiver jupiter-nmea --link "$SANDBOX/gps0" >"$SANDBOX/gpssim.out" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 50); do [ -e "$SANDBOX/gps0" ] && break; sleep 0.1; done
+[ -e "$SANDBOX/gps0" ] || fail "gpssim made no pseudo-terminal"
+export QUOR_COM1=$SANDBOX/gps0
+printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
+quor_start --connect
+quor_wait_log "受信機への接続要求" 15 || fail "--connect did not connect"
+if quor_log | grep -q "UDPポート123を開けません"; then
+  echo "skipped: Quor could not bind port 123 here"; exit 0
+fi
+# Once the receiver's sentences come in.
+quor_wait_log "接続開始" 15 || fail "no data from the receiver"
+sleep 2
+
+out=$(timeout 15 sntp -t 3 127.0.0.1 2>&1)
+echo "$out"
+echo "$out" | grep -qE ' s1 ' || fail "sntp did not see stratum 1"
+offset=$(echo "$out" | grep -oE '[+-][0-9]+\.[0-9]+ \+/-' | head -1 | cut -d' ' -f1)
+[ -n "$offset" ] || fail "sntp printed no offset"
+echo "offset seen by sntp from Quor on gpssim: $offset s"
+# sntp does not print the reference: read it from a reply of our own asking.
+refid=$(timeout 10 python3 - <<'PY'
+import socket
+s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
+s.settimeout(3)
+s.sendto(bytes([0x23]) + bytes(47), ("127.0.0.1", 123))
+reply = s.recv(512)
+print(reply[1], reply[12:16].rstrip(b"\0").decode("ascii", "replace"))
+PY
+)
+[ "$refid" = "1 GPS" ] || fail "stratum and reference: '$refid', not '1 GPS'"
+quor_wait_log "From:127.0.0.1" 5 || fail "the request was not logged"
+echo "sntp gpssim: ok"
