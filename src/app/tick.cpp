@@ -3,7 +3,7 @@
 #include <string>
 
 #include "app/app.h"
-#include "commands/receiver_init.h"
+#include "app/receiver_commands.h"
 #include "common/text_format.h"
 #include "net/network_client.h"
 #include "timekeeping/receiver_tick.h"
@@ -30,7 +30,7 @@ void TickReceiver(App& app) {
   ReceiverSession& s = *app.session;
   if (TickReceiverTiming(s.time)) {
     app.view.StatusBar = "通信の準備中";
-    app.view.ButtonSendCommEnabled = RunReceiverInitialisation(s.cfg, s.time.Kind());
+    InitialiseReceiver(app);
   }
   SentenceBuffer& buffer = s.link.sentenceBuffer;
   if (!buffer.Empty()) {

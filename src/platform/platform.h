@@ -8,6 +8,7 @@
 #include "platform/pc_clock.h"
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
+#include "platform/timers.h"
 #include "platform/udp_endpoint.h"
 
 // The operating system as the core sees it. The core never owns these.
@@ -22,4 +23,5 @@ struct Platform {
   SerialPort& serialPort;
   NetworkInfo& networkInfo;
   UdpEndpoint& udp;
+  Timers& timers;
 };
