@@ -21,6 +21,7 @@ int main(int argc, char* argv[]) {
   auto form = std::make_unique<TMainForm>(app);
   desktop.messageBoxes.SetOwner(form.get());
   desktop.poster.SetAfterEach([&form] { form->Refresh(); });
+  desktop.timers.SetAfterEach([&form] { form->Refresh(); });
   form->show();
   const int result = application.exec();
   // The window goes first (it stops the tick and releases the port), while
