@@ -30,9 +30,12 @@ bool Run(App& app, CommandSequence sequence) {
 CommandRunnerHooks ReceiverCommandHooks(App& app, ReceiverSession& s) {
   CommandRunnerHooks hooks;
   hooks.lockButtons = [&app, &s](bool locked) { LockButtons(app, s, locked); };
+  // Until the first usable data in the new format, the receiver's mode is
+  // not known, so the command button waits for them too.
   hooks.restartReception = [&s] {
     RestartReception(s.time);
     s.link.sentenceBuffer.Clear();
+    s.CommandsAvailable = false;
   };
   hooks.busyChanged = [&app] { UpdateCommandButton(app); };
   return hooks;

@@ -96,6 +96,9 @@ TEST(ReceiverCommandsSim, ASwitchToBinaryWaitsForTheFirstFixAgain) {
   const SecondTiming& timing = w.app.session->time.timing;
   ASSERT_TRUE(w.RunUntil([&] { return timing.AwaitingData; }, 10));
   EXPECT_FALSE(w.app.session->cfg.LearnSentences);
+  // The mode is not known again until data come: the button waits for them.
+  EXPECT_FALSE(w.app.view.ButtonSendCommEnabled);
+  EXPECT_TRUE(w.app.view.ButtonTestDlgEnabled);
   // The first usable data after the switch run the start-up again.
   ASSERT_TRUE(w.RunUntil([&] { return !timing.AwaitingData; }, 10));
   EXPECT_EQ(w.app.view.StatusBar, "通信の準備中");
