@@ -1,13 +1,17 @@
 #include "app/receiver_session.h"
 
 #include "app/app.h"
+#include "app/receiver_commands.h"
 #include "net/network_client.h"
 
 ReceiverSession::ReceiverSession(App& app)
     : link(static_cast<ReceiverKind>(app.settings.Receiver)),
       time(TimeKeeperDeps{app.settings, app.settings.dSSS, app.tick.ClockSetPending, app.view, cfg,
                           app.testDialog, app, app.platform.beeper, app.platform.clock,
-                          app.discipline, app.counterScale, app.edgeReference}) {
+                          app.discipline, app.counterScale, app.edgeReference}),
+      transmitter(app.platform.serialPort, app.view.StatusBar, app),
+      commands(transmitter, app.platform.timers, app.platform.messageBoxes, app.view.StatusBar, cfg,
+               ReceiverCommandHooks(app, *this)) {
   time.SecondEnded = [&app](int minute, int second) {
     if (app.testDialog.CheckBoxAutoSync &&
         app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {

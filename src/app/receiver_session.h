@@ -1,4 +1,6 @@
 #pragma once
+#include "commands/command_runner.h"
+#include "commands/command_transmitter.h"
 #include "commands/receiver_config.h"
 #include "link/receiver_link.h"
 #include "timekeeping/time_keeper.h"
@@ -15,4 +17,10 @@ struct ReceiverSession {
   ReceiverConfig cfg;
   ReceiverLink link;
   TimeKeeper time;
+  // Commands to the receiver, one sequence at a time; destroyed with the
+  // session, which drops what is left of a sequence.
+  CommandTransmitter transmitter;
+  CommandRunner commands;
+  bool CommandsAvailable = false;  // the kind has a command set and data came
+  bool SyncButtonBeforeLock = false;
 };

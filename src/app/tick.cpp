@@ -4,7 +4,7 @@
 
 #include "app/app.h"
 #include "app/connection.h"
-#include "commands/receiver_init.h"
+#include "app/receiver_commands.h"
 #include "common/text_format.h"
 #include "net/network_client.h"
 #include "timekeeping/receiver_tick.h"
@@ -32,7 +32,7 @@ void TickReceiver(App& app) {
   app.network.TickReceiver();
   if (TickReceiverTiming(s.time)) {
     app.view.StatusBar = "通信の準備中";
-    app.view.ButtonSendCommEnabled = RunReceiverInitialisation(s.cfg, s.time.Kind());
+    InitialiseReceiver(app);
   }
   SentenceBuffer& buffer = s.link.sentenceBuffer;
   if (!buffer.Empty()) {

@@ -9,6 +9,7 @@
 #include "platform/serial_port.h"
 #include "platform/settings_store.h"
 #include "platform/text_codec.h"
+#include "platform/timers.h"
 #include "platform/udp_endpoint.h"
 
 // The operating system as the core sees it. The core never owns these.
@@ -24,4 +25,5 @@ struct Platform {
   NetworkInfo& networkInfo;
   UdpEndpoint& udp;
   TextCodec& textCodec;
+  Timers& timers;
 };

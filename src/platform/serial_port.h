@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,8 +44,19 @@ class SerialPort {
   virtual OpenResult Open(const SerialParams& params, SerialEventSink& sink,
                           std::string& errorText) = 0;
   virtual bool IsOpen() const = 0;
-  // Writes bytes to the receiver; false on failure.
-  virtual bool Write(const uint8_t* data, size_t size) = 0;
+  // The outcome of one write: ok, or the system's error code (0 when there
+  // is none to tell).
+  struct WriteResult {
+    bool ok = false;
+    unsigned error = 0;
+  };
+  using WriteDone = std::function<void(const WriteResult&)>;
+  // Queues bytes for the receiver and returns at once. The writes go out one
+  // at a time in the order queued, each given up after a second without
+  // progress. Each outcome reaches `done` on the main thread, in order, and
+  // never after Close() has returned. False, with `done` never called, when
+  // no port is open.
+  virtual bool Write(std::vector<uint8_t> bytes, WriteDone done) = 0;
   // Stops the workers (promptly, even while they wait), lowers DTR, flushes
   // and closes. Safe to call when not open.
   virtual void Close() = 0;

@@ -13,11 +13,12 @@
 #include "platform/qt/qt_main_thread_poster.h"
 #include "platform/qt/qt_message_boxes.h"
 #include "platform/qt/qt_settings_store.h"
+#include "platform/qt/qt_timers.h"
 
 // The real adapters, wired together for the desktop program.
 struct DesktopPlatform {
   explicit DesktopPlatform(QObject* mainThreadObject)
-      : poster(mainThreadObject), serialPort(counter, clock, poster) {}
+      : poster(mainThreadObject), serialPort(counter, clock, poster), timers(mainThreadObject) {}
   LinuxPcClock clock;
   LinuxCounter counter;
   QtMessageBoxes messageBoxes;
@@ -30,7 +31,8 @@ struct DesktopPlatform {
   LinuxNetworkInfo networkInfo;
   LinuxUdpEndpoint udp;
   IconvTextCodec textCodec;
+  QtTimers timers;
   Platform platform{clock,   counter,   messageBoxes, logFile,     settingsStore,
                     beeper,  clipboard, serialPort,   networkInfo, udp,
-                    textCodec};
+                    textCodec, timers};
 };

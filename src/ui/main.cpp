@@ -44,6 +44,7 @@ int main(int argc, char* argv[]) {
   auto form = std::make_unique<TMainForm>(app);
   desktop.messageBoxes.SetOwner(form.get());
   desktop.poster.SetAfterEach([&form] { form->RefreshSoon(); });
+  desktop.timers.SetAfterEach([&form] { form->RefreshSoon(); });
   form->show();
   // As a click would, once the window has been shown and its tick started.
   if (parser.isSet(connectOption)) {

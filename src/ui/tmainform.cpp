@@ -16,11 +16,15 @@
 
 #include "app/app.h"
 #include "app/connection.h"
+#include "app/receiver_commands.h"
 #include "app/startup.h"
 #include "app/tick.h"
 #include "app/time_report.h"
 #include "ui/product.h"
+#include "ui/tformccacomm.h"
+#include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
+#include "ui/tformsendcomm.h"
 
 namespace {
 
@@ -184,6 +188,7 @@ void TMainForm::BuildControls() {
   connect(ButtonEnd, &QPushButton::clicked, this, &TMainForm::ButtonEndClick);
   connect(up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
   connect(down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
+  connect(ButtonSendComm, &QPushButton::clicked, this, &TMainForm::ButtonSendCommClick);
 }
 
 void TMainForm::Refresh() {
@@ -307,6 +312,34 @@ void TMainForm::CSpinButtondSSUpClick() {
 
 void TMainForm::CSpinButtondSSDownClick() {
   ::CSpinButtondSSDownClick(app_);
+  Refresh();
+}
+
+// Opens the command dialog of the receiver kind; its command is sent after
+// the dialog has closed with "送信". A kind without commands opens none.
+void TMainForm::ButtonSendCommClick() {
+  if (!app_.session) return;
+  const ReceiverConfig& cfg = app_.session->cfg;
+  const int baseMesg = app_.settings.BaseMesg;
+  switch (TraitsOf(app_.settings.Receiver).commands) {
+    case CommandSet::kJupiter: {
+      TFormSendComm form(cfg, baseMesg, this);
+      if (form.exec() == QDialog::Accepted) RunJupiterCommand(app_, form.Choice());
+      break;
+    }
+    case CommandSet::kGt77: {
+      TFormGT77Comm form(cfg, baseMesg, this);
+      if (form.exec() == QDialog::Accepted) RunGt77Command(app_, form.Choice());
+      break;
+    }
+    case CommandSet::kCca370h: {
+      TFormCcaComm form(this);
+      if (form.exec() == QDialog::Accepted) RunCcaCommand(app_, form.Choice());
+      break;
+    }
+    case CommandSet::kNone:
+      break;
+  }
   Refresh();
 }
 

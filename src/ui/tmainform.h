@@ -38,6 +38,7 @@ class TMainForm : public QDialog {
   void ButtonEndClick();
   void CSpinButtondSSUpClick();
   void CSpinButtondSSDownClick();
+  void ButtonSendCommClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -2,6 +2,8 @@
 // Deterministic stand-ins for the operating system, driven by virtual time.
 #include <cmath>
 #include <cstdint>
+#include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <utility>
@@ -163,17 +165,93 @@ class FakeSerialPort : public SerialPort {
     return OpenResult::Ok;
   }
   bool IsOpen() const override { return sink != nullptr; }
-  bool Write(const uint8_t* data, size_t size) override {
-    written.emplace_back(data, data + size);
+  // Records the bytes; the outcome waits until the test completes the write.
+  bool Write(std::vector<uint8_t> bytes, WriteDone done) override {
+    if (!IsOpen()) return false;
+    written.push_back(bytes);
+    pending.push_back({std::move(bytes), std::move(done)});
     return true;
   }
-  void Close() override { sink = nullptr; ++closeCount; }
+  // Tells the oldest queued write's outcome; false when none waits.
+  bool CompleteNext(bool ok = true, unsigned error = 0) {
+    if (pending.empty()) return false;
+    WriteDone done = std::move(pending.front().done);
+    pending.pop_front();
+    done(WriteResult{ok, error});
+    return true;
+  }
+  // Completes writes as long as there are any (also those queued meanwhile).
+  void CompleteAll() {
+    while (CompleteNext()) {
+    }
+  }
+  void Close() override {
+    sink = nullptr;
+    pending.clear();  // no outcome after Close()
+    ++closeCount;
+  }
 
   OpenResult result = OpenResult::Ok;
   SerialEventSink* sink = nullptr;
   SerialParams lastParams;
   int openCount = 0, closeCount = 0;
   std::vector<std::vector<uint8_t>> written;
+  struct Pending {
+    std::vector<uint8_t> bytes;
+    WriteDone done;
+  };
+  std::deque<Pending> pending;
+};
+
+// Timers in virtual time: the test (or the simulated world) runs them when
+// their time has come.
+class FakeTimers : public Timers {
+ public:
+  explicit FakeTimers(VirtualTime& t) : t_(t) {}
+  Id Start(int ms, std::function<void()> fn) override {
+    const Id id = nextId_++;
+    due_.emplace(std::make_pair(t_.Now() + ms * 1e-3, id), std::move(fn));
+    return id;
+  }
+  void Cancel(Id id) override {
+    for (auto it = due_.begin(); it != due_.end(); ++it) {
+      if (it->first.second == id) {
+        due_.erase(it);
+        return;
+      }
+    }
+  }
+  // When the next timer falls due, if one is set.
+  std::optional<double> NextDue() const {
+    if (due_.empty()) return std::nullopt;
+    return due_.begin()->first.first;
+  }
+  // Runs the first timer due by now; false when none is.
+  bool RunOneDue() {
+    if (due_.empty() || due_.begin()->first.first > t_.Now()) return false;
+    auto fn = std::move(due_.begin()->second);
+    due_.erase(due_.begin());
+    fn();
+    return true;
+  }
+  // Advances virtual time to each timer due within `seconds` in turn and
+  // runs it, then to the end of the span.
+  void RunFor(double seconds) {
+    const double end = t_.Now() + seconds;
+    while (auto next = NextDue()) {
+      if (*next > end) break;
+      t_.AdvanceTo(*next);
+      RunOneDue();
+    }
+    t_.AdvanceTo(end);
+  }
+  size_t Pending() const { return due_.size(); }
+
+ private:
+  VirtualTime& t_;
+  // Ordered by due time, then by start order.
+  std::map<std::pair<double, Id>, std::function<void()>> due_;
+  Id nextId_ = 1;
 };
 
 // A UDP endpoint that keeps what is sent; the test delivers datagrams itself.
@@ -277,7 +355,7 @@ class FakeTextCodec : public TextCodec {
 // Everything bundled, with a virtual time that starts at startNtp.
 struct FakePlatform {
   explicit FakePlatform(double startNtp = 3'976'000'000.0 /* 2025-12 */)
-      : time(startNtp), clock(time), counter(time) {}
+      : time(startNtp), clock(time), counter(time), timers(time) {}
   VirtualTime time;
   FakeClock clock;
   FakeCounter counter;
@@ -290,5 +368,7 @@ struct FakePlatform {
   FakeNetworkInfo network;
   FakeUdpEndpoint udp;
   FakeTextCodec codec;
-  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network, udp, codec};
+  FakeTimers timers;
+  Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network, udp,
+                    codec, timers};
 };

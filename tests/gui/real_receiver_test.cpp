@@ -73,6 +73,7 @@ TEST(RealReceiver, GpssimThroughTheSerialPortShowsReceptionAndTheRefusedCorrecti
     App app(desktop.platform);
     TMainForm form(app);
     desktop.poster.SetAfterEach([&form] { form.Refresh(); });
+    desktop.timers.SetAfterEach([&form] { form.Refresh(); });
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     QTest::mouseClick(form.findChild<QPushButton*>("ButtonConnect"), Qt::LeftButton);

@@ -384,9 +384,19 @@ TEST_F(SerialTest, BytesArriveWholeAndInOrderAndWritesGoOut) {
   ASSERT_TRUE(poster.RunUntil([&] { return sink.bytes.size() >= expected.size(); }));
   EXPECT_EQ(sink.bytes, expected);
 
-  const std::string command = "$PFEC,GPint,GGA01\r\n";
-  EXPECT_TRUE(port.Write(reinterpret_cast<const uint8_t*>(command.data()), command.size()));
-  EXPECT_EQ(pty.Receive(command.size()), command);
+  // Queued writes go out whole and in order; each outcome comes back on the
+  // main loop, in order.
+  const std::string first = "$PFEC,GPint,GGA01\r\n", second = "$PFEC,GPsrq\r\n";
+  std::vector<std::string> outcomes;
+  for (const std::string* command : {&first, &second}) {
+    EXPECT_TRUE(port.Write(std::vector<uint8_t>(command->begin(), command->end()),
+                           [&outcomes, command](const SerialPort::WriteResult& r) {
+                             outcomes.push_back(*command + (r.ok ? "ok" : "failed"));
+                           }));
+  }
+  EXPECT_EQ(pty.Receive(first.size() + second.size()), first + second);
+  ASSERT_TRUE(poster.RunUntil([&] { return outcomes.size() == 2; }));
+  EXPECT_EQ(outcomes, (std::vector<std::string>{first + "ok", second + "ok"}));
   EXPECT_EQ(sink.lost, 0);
   EXPECT_EQ(sink.dropReports, 0);
   EXPECT_EQ(port.DroppedBytes(), 0u);
@@ -521,11 +531,18 @@ TEST_F(SerialTest, UnpluggedDeviceIsReportedOnceAndBothWorkersEnd) {
     poster.RunFor(200ms);
     EXPECT_EQ(lostSink.lost, 1);
 
+    // A write to the lost device fails, and says so on the main loop.
+    SerialPort::WriteResult result{true, 0};
+    bool told = false;
+    ASSERT_TRUE(port.Write({0}, [&](const SerialPort::WriteResult& r) { result = r, told = true; }));
+    ASSERT_TRUE(poster.RunUntil([&] { return told; }));
+    EXPECT_FALSE(result.ok);
+    EXPECT_NE(result.error, 0u);
+
     EXPECT_TRUE(port.IsOpen());
     port.Close();
     EXPECT_FALSE(port.IsOpen());
-    const uint8_t byte = 0;
-    EXPECT_FALSE(port.Write(&byte, 1));
+    EXPECT_FALSE(port.Write({0}, [](const SerialPort::WriteResult&) { FAIL(); }));
   }
 }
 
@@ -545,16 +562,36 @@ TEST_F(SerialTest, NoEventReachesTheSinkAfterClose) {
   EXPECT_EQ(sink.events, 0);
 }
 
-TEST_F(SerialTest, WriteGivesUpAfterASecondWhenTheLineDoesNotDrain) {
+TEST_F(SerialTest, AWriteThatDoesNotDrainFailsAfterASecondWithoutHoldingTheCaller) {
   LinuxSerialPort port(counter, clock, poster);
   ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok);
   // Nobody reads the master: the pseudo-terminal's buffer fills up.
-  const std::vector<uint8_t> block(1 << 20, 'x');
+  std::vector<SerialPort::WriteResult> results;
+  auto record = [&results](const SerialPort::WriteResult& r) { results.push_back(r); };
   const auto start = Clock::now();
-  EXPECT_FALSE(port.Write(block.data(), block.size()));
+  ASSERT_TRUE(port.Write(std::vector<uint8_t>(1 << 20, 'x'), record));
+  ASSERT_TRUE(port.Write({'y'}, record));
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 0.05);
+  ASSERT_TRUE(poster.RunUntil([&] { return !results.empty(); }, 5000ms));
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   EXPECT_GT(seconds, 0.9);
   EXPECT_LT(seconds, 3.0);
+  EXPECT_FALSE(results[0].ok);
+  EXPECT_EQ(results[0].error, static_cast<unsigned>(ETIMEDOUT));
+}
+
+TEST_F(SerialTest, CloseEndsAWriteInProgressAndNoOutcomeFollows) {
+  LinuxSerialPort port(counter, clock, poster);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok);
+  int told = 0;
+  ASSERT_TRUE(port.Write(std::vector<uint8_t>(1 << 20, 'x'), [&](const auto&) { ++told; }));
+  ASSERT_TRUE(port.Write({'y'}, [&](const auto&) { ++told; }));
+  std::this_thread::sleep_for(50ms);
+  const auto start = Clock::now();
+  port.Close();
+  EXPECT_LT(std::chrono::duration<double>(Clock::now() - start).count(), 0.5);
+  poster.RunFor(100ms);
+  EXPECT_EQ(told, 0);
 }
 
 TEST_F(SerialTest, AByteStormIntoAStalledMainLoopStaysBoundedAndIsAccountedFor) {

@@ -107,15 +107,41 @@ void SimWorld::ScheduleSecond(int64_t second) {
   });
 }
 
+void SimWorld::TakeWrites() {
+  const std::vector<std::vector<uint8_t>>& written = fake.serial.written;
+  for (; writesTaken_ < written.size(); ++writesTaken_) {
+    const std::vector<uint8_t>& bytes = written[writesTaken_];
+    const double start = std::max(Now(), lastWriteDone_);
+    const double done = start + bytes.size() * ReceiverGenerator::ByteTime(options.baud);
+    lastWriteDone_ = done;
+    writes.push_back({Now(), done, bytes});
+    Schedule(done, [this, done] {
+      HandOver(done, [this] {
+        fake.serial.CompleteNext(failWrites == 0, failWrites);
+      });
+    });
+  }
+}
+
 bool SimWorld::RunUntil(const std::function<bool()>& pred, double maxSeconds) {
   const double end = Now() + maxSeconds;
-  while (!events_.empty() && events_.begin()->first <= end) {
-    auto it = events_.begin();
-    const double when = it->first;
-    auto fn = std::move(it->second);
-    events_.erase(it);
+  for (;;) {
+    TakeWrites();
+    // Timers on the main loop fire in their turn among the other events.
+    const std::optional<double> timer = fake.timers.NextDue();
+    const bool eventNext = !events_.empty() && (!timer || events_.begin()->first < *timer);
+    const double when = eventNext ? events_.begin()->first : timer.value_or(end + 1);
+    if (when > end) break;
     fake.time.AdvanceTo(when);
-    fn();
+    if (eventNext) {
+      auto it = events_.begin();
+      auto fn = std::move(it->second);
+      events_.erase(it);
+      fn();
+    } else {
+      fake.timers.RunOneDue();
+    }
+    TakeWrites();
     if (fake.clock.setCount != lastSetCount_) {
       lastSetCount_ = fake.clock.setCount;
       steps.push_back({when, PcError()});

@@ -73,16 +73,25 @@ class SimWorld {
   struct Step { double when; double errorAfter; };
   std::vector<Step> steps;
   int edgesDelivered = 0;
+  // Writes to the receiver: each goes out at the line's speed after the one
+  // before and its outcome comes back through the hand-over. When
+  // failWrites is set they fail with that error code.
+  struct SentWrite { double queued; double done; std::vector<uint8_t> bytes; };
+  std::vector<SentWrite> writes;
+  unsigned failWrites = 0;
 
  private:
   void Schedule(double when, std::function<void()> fn);
   void HandOver(double captured, std::function<void()> fn);
   void ScheduleSecond(int64_t trueSecond);
   void ScheduleTick(double when);
+  void TakeWrites();
 
   std::multimap<double, std::function<void()>> events_;
   double lastDelivery_ = 0;
   std::mt19937 rng_;
   ReceiverGenerator generator_;
   int lastSetCount_ = 0;
+  size_t writesTaken_ = 0;
+  double lastWriteDone_ = 0;
 };

@@ -1,6 +1,7 @@
 // gpssim: plays a GPS receiver on a pseudo-terminal. Prints the slave's path,
 // then sends the receiver's sentences or frames every second, paced at the
-// baud rate, and discards whatever the other side writes.
+// baud rate, and obeys the commands the other side writes (see
+// ObedientReceiver); --verbose prints each one on stderr.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -21,7 +22,7 @@
 
 #include "sim/burst_pacing.h"
 #include "sim/gpssim_args.h"
-#include "sim/receiver_generator.h"
+#include "sim/obedient_receiver.h"
 
 namespace {
 
@@ -118,21 +119,15 @@ class PseudoTerminal {
     if (ioctl(slave_, FIONREAD, &waiting) == 0 && waiting > limit) tcflush(slave_, TCIFLUSH);
   }
 
-  // Reads and discards what the other side wrote.
-  void Drain(bool verbose) {
+  // Reads what the other side wrote and hands it to the receiver.
+  void Drain(sim::ObedientReceiver& receiver, bool verbose) {
     uint8_t buffer[512];
     for (;;) {
       const ssize_t n = read(master_, buffer, sizeof buffer);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) return;
-      if (verbose) {
-        std::string hex = "gpssim: received";
-        char byte[4];
-        for (ssize_t i = 0; i < n; ++i) {
-          std::snprintf(byte, sizeof byte, " %02x", buffer[i]);
-          hex += byte;
-        }
-        std::fprintf(stderr, "%s\n", hex.c_str());
+      for (const std::string& line : receiver.Receive(buffer, static_cast<size_t>(n))) {
+        if (verbose) std::fprintf(stderr, "gpssim: received %s\n", line.c_str());
       }
     }
   }
@@ -150,7 +145,8 @@ class PseudoTerminal {
 
 // Waits until the monotonic time `target`, reading what arrives meanwhile.
 // Returns false when a stop signal came.
-bool WaitUntil(double target, PseudoTerminal& pty, bool verbose) {
+bool WaitUntil(double target, PseudoTerminal& pty, sim::ObedientReceiver& receiver,
+               bool verbose) {
   for (;;) {
     if (gStop) return false;
     const double remaining = target - ClockNow(CLOCK_MONOTONIC);
@@ -162,7 +158,7 @@ bool WaitUntil(double target, PseudoTerminal& pty, bool verbose) {
       const int ms = static_cast<int>(std::fmin((remaining - 0.002) * 1000, 200));
       if (poll(&p, 1, ms) > 0) {
         if (p.revents & POLLIN) {
-          pty.Drain(verbose);
+          pty.Drain(receiver, verbose);
         } else {
           // Hang-up or error: nothing to read, so sleep the slice instead of
           // spinning on poll.
@@ -213,17 +209,18 @@ void InstallSignals() {
 }
 
 void Run(const GpssimArgs& args, PseudoTerminal& pty) {
-  const ReceiverGenerator generator(args.generator);
+  sim::ObedientReceiver receiver(args.generator);
   const ReceiverClock clock(args.offset);
   const int bytesPerSecond = args.baud / 10;
   int64_t edge = static_cast<int64_t>(std::floor(clock.Now())) + 1;
   for (int done = 0; args.seconds == 0 || done < args.seconds; ++done) {
-    if (!WaitUntil(clock.MonotonicOf(static_cast<double>(edge)), pty, args.verbose)) return;
+    const double edgeDue = clock.MonotonicOf(static_cast<double>(edge));
+    if (!WaitUntil(edgeDue, pty, receiver, args.verbose)) return;
     pty.DropStaleInput(bytesPerSecond);
-    for (const Burst& burst : generator.BurstsAfterEdge(edge)) {
+    for (const Burst& burst : receiver.BurstsAfterEdge(edge)) {
       for (const PacedPiece& piece : PaceBurst(burst, args.baud)) {
         const double due = clock.MonotonicOf(static_cast<double>(edge) + piece.offset);
-        if (!WaitUntil(due, pty, args.verbose)) return;
+        if (!WaitUntil(due, pty, receiver, args.verbose)) return;
         pty.Write(burst.bytes.data() + piece.begin, piece.end - piece.begin);
       }
     }
@@ -234,7 +231,7 @@ void Run(const GpssimArgs& args, PseudoTerminal& pty) {
     if (now > static_cast<double>(edge) + 0.5) edge = static_cast<int64_t>(std::floor(now)) + 1;
   }
   // The last second runs to its end before the program stops.
-  WaitUntil(clock.MonotonicOf(static_cast<double>(edge)), pty, args.verbose);
+  WaitUntil(clock.MonotonicOf(static_cast<double>(edge)), pty, receiver, args.verbose);
 }
 
 }  // namespace

@@ -20,7 +20,6 @@
 namespace {
 
 constexpr size_t kReadChunk = 1024;
-constexpr std::chrono::milliseconds kWriteTimeout{1000};
 constexpr std::chrono::milliseconds kInterruptRepeat{1};
 
 // The system's text for an errno value (thread-safe, unlike strerror).
@@ -112,7 +111,12 @@ bool LinuxSerialPort::StartWorkers(std::string& errorText) {
     errorText = e.what();
     return false;
   }
-  return true;
+  auto report = [this, session = session_](WriteDone done, WriteResult result) {
+    poster_.Post([session, done = std::move(done), result] {
+      if (session->alive) done(result);
+    });
+  };
+  return writer_.Start(fd_, std::move(report), errorText);
 }
 
 bool LinuxSerialPort::IsOpen() const { return fd_ >= 0; }
@@ -204,26 +208,9 @@ void LinuxSerialPort::StopDsrWorker() {
   }
 }
 
-bool LinuxSerialPort::Write(const uint8_t* data, size_t size) {
-  if (fd_ < 0) return false;
-  const auto deadline = std::chrono::steady_clock::now() + kWriteTimeout;
-  size_t done = 0;
-  while (done < size) {
-    const ssize_t n = write(fd_, data + done, size - done);
-    if (n > 0) {
-      done += static_cast<size_t>(n);
-      continue;
-    }
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0 && errno != EAGAIN) return false;
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    if (left.count() <= 0) return false;
-    pollfd p{fd_, POLLOUT, 0};
-    const int ready = poll(&p, 1, static_cast<int>(left.count()));
-    if (ready < 0 && errno != EINTR) return false;
-    if (ready == 0 || (p.revents & (POLLERR | POLLHUP | POLLNVAL))) return false;
-  }
+bool LinuxSerialPort::Write(std::vector<uint8_t> bytes, WriteDone done) {
+  if (fd_ < 0 || !session_) return false;
+  writer_.Queue(std::move(bytes), std::move(done));
   return true;
 }
 
@@ -236,6 +223,7 @@ void LinuxSerialPort::Close() {
     const uint64_t one = 1;
     (void)write(wakeFd_, &one, sizeof one);
   }
+  writer_.Stop();
   StopDsrWorker();
   // The receive worker may itself be signalling the DSR worker: join it first,
   // so no signal goes to a thread that has been joined.

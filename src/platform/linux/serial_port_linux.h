@@ -9,6 +9,7 @@
 #include "platform/counter.h"
 #include "platform/linux/serial_hand_over.h"
 #include "platform/linux/serial_modem_line_waiter.h"
+#include "platform/linux/serial_writer.h"
 #include "platform/main_thread_poster.h"
 #include "platform/pc_clock.h"
 #include "platform/serial_port.h"
@@ -16,7 +17,8 @@
 // The receiver port on Linux. Two workers run while it is open: one waits for
 // DSR changes and captures the counter and the PC clock at each, the other
 // reads received bytes. Both only capture and hand over; the events reach the
-// sink on the main thread, in order, through the poster.
+// sink on the main thread, in order, through the poster. A third worker puts
+// the queued writes on the line and posts their outcomes the same way.
 class LinuxSerialPort : public SerialPort {
  public:
   // waiter: the DSR wait to use (tests); nullptr for the real ioctl. Not owned.
@@ -29,7 +31,7 @@ class LinuxSerialPort : public SerialPort {
   OpenResult Open(const SerialParams& params, SerialEventSink& sink,
                   std::string& errorText) override;
   bool IsOpen() const override;
-  bool Write(const uint8_t* data, size_t size) override;
+  bool Write(std::vector<uint8_t> bytes, WriteDone done) override;
   void Close() override;
   // Received bytes dropped in the current open (0 when not open).
   uint64_t DroppedBytes() const;
@@ -63,6 +65,7 @@ class LinuxSerialPort : public SerialPort {
   int fd_ = -1;
   int wakeFd_ = -1;  // eventfd that ends the receive worker's poll
   std::shared_ptr<Session> session_;
+  SerialWriter writer_;
   std::thread dsrThread_;
   std::thread receiveThread_;
   pthread_t dsrHandle_{};

@@ -13,7 +13,7 @@ struct GpssimArgs {
   int baud = 4800;     // pacing of the bytes on the line
   std::string link;    // symlink to create to the pseudo-terminal, if any
   int seconds = 0;     // run this many seconds; 0 = until a signal
-  bool verbose = false;  // print what the other side writes, in hex, on stderr
+  bool verbose = false;  // print the commands the other side writes, on stderr
 };
 
 // Parses the arguments after the program name. On a fault returns nothing and

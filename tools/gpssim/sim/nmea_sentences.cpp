@@ -92,6 +92,23 @@ std::string GsvSentences(const GeneratorOptions& o) {
   return text;
 }
 
+std::string GllSentence(const NmeaStyle& style, const GeneratorOptions& o, const UtcFields& t) {
+  std::string body = std::string(style.talker) + "GLL,";
+  if (o.fix) {
+    body += NmeaLatitude(o.latitudeDeg, style.minuteDecimals) + "," +
+            NmeaLongitude(o.longitudeDeg, style.minuteDecimals);
+  } else {
+    body += ",,,";
+  }
+  body += "," + NmeaTime(t, style.timeDecimals) + (o.fix ? ",A,A" : ",V,N");
+  return NmeaSentence(body);
+}
+
+std::string VtgSentence(const NmeaStyle& style, const GeneratorOptions& o) {
+  return NmeaSentence(std::string(style.talker) +
+                      (o.fix ? "VTG,0.0,T,,M,0.0,N,0.0,K,A" : "VTG,,T,,M,,N,,K,N"));
+}
+
 std::string ZdaSentence(const NmeaStyle& style, const UtcFields& t) {
   char body[64];
   std::snprintf(body, sizeof body, "GPZDA,%s,%02d,%02d,%04d,+00,00",

@@ -22,6 +22,9 @@ std::string RmcSentence(const NmeaStyle& style, const GeneratorOptions& o, const
 std::string GsaSentence(const NmeaStyle& style, const GeneratorOptions& o);
 // All $GPGSV sentences (four satellites each) for the satellites in use.
 std::string GsvSentences(const GeneratorOptions& o);
+// Position and time, and course and speed (standing still).
+std::string GllSentence(const NmeaStyle& style, const GeneratorOptions& o, const UtcFields& t);
+std::string VtgSentence(const NmeaStyle& style, const GeneratorOptions& o);
 // Zone fields as the multi-constellation receiver writes them ("+00,00").
 std::string ZdaSentence(const NmeaStyle& style, const UtcFields& t);
 

@@ -34,6 +34,7 @@ std::vector<Burst> ReceiverGenerator::BurstsAfterEdge(int64_t edge) const {
     case ReceiverModel::Gt77:
       return {TextBurst(o.firstBurstOffset, sim::Gt77Text(o, edge))};
     case ReceiverModel::Cca370h:
+      if (!o.ccaTimeMarks) return {Burst{o.firstBurstOffset, sim::CcaPositionFrame(o, edge)}};
       return {Burst{o.firstBurstOffset, sim::CcaPositionFrame(o, edge)},
               Burst{o.timeMarkOffset, sim::CcaTimeMarkFrame(o, edge)}};
     case ReceiverModel::Garmin:

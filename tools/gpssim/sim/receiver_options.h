@@ -2,6 +2,17 @@
 #include <optional>
 #include <string_view>
 
+// Standard sentences a text receiver can be told to start or stop.
+enum SimSentence : unsigned {
+  kSimGga = 1u << 0,
+  kSimGsa = 1u << 1,
+  kSimGsv = 1u << 2,
+  kSimRmc = 1u << 3,
+  kSimGll = 1u << 4,
+  kSimZda = 1u << 5,
+  kSimVtg = 1u << 6,
+};
+
 // The receivers the simulator can play, and what they report.
 enum class ReceiverModel {
   JupiterNmea,    // Jupiter in NMEA mode: time two seconds behind the pulse it labels
@@ -27,6 +38,12 @@ struct GeneratorOptions {
   int satellites = 8;               // satellites used in the fix (0..12)
   bool tokyoDatum = false;          // report the Tokyo datum instead of WGS-84
   bool withGsv = false;             // Jupiter NMEA: add the $GPGSV sentences
+  // What commands change. Jupiter NMEA and GT-77: the standard sentences
+  // sent, as SimSentence bits (nothing: the model's own set).
+  std::optional<unsigned> sentences;
+  bool gt77Tps = true;              // GT-77: the "$PFEC,GPtps" sentence
+  int gt77Datum = 0;                // GT-77: datum number reported (0: by tokyoDatum)
+  bool ccaTimeMarks = true;         // CCA-370H: the time-mark frames
   // Offsets after the pulse, in seconds: the first burst of each second, and
   // the binary time mark (sent about 400 ms before the pulse it labels).
   double firstBurstOffset = 0.05;

@@ -27,26 +27,42 @@ std::string TpsSentence(const GeneratorOptions& o, int64_t label) {
   return NmeaSentence(body);
 }
 
-// GT-77 datum report: the datum code followed by its parameter set number.
-std::string SsdSentence(const GeneratorOptions& o) {
-  return NmeaSentence(o.tokyoDatum ? "PFEC,GPssd,G003,0" : "PFEC,GPssd,G001,0");
-}
-
 }  // namespace
+
+std::string SsdSentence(const GeneratorOptions& o) {
+  const int datum = o.gt77Datum != 0 ? o.gt77Datum : o.tokyoDatum ? 3 : 1;
+  char body[32];
+  std::snprintf(body, sizeof body, "PFEC,GPssd,G%03d,0", datum);
+  return NmeaSentence(body);
+}
 
 std::string JupiterNmeaText(const GeneratorOptions& o, int64_t edge) {
   const NmeaStyle style{"GP", 0, 4, false};
   const UtcFields t = BreakDownUtc(edge - 1);
-  std::string text = GgaSentence(style, o, t) + GsaSentence(style, o) + RmcSentence(style, o, t);
-  if (o.withGsv) text += GsvSentences(o);
+  const unsigned on =
+      o.sentences.value_or(kSimGga | kSimGsa | kSimRmc | (o.withGsv ? kSimGsv : 0u));
+  std::string text;
+  if (on & kSimGga) text += GgaSentence(style, o, t);
+  if (on & kSimGsa) text += GsaSentence(style, o);
+  if (on & kSimRmc) text += RmcSentence(style, o, t);
+  if (on & kSimGsv) text += GsvSentences(o);
   return text;
 }
 
 std::string Gt77Text(const GeneratorOptions& o, int64_t edge) {
   const NmeaStyle style{"GP", 0, 4, true};
   const UtcFields t = BreakDownUtc(edge + 1);
-  return GgaSentence(style, o, t) + RmcSentence(style, o, t) + TpsSentence(o, edge + 1) +
-         SsdSentence(o);
+  const unsigned on = o.sentences.value_or(kSimGga | kSimRmc);
+  std::string text;
+  if (on & kSimGga) text += GgaSentence(style, o, t);
+  if (on & kSimRmc) text += RmcSentence(style, o, t);
+  if (on & kSimGsa) text += GsaSentence(style, o);
+  if (on & kSimGsv) text += GsvSentences(o);
+  if (on & kSimGll) text += GllSentence(style, o, t);
+  if (on & kSimZda) text += ZdaSentence(style, t);
+  if (on & kSimVtg) text += VtgSentence(style, o);
+  if (o.gt77Tps) text += TpsSentence(o, edge + 1);
+  return text + SsdSentence(o);
 }
 
 std::string GarminText(const GeneratorOptions& o, int64_t edge) {

@@ -15,5 +15,7 @@ std::string JupiterNmeaText(const GeneratorOptions& o, int64_t edge);
 std::string Gt77Text(const GeneratorOptions& o, int64_t edge);
 std::string GarminText(const GeneratorOptions& o, int64_t edge);
 std::string MultiGnssText(const GeneratorOptions& o, int64_t edge);
+// GT-77 datum report: the datum number and its parameter set number.
+std::string SsdSentence(const GeneratorOptions& o);
 
 }  // namespace sim
