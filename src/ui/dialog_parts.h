@@ -1,6 +1,10 @@
 #pragma once
 #include <QButtonGroup>
+#include <QDialog>
 #include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStatusBar>
@@ -46,4 +50,44 @@ inline QStatusBar* DialogStatusBar(QWidget* parent) {
   s->setObjectName("StatusBar");
   s->setSizeGripEnabled(false);
   return s;
+}
+
+// The datum code field of a command dialog, `digits` characters long.
+inline QLineEdit* DatumEdit(QWidget* parent, int digits) {
+  auto* e = new QLineEdit(parent);
+  e->setObjectName("EditMapDatum");
+  e->setMaxLength(digits);
+  e->setFixedWidth(20 + 10 * digits);
+  return e;
+}
+
+// "測地系ｺｰﾄﾞ" and the datum field, side by side.
+inline QHBoxLayout* DatumRow(QWidget* parent, QLineEdit* edit) {
+  auto* row = new QHBoxLayout;
+  row->addWidget(new QLabel(QString::fromUtf8("測地系ｺｰﾄﾞ"), parent));
+  row->addWidget(edit);
+  return row;
+}
+
+// The buttons and status bar every command dialog has: "送信" (the default),
+// "取消" and the dialog's own status bar.
+struct CommandDialogParts {
+  explicit CommandDialogParts(QDialog* dialog)
+      : send(DialogButton(dialog, "ButtonSend", "送信")),
+        cancel(DialogButton(dialog, "ButtonCancel", "取消")),
+        status(DialogStatusBar(dialog)) {
+    send->setDefault(true);
+    QObject::connect(cancel, &QPushButton::clicked, dialog, &QDialog::reject);
+  }
+  QPushButton* send;
+  QPushButton* cancel;
+  QStatusBar* status;
+};
+
+// The dialog's controls above its status bar, with a fixed border.
+inline void LayOutCommandDialog(QDialog* dialog, QLayout* controls, QStatusBar* status) {
+  auto* root = new QVBoxLayout(dialog);
+  root->addLayout(controls);
+  root->addWidget(status);
+  root->setSizeConstraint(QLayout::SetFixedSize);
 }

@@ -12,18 +12,13 @@ TFormCcaComm::TFormCcaComm(QWidget* parent) : QDialog(parent) {
   RadioGroupCommand =
       new RadioGroup(this, "RadioGroupCommand", "コマンド一覧",
                      {"リセット", "TMM出力指定", "WGS-84系", "日本測地系", "その他の測地系"}, 0);
-  EditMapDatum = new QLineEdit(this);
-  EditMapDatum->setObjectName("EditMapDatum");
-  EditMapDatum->setMaxLength(2);
-  EditMapDatum->setFixedWidth(40);
-  ButtonSend = DialogButton(this, "ButtonSend", "送信");
-  ButtonSend->setDefault(true);
-  ButtonCancel = DialogButton(this, "ButtonCancel", "取消");
-  StatusBar = DialogStatusBar(this);
+  EditMapDatum = DatumEdit(this, 2);
+  const CommandDialogParts parts(this);
+  ButtonSend = parts.send;
+  ButtonCancel = parts.cancel;
+  StatusBar = parts.status;
 
-  auto* datum = new QHBoxLayout;
-  datum->addWidget(new QLabel(QString::fromUtf8("測地系ｺｰﾄﾞ"), this));
-  datum->addWidget(EditMapDatum);
+  auto* datum = DatumRow(this, EditMapDatum);
   auto* side = new QVBoxLayout;
   side->addLayout(datum);
   side->addStretch();
@@ -32,13 +27,9 @@ TFormCcaComm::TFormCcaComm(QWidget* parent) : QDialog(parent) {
   auto* top = new QHBoxLayout;
   top->addWidget(RadioGroupCommand);
   top->addLayout(side);
-  auto* root = new QVBoxLayout(this);
-  root->addLayout(top);
-  root->addWidget(StatusBar);
-  root->setSizeConstraint(QLayout::SetFixedSize);
+  LayOutCommandDialog(this, top, StatusBar);
 
   connect(ButtonSend, &QPushButton::clicked, this, &TFormCcaComm::ButtonSendClick);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFormCcaComm::showEvent(QShowEvent* event) {

@@ -37,21 +37,16 @@ TFormGT77Comm::TFormGT77Comm(const ReceiverConfig& cfg, int baseMesg, QWidget* p
                                      {"出力停止", "常時出力", "通常出力", "高信頼ﾓｰﾄﾞ"}, 1);
   RadioGroupMapDatum =
       new RadioGroup(this, "RadioGroupMapDatum", "測地系", {"WGS-84系", "日本測地系", "その他"}, 0);
-  EditMapDatum = new QLineEdit(this);
-  EditMapDatum->setObjectName("EditMapDatum");
-  EditMapDatum->setMaxLength(3);
-  EditMapDatum->setFixedWidth(50);
+  EditMapDatum = DatumEdit(this, 3);
   CheckBoxPpsRvs = new QCheckBox(QString::fromUtf8("1PPS反転"), this);
   CheckBoxPpsRvs->setObjectName("CheckBoxPpsRvs");
   CheckBoxPpsRvs->setVisible(false);
-  ButtonSend = DialogButton(this, "ButtonSend", "送信");
-  ButtonSend->setDefault(true);
-  ButtonCancel = DialogButton(this, "ButtonCancel", "取消");
-  StatusBar = DialogStatusBar(this);
+  const CommandDialogParts parts(this);
+  ButtonSend = parts.send;
+  ButtonCancel = parts.cancel;
+  StatusBar = parts.status;
 
-  auto* datum = new QHBoxLayout;
-  datum->addWidget(new QLabel(QString::fromUtf8("測地系ｺｰﾄﾞ"), this));
-  datum->addWidget(EditMapDatum);
+  auto* datum = DatumRow(this, EditMapDatum);
   datum->addStretch();
   auto* left = new QVBoxLayout;
   left->addWidget(GroupBox1);
@@ -69,13 +64,9 @@ TFormGT77Comm::TFormGT77Comm(const ReceiverConfig& cfg, int baseMesg, QWidget* p
   top->addLayout(left);
   top->addLayout(middle);
   top->addLayout(buttons);
-  auto* root = new QVBoxLayout(this);
-  root->addLayout(top);
-  root->addWidget(StatusBar);
-  root->setSizeConstraint(QLayout::SetFixedSize);
+  LayOutCommandDialog(this, top, StatusBar);
 
   connect(ButtonSend, &QPushButton::clicked, this, &TFormGT77Comm::ButtonSendClick);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFormGT77Comm::showEvent(QShowEvent* event) {

@@ -26,10 +26,7 @@ TFormSendComm::TFormSendComm(const ReceiverConfig& cfg, int baseMesg, QWidget* p
       {"NMEA-0183ﾓｰﾄﾞ", "ﾊﾞｲﾅﾘｰﾌｫｰﾏｯﾄ", "ﾎﾟｼﾞｼｮﾝ ﾋﾟﾆﾝｸﾞ設定", "ﾎﾟｼﾞｼｮﾝ ﾋﾟﾆﾝｸﾞ解除", "WGS-84系",
        "日本測地系", "その他の測地系", "NMEAｾﾝﾃﾝｽ選択"},
       kJupiterToNmea);
-  EditMapDatum = new QLineEdit(this);
-  EditMapDatum->setObjectName("EditMapDatum");
-  EditMapDatum->setMaxLength(3);
-  EditMapDatum->setFixedWidth(50);
+  EditMapDatum = DatumEdit(this, 3);
   GroupBoxNmea = new QGroupBox(QString::fromUtf8("NMEAｾﾝﾃﾝｽ"), this);
   GroupBoxNmea->setObjectName("GroupBoxNmea");
   auto* nmea = new QGridLayout(GroupBoxNmea);
@@ -41,14 +38,12 @@ TFormSendComm::TFormSendComm(const ReceiverConfig& cfg, int baseMesg, QWidget* p
   nmea->addWidget(CheckBoxRMC, 0, 1);
   nmea->addWidget(CheckBoxGSA, 1, 0);
   nmea->addWidget(CheckBoxGSV, 1, 1);
-  ButtonSend = DialogButton(this, "ButtonSend", "送信");
-  ButtonSend->setDefault(true);
-  ButtonCancel = DialogButton(this, "ButtonCancel", "取消");
-  StatusBar = DialogStatusBar(this);
+  const CommandDialogParts parts(this);
+  ButtonSend = parts.send;
+  ButtonCancel = parts.cancel;
+  StatusBar = parts.status;
 
-  auto* datum = new QHBoxLayout;
-  datum->addWidget(new QLabel(QString::fromUtf8("測地系ｺｰﾄﾞ"), this));
-  datum->addWidget(EditMapDatum);
+  auto* datum = DatumRow(this, EditMapDatum);
   datum->addStretch();
   auto* side = new QVBoxLayout;
   side->addLayout(datum);
@@ -59,15 +54,11 @@ TFormSendComm::TFormSendComm(const ReceiverConfig& cfg, int baseMesg, QWidget* p
   auto* top = new QHBoxLayout;
   top->addWidget(RadioGroupCommand);
   top->addLayout(side);
-  auto* root = new QVBoxLayout(this);
-  root->addLayout(top);
-  root->addWidget(StatusBar);
-  root->setSizeConstraint(QLayout::SetFixedSize);  // fixed border
+  LayOutCommandDialog(this, top, StatusBar);
 
   connect(&RadioGroupCommand->Buttons(), &QButtonGroup::idClicked, this,
           &TFormSendComm::RadioGroupCommandClick);
   connect(ButtonSend, &QPushButton::clicked, this, &TFormSendComm::ButtonSendClick);
-  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
 }
 
 void TFormSendComm::showEvent(QShowEvent* event) {

@@ -254,6 +254,18 @@ class FakeTimers : public Timers {
   Id nextId_ = 1;
 };
 
+// A datagram over the given bytes, as the endpoint hands it on.
+inline UdpDatagram MakeDatagram(const std::vector<uint8_t>& bytes, const std::string& from,
+                                uint16_t port, double waited = 0) {
+  UdpDatagram d;
+  d.data = bytes.data();
+  d.size = bytes.size();
+  d.fromAddress = from;
+  d.fromPort = port;
+  d.waitedSeconds = waited;
+  return d;
+}
+
 // A UDP endpoint that keeps what is sent; the test delivers datagrams itself.
 class FakeUdpEndpoint : public UdpEndpoint {
  public:
@@ -279,13 +291,7 @@ class FakeUdpEndpoint : public UdpEndpoint {
   // Delivers a datagram to the sink as the endpoint would.
   void Deliver(const std::vector<uint8_t>& bytes, const std::string& from, uint16_t port,
                double waited = 0) {
-    UdpDatagram d;
-    d.data = bytes.data();
-    d.size = bytes.size();
-    d.fromAddress = from;
-    d.fromPort = port;
-    d.waitedSeconds = waited;
-    if (sink) sink->OnDatagram(d);
+    if (sink) sink->OnDatagram(MakeDatagram(bytes, from, port, waited));
   }
   BindResult bindResult = BindResult::kOk;
   UdpEventSink* sink = nullptr;

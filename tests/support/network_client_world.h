@@ -88,12 +88,9 @@ struct NetworkClientWorld {
   // A datagram arriving at the client's port as a reply.
   void Deliver(const std::vector<uint8_t>& bytes, ClientRole role = ClientRole::kNetwork,
                const std::string& from = "192.168.1.5", TimeSource source = TimeSource::kPcClock) {
-    UdpDatagram d;
-    d.data = bytes.data();
-    d.size = bytes.size();
-    d.fromAddress = from;
-    d.fromPort = 123;
-    if (auto reply = handler.HandleNtpPacket(d, source)) client.OnSntpReply(*reply, role);
+    if (auto reply = handler.HandleNtpPacket(MakeDatagram(bytes, from, 123), source)) {
+      client.OnSntpReply(*reply, role);
+    }
   }
 
   // Ticks of 100 ms in virtual time.

@@ -37,13 +37,7 @@ struct SntpServerWorld {
   std::optional<ReceivedReply> Receive(const std::vector<uint8_t>& bytes, TimeSource source,
                                        double waited = 0, const std::string& from = "10.0.0.7",
                                        uint16_t port = 40123) {
-    UdpDatagram d;
-    d.data = bytes.data();
-    d.size = bytes.size();
-    d.fromAddress = from;
-    d.fromPort = port;
-    d.waitedSeconds = waited;
-    return server.HandleNtpPacket(d, source);
+    return server.HandleNtpPacket(MakeDatagram(bytes, from, port, waited), source);
   }
 
   NtpPacket LastReply() const {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_platform.h"
 #include "net/datagram_routing.h"
 #include "support/recording_routes.h"
 
@@ -23,12 +24,7 @@ std::vector<uint8_t> NtpRequest(size_t size) {
 // Where one datagram goes; "" when it is dropped.
 std::string Route(const std::vector<uint8_t>& bytes) {
   RecordingRoutes routes;
-  UdpDatagram d;
-  d.data = bytes.data();
-  d.size = bytes.size();
-  d.fromAddress = "10.0.0.7";
-  d.fromPort = 40000;
-  NMUDPDataReceived(d, routes);
+  NMUDPDataReceived(MakeDatagram(bytes, "10.0.0.7", 40000), routes);
   EXPECT_LE(routes.routes.size(), 1u);
   return routes.routes.empty() ? "" : routes.routes.front();
 }
