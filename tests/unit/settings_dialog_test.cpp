@@ -289,6 +289,7 @@ struct ApplyingSettings : ::testing::Test {
 
 TEST_F(ApplyingSettings, GT77ChosenAndStoredThenApplied) {
   app.network.schedule.NtpRequestCount = 1;
+  app.settings.serial = SerialParams{0, 9, 0, 1, 1, 0};
   ASSERT_TRUE(SetThrough([](SettingsDialog& d) {
     d.ComboBoxReceiverChange(kGt77);
     d.CSpinButtonTimeZoneDownClick();
