@@ -1,5 +1,7 @@
 #include "app/event_log.h"
 
+#include "common/text_format.h"
+
 namespace {
 bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
 }  // namespace
@@ -11,4 +13,8 @@ void EventLog::LogLine(std::string text, bool writeToFile) {
   memo_.push_back(text);
   ++revision_;
   if (writeToFile && file_.IsOpen()) file_.WriteLine(text);
+}
+
+std::string LogFileName(const LocalTimeRecord& t) {
+  return StrPrintf("Quor%02d%02d%02d%02d.log", t.Month, t.Day, t.Hour, t.Minute);
 }

@@ -2,6 +2,7 @@
 #include <deque>
 #include <string>
 
+#include "platform/local_time.h"
 #include "platform/log_file.h"
 
 // The one writer of the event log: the log window's lines (`MemoLog`, the
@@ -24,3 +25,7 @@ class EventLog {
   std::deque<std::string> memo_;
   unsigned long revision_ = 0;
 };
+
+// The log file's name for a file opened at local time `t`:
+// "Quor%02d%02d%02d%02d.log" (month, day, hour, minute).
+std::string LogFileName(const LocalTimeRecord& t);

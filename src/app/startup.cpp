@@ -27,10 +27,6 @@ void BindTimeService(App& app) {
   app.LogLine(line);
 }
 
-std::string LogFileName(const LocalTimeRecord& t) {
-  return StrPrintf("Quor%02d%02d%02d%02d.log", t.Month, t.Day, t.Hour, t.Minute);
-}
-
 }  // namespace
 
 void FormCreate(App& app) {

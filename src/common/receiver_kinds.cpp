@@ -3,12 +3,12 @@
 namespace {
 
 constexpr ReceiverKindTraits kTable[] = {
-    // kind            jupiter cca    arms   ppsStat datum  commands              startup
-    {kJupiter,         true,   false, true,  false,  true,  CommandSet::kJupiter, StartupCommands::kNone},
-    {kGt77,            true,   true,  false, true,   false, CommandSet::kGt77,    StartupCommands::kGt77},
-    {kCca370h,         false,  true,  true,  false,  false, CommandSet::kCca370h, StartupCommands::kCca370h},
-    {kGarminStd,       true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone},
-    {kOtherReceiver,   true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone},
+    // kind            jupiter cca    arms   ppsStat datum  commands              startup                    fixed  sec stop
+    {kJupiter,         true,   false, true,  false,  true,  CommandSet::kJupiter, StartupCommands::kNone,    true,  2,  0},
+    {kGt77,            true,   true,  false, true,   false, CommandSet::kGt77,    StartupCommands::kGt77,    true,  0,  0},
+    {kCca370h,         false,  true,  true,  false,  false, CommandSet::kCca370h, StartupCommands::kCca370h, true,  0,  2},
+    {kGarminStd,       true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone,    true,  1,  2},
+    {kOtherReceiver,   true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone,    false, 0,  0},
 };
 
 }  // namespace

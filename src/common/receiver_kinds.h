@@ -29,6 +29,13 @@ struct ReceiverKindTraits {
   bool binaryDatumCode;
   CommandSet commands;
   StartupCommands startup;
+  // Fixed by the kind: the second correction `fixedSec` and a 4800 baud,
+  // 8 data bits line without parity or flow control, whose stop bits are
+  // the index `fixedStopBits` (0 = 1, 2 = 2). A kind without this keeps
+  // whatever the user set.
+  bool fixedLine;
+  int32_t fixedSec;
+  uint8_t fixedStopBits;
 };
 
 // The entry of a kind; a value outside the table gets the entry of "その他".

@@ -28,3 +28,44 @@ bool FromServer(const std::string& server, const std::string& from) {
   if (!address) return true;
   return *address == from;
 }
+
+namespace {
+
+bool IsAsciiAlnum(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+bool IsLabel(const std::string& label) {
+  if (label.empty() || label.size() > 63) return false;
+  if (label.front() == '-' || label.back() == '-') return false;
+  for (char c : label) {
+    if (!IsAsciiAlnum(c) && c != '-') return false;
+  }
+  return true;
+}
+
+bool AllDigits(const std::string& s) {
+  for (char c : s) {
+    if (c < '0' || c > '9') return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool IsServerAddress(const std::string& text, size_t maxLength) {
+  if (text.empty() || text.size() > maxLength) return false;
+  if (CanonicalIpv4(text)) return true;
+  std::string name = text;
+  if (name.back() == '.') name.pop_back();
+  std::string label;
+  size_t start = 0;
+  while (true) {
+    const size_t dot = name.find('.', start);
+    label = name.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    if (!IsLabel(label)) return false;
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  return !AllDigits(label);
+}

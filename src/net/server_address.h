@@ -11,3 +11,10 @@ std::optional<std::string> CanonicalIpv4(const std::string& text);
 // not say which address it reached, so the sender cannot be compared and the
 // answer's other checks must carry the decision.
 bool FromServer(const std::string& server, const std::string& from);
+
+// Whether `text` names a server in the usual syntax: a dotted IPv4 address,
+// or a host name of labels made of letters, digits and hyphens (1 to 63
+// characters each, no hyphen at either end), joined by dots, with at most
+// one final dot, `maxLength` characters at most in all. A name whose last
+// label is all digits is a mistyped address, not a host name.
+bool IsServerAddress(const std::string& text, size_t maxLength);

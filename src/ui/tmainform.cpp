@@ -17,6 +17,7 @@
 #include "app/app.h"
 #include "app/connection.h"
 #include "app/receiver_commands.h"
+#include "app/settings_apply.h"
 #include "app/startup.h"
 #include "app/tick.h"
 #include "app/time_report.h"
@@ -25,6 +26,7 @@
 #include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
 #include "ui/tformsendcomm.h"
+#include "ui/tformsetparm.h"
 
 namespace {
 
@@ -189,6 +191,7 @@ void TMainForm::BuildControls() {
   connect(up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
   connect(down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
   connect(ButtonSendComm, &QPushButton::clicked, this, &TMainForm::ButtonSendCommClick);
+  connect(ButtonParmSet, &QPushButton::clicked, this, &TMainForm::ButtonParmSetClick);
 }
 
 void TMainForm::Refresh() {
@@ -340,6 +343,13 @@ void TMainForm::ButtonSendCommClick() {
     case CommandSet::kNone:
       break;
   }
+  Refresh();
+}
+
+// The settings dialog; its values are applied only when it closes with "設定".
+void TMainForm::ButtonParmSetClick() {
+  TFormSetParm form(app_, this);
+  if (form.exec() == QDialog::Accepted) ButtonParmSetApply(app_, form.Model());
   Refresh();
 }
 

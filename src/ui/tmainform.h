@@ -39,6 +39,7 @@ class TMainForm : public QDialog {
   void CSpinButtondSSUpClick();
   void CSpinButtondSSDownClick();
   void ButtonSendCommClick();
+  void ButtonParmSetClick();
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -1,0 +1,205 @@
+#include "settings/settings_dialog.h"
+
+#include "common/receiver_kinds.h"
+#include "common/text_format.h"
+#include "net/server_address.h"
+#include "settings/settings_persistence.h"
+
+namespace {
+
+// Blanks around typed text: ASCII white space and the ideographic space an
+// input method leaves.
+std::string TrimBlanks(const std::string& text) {
+  static const std::string kWide = "\xE3\x80\x80";  // U+3000
+  size_t begin = 0, end = text.size();
+  while (true) {
+    if (begin < end && (text[begin] == ' ' || text[begin] == '\t' || text[begin] == '\r' ||
+                        text[begin] == '\n')) {
+      ++begin;
+    } else if (end - begin >= 3 && text.compare(begin, 3, kWide) == 0) {
+      begin += 3;
+    } else {
+      break;
+    }
+  }
+  while (true) {
+    if (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r' ||
+                        text[end - 1] == '\n')) {
+      --end;
+    } else if (end - begin >= 3 && text.compare(end - 3, 3, kWide) == 0) {
+      end -= 3;
+    } else {
+      break;
+    }
+  }
+  return text.substr(begin, end - begin);
+}
+
+}  // namespace
+
+SerialParams SettingsDialog::FixedLine(int32_t kind, int32_t portIndex) {
+  SerialParams p;
+  p.PortIndex = portIndex;
+  p.boudRate = 5;  // 4800
+  p.dataBits = 1;  // 8 bits
+  p.parityType = 0;
+  p.stopBits = TraitsOf(kind).fixedStopBits;
+  p.flowCntl = 2;  // none
+  return p;
+}
+
+void SettingsDialog::FormShow() {
+  const Settings& s = settings_;
+  ComboBoxReceiver = s.Receiver;
+  ComboBoxPort = s.Port;
+  RadioGroupBaseMesg = s.BaseMesg;
+  RadioGroupBeepCond = s.BeepCond;
+  RadioGroupLanOpt = s.LanOpt;
+  CheckBoxLogOut = s.IsLogOut != 0;
+
+  dSec = s.dSec;
+  TimeZone = s.TimeZone;
+  NtpIntv = s.NtpIntv;
+  SyncParm = s.SyncParm;
+  AutoAdjust = s.AutoAdjust;
+  RadioGroupAutoAdjust = AutoAdjust;
+
+  // A fixed kind shows its own second correction, whatever was stored.
+  const ReceiverKindTraits& kind = TraitsOf(ComboBoxReceiver);
+  if (kind.fixedLine) dSec = kind.fixedSec;
+  EditdSecEnabled = !kind.fixedLine;
+  CSpinButtondSecEnabled = !kind.fixedLine;
+  ButtonCommParmEnabled = !kind.fixedLine;
+  ShowSpinTexts();
+  ShowPortState();
+
+  CheckBoxAddregistory = false;
+  ComboBoxServerIpAddr = s.ServerIpAddr;
+  EditMyIpAddr = ownAddress_;
+  StatusBar = kHint;
+}
+
+// What the port choice enables: with the network there is no receiver to
+// set up; with a COM port everything, the second correction only for a kind
+// that has none fixed.
+void SettingsDialog::ShowPortState() {
+  const bool com = ComboBoxPort != kNetworkPort;
+  RadioGroupBaseMesgEnabled = com;
+  RadioGroupAutoAdjustEnabled = com;
+  RadioGroupBeepCondEnabled = com;
+  ComboBoxReceiverEnabled = com;
+  ButtonCommParmEnabled = com;
+  CSpinButtondSecEnabled = com && !TraitsOf(ComboBoxReceiver).fixedLine;
+}
+
+void SettingsDialog::ShowSpinTexts() {
+  EditdSec = StrPrintf("%+d", dSec);
+  EditTimeZone = StrPrintf("%+3d", TimeZone);
+  EditNtpIntv = StrPrintf("%3d", NtpIntv);
+  EditSyncParm = StrPrintf("%+d", SyncParm);
+}
+
+void SettingsDialog::ComboBoxPortChange(int item) {
+  ComboBoxPort = item;
+  ShowPortState();
+}
+
+void SettingsDialog::ComboBoxReceiverChange(int item) {
+  ComboBoxReceiver = item;
+  const ReceiverKindTraits& kind = TraitsOf(item);
+  if (kind.fixedLine) {
+    settings_.serial = FixedLine(item, settings_.serial.PortIndex);
+    dSec = kind.fixedSec;
+    ShowSpinTexts();
+  }
+  EditdSecEnabled = !kind.fixedLine;
+  CSpinButtondSecEnabled = !kind.fixedLine;
+  ButtonCommParmEnabled = !kind.fixedLine;
+}
+
+void SettingsDialog::CSpinButtonTimeZoneUpClick() {
+  TimeZone = kTimeZoneRange.Up(TimeZone);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtonTimeZoneDownClick() {
+  TimeZone = kTimeZoneRange.Down(TimeZone);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtondSecUpClick() {
+  dSec = kdSecRange.Up(dSec);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtondSecDownClick() {
+  dSec = kdSecRange.Down(dSec);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtonSyncParmUpClick() {
+  SyncParm = kSyncParmRange.Up(SyncParm);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtonSyncParmDownClick() {
+  SyncParm = kSyncParmRange.Down(SyncParm);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtonNtpIntvUpClick() {
+  NtpIntv = kNtpIntvRange.Up(NtpIntv);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::CSpinButtonNtpIntvDownClick() {
+  NtpIntv = kNtpIntvRange.Down(NtpIntv);
+  ShowSpinTexts();
+}
+
+void SettingsDialog::RadioGroupAutoAdjustClick() { AutoAdjust = RadioGroupAutoAdjust; }
+
+void SettingsDialog::ButtonCommParmDone(const SerialParams& chosen) { settings_.serial = chosen; }
+
+bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
+  const std::string server = TrimBlanks(ComboBoxServerIpAddr);
+  // Also refuses an empty field when the network gives no own address.
+  if (server == EditMyIpAddr) {
+    boxes.Show("ＩＰアドレスが重複しています!!");
+    return false;
+  }
+  if (server.empty()) {
+    // A receiver PC needs no server; the network client cannot do without.
+    if (ComboBoxPort == kNetworkPort) {
+      StatusBar = "サーバのアドレスを入力して下さい!!";
+      return false;
+    }
+  } else if (!IsServerAddress(server, Settings::kServerAddrMax)) {
+    StatusBar = "サーバのアドレスが正しくありません!!";
+    return false;
+  }
+  ComboBoxServerIpAddr = server;
+  settings_.ServerIpAddr = server;
+  if (CheckBoxAddregistory) StoreSettings(store, Chosen(), boxes);
+  return true;
+}
+
+void SettingsDialog::ButtonDelRegistoryClick(SettingsStore& store, MessageBoxes& boxes) {
+  DeleteStoredSettings(store, boxes);
+}
+
+Settings SettingsDialog::Chosen() const {
+  Settings s = settings_;
+  s.Port = ComboBoxPort;
+  s.Receiver = ComboBoxReceiver;
+  s.dSec = dSec;
+  s.TimeZone = TimeZone;
+  s.NtpIntv = NtpIntv;
+  s.SyncParm = SyncParm;
+  s.AutoAdjust = AutoAdjust;
+  s.BaseMesg = RadioGroupBaseMesg;
+  s.BeepCond = RadioGroupBeepCond;
+  s.LanOpt = RadioGroupLanOpt;
+  s.IsLogOut = CheckBoxLogOut ? 1 : 0;
+  return s;
+}
