@@ -20,8 +20,10 @@
 #include "app/startup.h"
 #include "app/tick.h"
 #include "app/time_report.h"
+#include "commands/test_dialog_handlers.h"
 #include "ui/product.h"
 #include "ui/tformccacomm.h"
+#include "ui/tformetccomm.h"
 #include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
 #include "ui/tformsendcomm.h"
@@ -189,6 +191,7 @@ void TMainForm::BuildControls() {
   connect(up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
   connect(down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
   connect(ButtonSendComm, &QPushButton::clicked, this, &TMainForm::ButtonSendCommClick);
+  connect(ButtonTestDlg, &QPushButton::clicked, this, &TMainForm::ButtonTestDlgClick);
 }
 
 void TMainForm::Refresh() {
@@ -220,6 +223,7 @@ void TMainForm::Refresh() {
   CSpinButtondSS->setVisible(v.CSpinButtondSSVisible);
   CSpinButtondSS->setEnabled(v.CSpinButtondSSEnabled);
   if (formLog_->isVisible()) formLog_->Refresh();
+  if (formEtcComm_) formEtcComm_->Refresh();
 }
 
 void TMainForm::RefreshSoon() {
@@ -340,6 +344,17 @@ void TMainForm::ButtonSendCommClick() {
     case CommandSet::kNone:
       break;
   }
+  Refresh();
+}
+
+// Shows the test dialog modally; the tick goes on and refreshes it.
+void TMainForm::ButtonTestDlgClick() {
+  if (!etccomm::TestDialogOpening(app_.testDialog)) return;
+  TFormEtcComm form(app_, this);
+  formEtcComm_ = &form;
+  form.exec();
+  formEtcComm_ = nullptr;
+  etccomm::TestDialogClosed(app_.testDialog);
   Refresh();
 }
 
