@@ -178,6 +178,7 @@ void TFormEtcComm::showEvent(QShowEvent* event) {
   etccomm::FormShow(app_.testDialog);
   Refresh();
   QDialog::showEvent(event);
+  EditCommand->setFocus();  // the one field to type in
 }
 
 void TFormEtcComm::done(int result) {
