@@ -12,7 +12,11 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QToolButton>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <initializer_list>
 
 #include "app/app.h"
 #include "app/connection.h"
@@ -21,8 +25,10 @@
 #include "app/startup.h"
 #include "app/tick.h"
 #include "app/time_report.h"
+#include "commands/test_dialog_handlers.h"
 #include "ui/product.h"
 #include "ui/tformccacomm.h"
+#include "ui/tformetccomm.h"
 #include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
 #include "ui/tformsendcomm.h"
@@ -30,11 +36,39 @@
 
 namespace {
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int width = 90) {
+// The widest texts the fields show: times, the PC error in 10 ms units (a
+// day is +8640000), coordinates as the position is shown, heights in metres.
+constexpr char kWidestTime[] = "88:88:88";
+constexpr char kWidestCoordinate[] = "888ﾟ88'88.8\"W";
+
+// The style's frame around a line edit's text.
+QStyleOptionFrame FrameOption(const QLineEdit* e) {
+  QStyleOptionFrame opt;
+  opt.initFrom(e);
+  opt.lineWidth = e->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &opt, e);
+  opt.midLineWidth = 0;
+  opt.state |= QStyle::State_Sunken | QStyle::State_ReadOnly;
+  return opt;
+}
+
+// A read-only field just wide enough for the widest of `widest` in its font:
+// the text, the caret's pixel, the font's overhangs and the line edit's own
+// margin of 2 pixels a side, inside the style's frame.
+QLineEdit* MakeEdit(QWidget* parent, const char* name, std::initializer_list<const char*> widest) {
   auto* e = new QLineEdit(parent);
   e->setObjectName(name);
   e->setReadOnly(true);
-  e->setFixedWidth(width);
+  e->ensurePolished();
+  const QFontMetrics fm(e->font());
+  int text = 0;
+  for (const char* t : widest) text = std::max(text, fm.horizontalAdvance(QString::fromUtf8(t)));
+  const QMargins margins = e->textMargins();
+  text += 1 + std::max(0, -fm.minLeftBearing()) + std::max(0, -fm.minRightBearing()) + 2 * 2 +
+          margins.left() + margins.right();
+  const QStyleOptionFrame opt = FrameOption(e);
+  const QSize size =
+      e->style()->sizeFromContents(QStyle::CT_LineEdit, &opt, QSize(text, fm.height()), e);
+  e->setFixedWidth(size.width());
   return e;
 }
 
@@ -82,11 +116,11 @@ void TMainForm::BuildControls() {
   auto* timeBox = new QGroupBox(QString::fromUtf8("時刻情報"), this);
   auto* tg = new QGridLayout(timeBox);
   LabelJst = MakeLabel(timeBox, "JST", "LabelJst");
-  EditJst = MakeEdit(timeBox, "EditJst");
-  EditUtc = MakeEdit(timeBox, "EditUtc");
-  EditPcErr = MakeEdit(timeBox, "EditPcErr", 60);
+  EditJst = MakeEdit(timeBox, "EditJst", {kWidestTime});
+  EditUtc = MakeEdit(timeBox, "EditUtc", {kWidestTime});
+  EditPcErr = MakeEdit(timeBox, "EditPcErr", {"+8888888", "-8888888"});
   ButtonSyncPC = MakeButton(timeBox, "ButtonSyncPC", "同期");
-  EditdSS = MakeEdit(timeBox, "EditdSS", 60);
+  EditdSS = MakeEdit(timeBox, "EditdSS", {"+100", "-100"});
   CSpinButtondSS = new QWidget(timeBox);
   CSpinButtondSS->setObjectName("CSpinButtondSS");
   auto* spinLayout = new QVBoxLayout(CSpinButtondSS);
@@ -120,13 +154,13 @@ void TMainForm::BuildControls() {
 
   auto* posBox = new QGroupBox(QString::fromUtf8("位置情報"), this);
   auto* pg = new QGridLayout(posBox);
-  EditStatus = MakeEdit(posBox, "EditStatus", 60);
-  EditLong = MakeEdit(posBox, "EditLong", 130);
-  EditLat = MakeEdit(posBox, "EditLat", 130);
-  EditAntena = MakeEdit(posBox, "EditAntena", 80);
-  EditGeoid = MakeEdit(posBox, "EditGeoid", 80);
-  EditNumSat = MakeEdit(posBox, "EditNumSat", 60);
-  EditNumMsg = MakeEdit(posBox, "EditNumMsg", 60);
+  EditStatus = MakeEdit(posBox, "EditStatus", {"8888"});
+  EditLong = MakeEdit(posBox, "EditLong", {kWidestCoordinate});
+  EditLat = MakeEdit(posBox, "EditLat", {kWidestCoordinate});
+  EditAntena = MakeEdit(posBox, "EditAntena", {"-8888.8M", "88888.8M"});
+  EditGeoid = MakeEdit(posBox, "EditGeoid", {"-888.8M"});
+  EditNumSat = MakeEdit(posBox, "EditNumSat", {"8888"});
+  EditNumMsg = MakeEdit(posBox, "EditNumMsg", {"8888"});
   LabelMapDatum = MakeLabel(posBox, "", "LabelMapDatum");
   ButtonServerInfo = MakeButton(posBox, "ButtonServerInfo", "ﾓﾆﾀｰ");
   ButtonServerInfo->setEnabled(false);
@@ -192,6 +226,7 @@ void TMainForm::BuildControls() {
   connect(down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
   connect(ButtonSendComm, &QPushButton::clicked, this, &TMainForm::ButtonSendCommClick);
   connect(ButtonParmSet, &QPushButton::clicked, this, &TMainForm::ButtonParmSetClick);
+  connect(ButtonTestDlg, &QPushButton::clicked, this, &TMainForm::ButtonTestDlgClick);
 }
 
 void TMainForm::Refresh() {
@@ -223,6 +258,7 @@ void TMainForm::Refresh() {
   CSpinButtondSS->setVisible(v.CSpinButtondSSVisible);
   CSpinButtondSS->setEnabled(v.CSpinButtondSSEnabled);
   if (formLog_->isVisible()) formLog_->Refresh();
+  if (formEtcComm_) formEtcComm_->Refresh();
 }
 
 void TMainForm::RefreshSoon() {
@@ -350,6 +386,17 @@ void TMainForm::ButtonSendCommClick() {
 void TMainForm::ButtonParmSetClick() {
   TFormSetParm form(app_, this);
   if (form.exec() == QDialog::Accepted) ButtonParmSetApply(app_, form.Model());
+  Refresh();
+}
+
+// Shows the test dialog modally; the tick goes on and refreshes it.
+void TMainForm::ButtonTestDlgClick() {
+  if (!etccomm::TestDialogOpening(app_.testDialog)) return;
+  TFormEtcComm form(app_, this);
+  formEtcComm_ = &form;
+  form.exec();
+  formEtcComm_ = nullptr;
+  etccomm::TestDialogClosed(app_.testDialog);
   Refresh();
 }
 

@@ -10,6 +10,7 @@ class QStatusBar;
 class QSystemTrayIcon;
 class QToolButton;
 class QWidget;
+class TFormEtcComm;
 class TFormLog;
 
 // The main window: shows the core's view model and forwards clicks to it.
@@ -40,6 +41,7 @@ class TMainForm : public QDialog {
   void CSpinButtondSSDownClick();
   void ButtonSendCommClick();
   void ButtonParmSetClick();
+  void ButtonTestDlgClick();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -54,6 +56,8 @@ class TMainForm : public QDialog {
   QTimer tickTimer_;
   bool closed_ = false;
   TFormLog* formLog_ = nullptr;
+  // The test dialog while it is shown.
+  TFormEtcComm* formEtcComm_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
 
   QStatusBar* StatusBar;

@@ -1,0 +1,41 @@
+#include "app/test_dialog_actions.h"
+
+#include "app/app.h"
+#include "common/text_format.h"
+
+namespace etccomm {
+
+SendCommOutcome ButtonSendCommClick(App& app) {
+  TestDialogModel& m = app.testDialog;
+  if (m.EditCommand.empty()) {
+    m.StatusBar = "コマンドを入力して下さい";
+    return SendCommOutcome::kEmpty;
+  }
+  if (!app.session) return SendCommOutcome::kNoReceiver;
+  if (!app.session->cfg.NmeaMode) {
+    m.StatusBar = "バイナリ通信中です";
+    return SendCommOutcome::kBinary;
+  }
+  // The receiver reads the code page the program speaks outside.
+  std::string text = app.platform.textCodec.ToCp932(m.EditCommand);
+  if (m.CheckBoxCrLf) text += "\r\n";
+  // Until the write has ended, no earlier outcome stays on show.
+  m.StatusBar.clear();
+  app.session->transmitter.WriteCommand(
+      std::vector<uint8_t>(text.begin(), text.end()), [&m](bool sent) {
+        m.StatusBar = sent ? "コマンドを送信しました" : "コマンドを送信できませんでした!!";
+      });
+  return SendCommOutcome::kSent;
+}
+
+void ButtonSyncServClick(App& app) {
+  if (!app.testDialog.ButtonSyncServEnabled || !app.session) return;
+  app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendByButton);
+}
+
+std::string LabelChecksumText(const App& app) {
+  const unsigned long long errors = app.session ? app.session->time.ChecksumErrors : 0;
+  return StrPrintf("ﾁｪｯｸｻﾑ異常: %llu", errors);
+}
+
+}  // namespace etccomm

@@ -1,0 +1,219 @@
+#include "ui/tformetccomm.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "app/app.h"
+#include "app/test_dialog_actions.h"
+#include "commands/test_dialog_handlers.h"
+#include "ui/dialog_parts.h"
+
+namespace {
+
+// A sentence as long as the receivers send, to size the list by.
+constexpr char kWidestRow[] =
+    "$GPGGA,235959.000,3539.4880,N,13944.4800,E,1,12,0.9,1234.5,M,39.4,M,,0000*4E";
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* text, bool checked) {
+  auto* b = new QCheckBox(QString::fromUtf8(text), parent);
+  b->setObjectName(name);
+  b->setChecked(checked);
+  return b;
+}
+
+// A row as shown: the line end the received text keeps is not drawn.
+QString RowText(const std::string& row) {
+  QString text = QString::fromStdString(row);
+  while (text.endsWith('\r') || text.endsWith('\n')) text.chop(1);
+  return text;
+}
+
+}  // namespace
+
+TFormEtcComm::TFormEtcComm(App& app, QWidget* parent) : QDialog(parent), app_(app) {
+  setObjectName("TFormEtcComm");
+  setWindowTitle(QString::fromUtf8("Quor - テストダイアログ"));
+  BuildControls();
+  Refresh();
+}
+
+void TFormEtcComm::BuildControls() {
+  const TestDialogModel& m = app_.testDialog;
+
+  ListBoxMesg = new QListWidget(this);
+  ListBoxMesg->setObjectName("ListBoxMesg");
+  ListBoxMesg->setSelectionMode(QAbstractItemView::SingleSelection);
+  ListBoxMesg->setUniformItemSizes(true);
+  ListBoxMesg->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  ListBoxMesg->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  {
+    QPalette greyed = ListBoxMesg->palette();
+    greyed.setColor(QPalette::Base, greyed.color(QPalette::Window));
+    ListBoxMesg->setPalette(greyed);
+    // Room for the longest sentence and for every row the list may hold.
+    const QFontMetrics fm(ListBoxMesg->font());
+    const int frame = 2 * ListBoxMesg->frameWidth();
+    const int scrollBar = ListBoxMesg->horizontalScrollBar()->sizeHint().height();
+    ListBoxMesg->setFixedSize(
+        fm.horizontalAdvance(QString::fromUtf8(kWidestRow)) + frame + 12,
+        static_cast<int>(TestDialogModel::kMaxRows) * (fm.height() + 2) + frame + scrollBar + 4);
+  }
+
+  RadioGroupMode = new QGroupBox(QString::fromUtf8("表示情報"), this);
+  RadioGroupMode->setObjectName("RadioGroupMode");
+  modeButtons_ = new QButtonGroup(RadioGroupMode);
+  auto* modes = new QHBoxLayout(RadioGroupMode);  // three columns
+  const char* const kModes[] = {"センテンス", "PPS間隔", "位置統計"};
+  for (int i = 0; i < 3; ++i) {
+    auto* b = new QRadioButton(QString::fromUtf8(kModes[i]), RadioGroupMode);
+    b->setObjectName(QString("RadioGroupModeItem%1").arg(i));
+    modeButtons_->addButton(b, i);
+    modes->addWidget(b);
+  }
+  modeButtons_->button(m.RadioGroupMode)->setChecked(true);
+
+  ButtonPause = DialogButton(this, "ButtonPause", "表示開始");
+  ButtonClear = DialogButton(this, "ButtonClear", "クリア");
+  CheckBoxToLogFile = MakeCheckBox(this, "CheckBoxToLogFile", "センテンスをログに出力",
+                                   m.CheckBoxToLogFile);
+  LabelCommand = new QLabel(QString::fromUtf8("コマンド"), this);
+  LabelCommand->setObjectName("LabelCommand");
+  EditCommand = new QLineEdit(QString::fromStdString(m.EditCommand), this);
+  EditCommand->setObjectName("EditCommand");
+  EditCommand->setMaxLength(static_cast<int>(TestDialogModel::kMaxCommandLength));
+  LabelCommand->setBuddy(EditCommand);
+  CheckBoxCrLf = MakeCheckBox(this, "CheckBoxCrLf", "コマンドに改行コード付加", m.CheckBoxCrLf);
+  CheckBoxAutoSync =
+      MakeCheckBox(this, "CheckBoxAutoSync", "クライアントとしても動作", m.CheckBoxAutoSync);
+  ButtonLogOut = DialogButton(this, "ButtonLogOut", "ログ出力");
+  ButtonSyncServ = DialogButton(this, "ButtonSyncServ", "ｻｰﾊﾞと同期");
+  ButtonSendComm = DialogButton(this, "ButtonSendComm", "ｺﾏﾝﾄﾞ送信");
+  ButtonCancel = DialogButton(this, "ButtonCancel", "閉じる");
+  for (QPushButton* b :
+       {ButtonPause, ButtonClear, ButtonLogOut, ButtonSyncServ, ButtonSendComm, ButtonCancel}) {
+    b->setAutoDefault(false);
+  }
+  LabelChecksum = new QLabel(this);
+  LabelChecksum->setObjectName("LabelChecksum");
+  StatusBar = DialogStatusBar(this);
+
+  // The controls under the list; the buttons stand in the two right columns.
+  auto* grid = new QGridLayout;
+  grid->addWidget(RadioGroupMode, 0, 0, 1, 2);
+  grid->addWidget(ButtonPause, 0, 2, Qt::AlignBottom);
+  grid->addWidget(ButtonClear, 0, 3, Qt::AlignBottom);
+  grid->addWidget(CheckBoxToLogFile, 1, 0);
+  grid->addWidget(CheckBoxAutoSync, 1, 1);
+  grid->addWidget(ButtonLogOut, 1, 2);
+  grid->addWidget(ButtonSyncServ, 1, 3);
+  auto* command = new QHBoxLayout;
+  command->addWidget(LabelCommand);
+  command->addWidget(EditCommand, 1);
+  grid->addLayout(command, 2, 0, 1, 2);
+  grid->addWidget(ButtonSendComm, 2, 3);
+  grid->addWidget(CheckBoxCrLf, 3, 0);
+  grid->addWidget(LabelChecksum, 3, 1);
+  grid->addWidget(ButtonCancel, 3, 3);
+  grid->setColumnStretch(1, 1);
+
+  auto* root = new QVBoxLayout(this);
+  root->addWidget(ListBoxMesg);
+  root->addLayout(grid);
+  root->addWidget(StatusBar);
+  root->setSizeConstraint(QLayout::SetFixedSize);  // fixed border
+
+  TestDialogModel& model = app_.testDialog;
+  connect(ButtonPause, &QPushButton::clicked, this, &TFormEtcComm::ButtonPauseClick);
+  connect(ButtonClear, &QPushButton::clicked, this, &TFormEtcComm::ButtonClearClick);
+  connect(ButtonLogOut, &QPushButton::clicked, this, &TFormEtcComm::ButtonLogOutClick);
+  connect(ButtonSendComm, &QPushButton::clicked, this, &TFormEtcComm::ButtonSendCommClick);
+  connect(ButtonSyncServ, &QPushButton::clicked, this, &TFormEtcComm::ButtonSyncServClick);
+  connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
+  connect(CheckBoxAutoSync, &QCheckBox::clicked, this, &TFormEtcComm::CheckBoxAutoSyncClick);
+  connect(CheckBoxToLogFile, &QCheckBox::toggled, this,
+          [&model](bool on) { model.CheckBoxToLogFile = on; });
+  connect(CheckBoxCrLf, &QCheckBox::toggled, this, [&model](bool on) { model.CheckBoxCrLf = on; });
+  connect(modeButtons_, &QButtonGroup::idClicked, this,
+          [&model](int id) { etccomm::RadioGroupModeClick(model, id); });
+  connect(EditCommand, &QLineEdit::textChanged, this, [&model](const QString& text) {
+    etccomm::EditCommandChange(model, text.toStdString());
+  });
+}
+
+void TFormEtcComm::Refresh() {
+  const TestDialogModel& m = app_.testDialog;
+  ButtonPause->setText(QString::fromStdString(m.ButtonPauseCaption));
+  ButtonSyncServ->setEnabled(m.ButtonSyncServEnabled);
+  if (CheckBoxAutoSync->isChecked() != m.CheckBoxAutoSync) {
+    CheckBoxAutoSync->setChecked(m.CheckBoxAutoSync);
+  }
+  const QString status = QString::fromStdString(m.StatusBar);
+  if (StatusBar->currentMessage() != status) StatusBar->showMessage(status);
+  LabelChecksum->setText(QString::fromStdString(etccomm::LabelChecksumText(app_)));
+  RefreshRows();
+}
+
+void TFormEtcComm::RefreshRows() {
+  const TestDialogModel& m = app_.testDialog;
+  if (rowsShown_ && m.Revision == shownRevision_) return;
+  rowsShown_ = true;
+  shownRevision_ = m.Revision;
+  ListBoxMesg->clear();
+  for (const std::string& row : m.ListBoxMesg) ListBoxMesg->addItem(RowText(row));
+  ListBoxMesg->scrollToBottom();
+}
+
+void TFormEtcComm::showEvent(QShowEvent* event) {
+  etccomm::FormShow(app_.testDialog);
+  Refresh();
+  QDialog::showEvent(event);
+  EditCommand->setFocus();  // the one field to type in
+}
+
+void TFormEtcComm::done(int result) {
+  etccomm::FormClose(app_.testDialog);
+  QDialog::done(result);
+}
+
+void TFormEtcComm::ButtonPauseClick() {
+  etccomm::ButtonPauseClick(app_.testDialog);
+  Refresh();
+}
+
+void TFormEtcComm::ButtonClearClick() {
+  etccomm::ButtonClearClick(app_.testDialog);
+  Refresh();
+}
+
+void TFormEtcComm::ButtonLogOutClick() {
+  etccomm::ButtonLogOutClick(app_.testDialog, app_);
+  Refresh();
+}
+
+void TFormEtcComm::ButtonSendCommClick() {
+  if (etccomm::ButtonSendCommClick(app_) == etccomm::SendCommOutcome::kEmpty) {
+    EditCommand->setFocus();
+  }
+  Refresh();
+}
+
+void TFormEtcComm::ButtonSyncServClick() {
+  etccomm::ButtonSyncServClick(app_);
+  Refresh();
+}
+
+void TFormEtcComm::CheckBoxAutoSyncClick(bool checked) {
+  etccomm::CheckBoxAutoSyncClick(app_.testDialog, checked);
+  Refresh();
+}

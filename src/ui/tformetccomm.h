@@ -1,0 +1,56 @@
+#pragma once
+#include <QDialog>
+
+class App;
+class QButtonGroup;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QStatusBar;
+
+// "Quor - テストダイアログ": the rows the core collects (received sentences,
+// 1PPS intervals or position statistics), raw commands to the receiver and
+// the SNTP client on demand. All its state is the core's test dialog model,
+// which a receiver connection starts afresh; the window only shows it.
+class TFormEtcComm : public QDialog {
+  Q_OBJECT
+ public:
+  explicit TFormEtcComm(App& app, QWidget* parent = nullptr);
+  // Copies the model into the widgets; the list only when its rows changed.
+  void Refresh();
+
+ public slots:
+  void ButtonPauseClick();
+  void ButtonClearClick();
+  void ButtonLogOutClick();
+  void ButtonSendCommClick();
+  void ButtonSyncServClick();
+  void CheckBoxAutoSyncClick(bool checked);
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void done(int result) override;
+
+ private:
+  void BuildControls();
+  void RefreshRows();
+
+  App& app_;
+  unsigned long shownRevision_ = 0;
+  bool rowsShown_ = false;
+
+  QListWidget* ListBoxMesg;
+  QGroupBox* RadioGroupMode;
+  QButtonGroup* modeButtons_;
+  QPushButton *ButtonPause, *ButtonClear;
+  QCheckBox* CheckBoxToLogFile;
+  QLabel* LabelCommand;
+  QLineEdit* EditCommand;
+  QCheckBox *CheckBoxCrLf, *CheckBoxAutoSync;
+  QPushButton *ButtonLogOut, *ButtonSyncServ, *ButtonSendComm, *ButtonCancel;
+  QLabel* LabelChecksum;
+  QStatusBar* StatusBar;
+};
