@@ -1,11 +1,13 @@
 #include "service/headless_service.h"
 
 #include <QCoreApplication>
+#include <algorithm>
 
 #include "app/app.h"
 #include "app/connection.h"
 #include "app/startup.h"
 #include "app/tick.h"
+#include "service/headless_adapters.h"
 
 HeadlessService::HeadlessService(App& app, QObject* parent) : QObject(parent), app_(app) {
   tickTimer_.setTimerType(Qt::PreciseTimer);
@@ -22,6 +24,8 @@ void HeadlessService::Start() {
   FormCreate(app_);
   if (FormShow(app_)) tickTimer_.start();
   ButtonConnectClick(app_);
+  if (app_.tick.Connected && app_.settings.Port == kNetworkPort) ButtonSyncPCClick(app_);
+  ReportStatus();
 }
 
 void HeadlessService::Stop() {
@@ -33,4 +37,18 @@ void HeadlessService::Stop() {
   QCoreApplication::quit();
 }
 
-void HeadlessService::Tick() { TickProc(app_); }
+void HeadlessService::Tick() {
+  TickProc(app_);
+  ReportStatus();
+}
+
+void HeadlessService::ReportStatus() {
+  const std::string& text = app_.view.StatusBar;
+  if (text == shownStatus_) return;
+  shownStatus_ = text;
+  // Many texts are shown and logged alike; those are on standard error already.
+  const auto& memo = app_.log.MemoLog();
+  const auto recent = memo.end() - std::min<std::ptrdiff_t>(memo.size(), 8);
+  if (text.empty() || std::find(recent, memo.end(), text) != memo.end()) return;
+  WriteStderrLine("状態: " + text);
+}

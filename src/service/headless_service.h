@@ -1,12 +1,16 @@
 #pragma once
 #include <QObject>
 #include <QTimer>
+#include <string>
 
 class App;
 
 // Drives the core without a window: starts as the main window's first
-// showing does and connects at once as "接続(&G)" would, runs the 100 ms
-// tick, and on Stop disconnects and writes the closing lines.
+// showing does and connects at once as "接続(&G)" would (in network mode also
+// pressing "同期" once, so the clock is set now rather than at the first
+// scheduled mark), runs the 100 ms tick, and on Stop disconnects and writes
+// the closing lines. Status bar texts that are not log lines go to standard
+// error too, so a failed connection is seen.
 class HeadlessService : public QObject {
   Q_OBJECT
  public:
@@ -19,8 +23,10 @@ class HeadlessService : public QObject {
 
  private:
   void Tick();
+  void ReportStatus();
 
   App& app_;
   QTimer tickTimer_;
   bool stopped_ = false;
+  std::string shownStatus_;
 };
