@@ -26,15 +26,20 @@ void HeadlessService::Start() {
   ButtonConnectClick(app_);
   if (app_.tick.Connected && app_.settings.Port == kNetworkPort) ButtonSyncPCClick(app_);
   ReportStatus();
+  if (app_.settings.Port != kNetworkPort && !app_.platform.serialPort.IsOpen()) {
+    WriteStderrLine("quor: the receiver's port could not be opened; ending with status 1");
+    // Once the event loop runs: leaving it before it has started does nothing.
+    QTimer::singleShot(0, this, [this] { Stop(1); });
+  }
 }
 
-void HeadlessService::Stop() {
+void HeadlessService::Stop(int exitStatus) {
   if (stopped_) return;
   stopped_ = true;
   tickTimer_.stop();
   if (app_.tick.Connected) ButtonConnectClick(app_);  // "接続終了", the port is released
   FormCloseQuery(app_);                               // "Quor運用終了", the log file is closed
-  QCoreApplication::quit();
+  QCoreApplication::exit(exitStatus);
 }
 
 void HeadlessService::Tick() {

@@ -19,7 +19,7 @@ int RunHeadless() {
   App app(platform.platform);
   app.log.SetMirror(WriteStderrLine);
   HeadlessService service(app);
-  QObject::connect(&termination, &TerminationSignals::Received, &service, &HeadlessService::Stop);
+  QObject::connect(&termination, &TerminationSignals::Received, &service, [&service] { service.Stop(); });
   service.Start();
   return QCoreApplication::exec();
 }

@@ -4,6 +4,8 @@
 # connects at once, every log line also goes to stderr, sntp reads stratum 1
 # from it, a second headless start is refused with a message, and SIGTERM
 # ends it within a second with its closing lines on stderr and status 0.
+# Without its receiver's port it ends at once with status 1 (a service
+# manager then tries again).
 set -u
 QUOR=$(realpath "$1")
 GPSSIM=$2/tools/gpssim/gpssim
@@ -19,12 +21,20 @@ fi
 ip link set lo up
 quor_sandbox
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
+printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
+
+(cd "$QDIR/cwd" && timeout 10 capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless") \
+  >/dev/null 2>"$SANDBOX/noport.err"
+rc=$?
+[ "$rc" -eq 1 ] || { cat "$SANDBOX/noport.err"; fail "without a port: status $rc, not 1"; }
+grep -qF "接続に失敗!!" "$SANDBOX/noport.err" || fail "without a port: no 接続に失敗!! on stderr"
+tail -n 1 "$SANDBOX/noport.err" | grep -qF "Quor運用終了" || fail "without a port: no closing line"
+rm -f "$QDIR"/cwd/Quor*.log
 "$GPSSIM" --receiver jupiter-nmea --link "$SANDBOX/gps0" >"$SANDBOX/gpssim.out" 2>&1 &
 PIDS+=($!)
 for _ in $(seq 50); do [ -e "$SANDBOX/gps0" ] && break; sleep 0.1; done
 [ -e "$SANDBOX/gps0" ] || fail "gpssim made no pseudo-terminal"
 export QUOR_COM1=$SANDBOX/gps0
-printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
 
 # stdout and stderr apart: the log lines belong on stderr.
 (cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
