@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
           libgl-dev libgtest-dev libgmock-dev fonts-ipafont-gothic libcap2-bin
-          iproute2 util-linux tzdata chrony sntp)
+          iproute2 util-linux tzdata chrony sntp systemd)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -15,8 +15,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo_cmd apt-get update -q
   # chrony is only a test peer, started by the tests in namespaces of their
   # own: its package must not start a system daemon that steers this
-  # machine's clock. A policy file keeps the package scripts from starting
-  # any service during the install.
+  # machine's clock (systemd is here for `systemd-analyze verify` of Quor's
+  # unit). A policy file keeps the package scripts from starting any service
+  # during the install.
   policy=/usr/sbin/policy-rc.d
   added_policy=""
   if [ ! -e "$policy" ]; then

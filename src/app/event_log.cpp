@@ -13,6 +13,7 @@ void EventLog::LogLine(std::string text, bool writeToFile) {
   memo_.push_back(text);
   ++revision_;
   if (writeToFile && file_.IsOpen()) file_.WriteLine(text);
+  if (mirror_) mirror_(text);
 }
 
 std::string LogFileName(const LocalTimeRecord& t) {

@@ -1,16 +1,21 @@
 #pragma once
 #include <deque>
+#include <functional>
 #include <string>
 
 #include "platform/local_time.h"
 #include "platform/log_file.h"
 
 // The one writer of the event log: the log window's lines (`MemoLog`, the
-// latest kMaxLines) and, when logging is on, the log file.
+// latest kMaxLines), when logging is on the log file, and an optional mirror
+// that sees every line (the headless program's standard error).
 class EventLog {
  public:
   static constexpr size_t kMaxLines = 256;
+  using Mirror = std::function<void(const std::string&)>;
   explicit EventLog(LogFile& file) : file_(file) {}
+
+  void SetMirror(Mirror mirror) { mirror_ = std::move(mirror); }
 
   // Drops a trailing line end (LF, CR, or a CR LF / LF CR pair), appends the
   // line to the window and, when writeToFile and the file is open, to the file.
@@ -22,6 +27,7 @@ class EventLog {
 
  private:
   LogFile& file_;
+  Mirror mirror_;
   std::deque<std::string> memo_;
   unsigned long revision_ = 0;
 };

@@ -3,26 +3,58 @@
 #include <QTimer>
 #include <cstdio>
 #include <memory>
+#include <string_view>
 
 #include "app/app.h"
 #include "platform/linux/flock_instance_lock.h"
+#include "service/run_headless.h"
 #include "ui/desktop_platform.h"
 #include "ui/product.h"
 #include "ui/tmainform.h"
 
+namespace {
+
+// --headless, --help and --version need no window system: those runs get a
+// QCoreApplication, so they work with no display and no QT_QPA_PLATFORM.
+bool NeedsNoWindow(int argc, char* argv[]) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--") break;
+    if (arg == "--headless" || arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version") {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
-  QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  const bool noWindow = NeedsNoWindow(argc, argv);
+  std::unique_ptr<QCoreApplication> application;
+  if (noWindow) {
+    application = std::make_unique<QCoreApplication>(argc, argv);
+  } else {
+    application = std::make_unique<QApplication>(argc, argv);
+  }
+  QCoreApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
+  QCoreApplication::setApplicationVersion(QStringLiteral(QUOR_VERSION));
 
   // The arguments left after Qt has taken its own (-platform, ...).
   QCommandLineParser parser;
   parser.setApplicationDescription(QString::fromUtf8("GPS時刻でPCの時計を合わせ、LANに配信します。"));
   const QCommandLineOption helpOption({"h", "help"}, QString::fromUtf8("このヘルプを表示します。"));
   parser.addOption(helpOption);
+  const QCommandLineOption versionOption({"v", "version"}, QString::fromUtf8("版を表示します。"));
+  parser.addOption(versionOption);
   const QCommandLineOption connectOption(
       "connect", QString::fromUtf8("起動後に「接続(&G)」を一度押します。"));
   parser.addOption(connectOption);
-  if (!parser.parse(QApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
+  const QCommandLineOption headlessOption(
+      "headless", QString::fromUtf8("ウィンドウなしで動き、すぐに接続します(時刻サーバ用)。"
+                                    "ログは標準エラーにも出ます。SIGTERMで終了します。"));
+  parser.addOption(headlessOption);
+  if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
     const QString error = parser.errorText().isEmpty()
                               ? QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first())
                               : parser.errorText();
@@ -33,10 +65,19 @@ int main(int argc, char* argv[]) {
     std::fputs(qPrintable(parser.helpText()), stdout);
     return 0;
   }
+  if (parser.isSet(versionOption)) {
+    std::printf("quor %s\n", QUOR_VERSION);
+    return 0;
+  }
 
-  // One instance at a time; a second start ends at once, showing nothing.
+  // One instance at a time, with or without a window; a second window start
+  // ends at once, showing nothing.
   FlockInstanceLock lock("TarrowMekkino");
-  if (!lock.Acquired()) return 1;
+  if (!lock.Acquired()) {
+    if (parser.isSet(headlessOption)) std::fputs("quor: another Quor is already running\n", stderr);
+    return 1;
+  }
+  if (parser.isSet(headlessOption)) return RunHeadless();
 
   QObject mainThreadContext;
   DesktopPlatform desktop(&mainThreadContext);
@@ -50,7 +91,7 @@ int main(int argc, char* argv[]) {
   if (parser.isSet(connectOption)) {
     QTimer::singleShot(0, form.get(), &TMainForm::ButtonConnectClick);
   }
-  const int result = application.exec();
+  const int result = application->exec();
   // The window goes first (it stops the tick and releases the port), while
   // the adapters it uses still exist.
   form.reset();

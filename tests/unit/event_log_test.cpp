@@ -46,4 +46,16 @@ TEST(EventLog, FileOnlyWhenLoggingIsOnAndOpen) {
   EXPECT_EQ(log.MemoLog().size(), 3u);
 }
 
+TEST(EventLog, MirrorSeesEveryLineWhateverTheFile) {
+  FakeLogFile file;
+  EventLog log(file);
+  std::vector<std::string> mirrored;
+  log.SetMirror([&mirrored](const std::string& line) { mirrored.push_back(line); });
+  log.LogLine("off\r\n", false);
+  file.open = true;
+  log.LogLine("on", true);
+  EXPECT_EQ(mirrored, (std::vector<std::string>{"off", "on"}));
+  EXPECT_EQ(file.lines, std::vector<std::string>{"on"});
+}
+
 }  // namespace

@@ -244,6 +244,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "gpssim: %s\n%s", error.c_str(), GpssimUsage().c_str());
     return 2;
   }
+  if (args->help) {
+    std::fputs(GpssimUsage().c_str(), stdout);
+    return 0;
+  }
+  if (args->version) {
+    std::printf("gpssim %s\n", QUOR_VERSION);
+    return 0;
+  }
   PseudoTerminal pty;
   if (!pty.Open(error)) {
     std::fprintf(stderr, "gpssim: %s\n", error.c_str());

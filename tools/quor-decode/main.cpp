@@ -25,14 +25,16 @@ namespace {
 
 constexpr size_t kDefaultChunk = 64;
 
-void Usage() {
-  std::fprintf(stderr,
+void Usage(std::FILE* out) {
+  std::fprintf(out,
                "usage: quor-decode [--receiver N|jupiter|gt77|cca370h|garmin|other]"
-               " [--chunk BYTES] [FILE]\n");
+               " [--chunk BYTES] [FILE]\n"
+               "       quor-decode --help | --version\n");
 }
 
-int UsageError() {
-  Usage();
+int UsageError(const std::string& message) {
+  std::fprintf(stderr, "quor-decode: %s\n", message.c_str());
+  Usage(stderr);
   return 2;
 }
 
@@ -88,18 +90,21 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--receiver" && i + 1 < argc) {
-      if (!ParseReceiver(argv[++i], kind)) return UsageError();
+      if (!ParseReceiver(argv[++i], kind)) return UsageError("bad receiver: " + std::string(argv[i]));
     } else if (arg == "--chunk" && i + 1 < argc) {
-      if (!ParseChunk(argv[++i], chunk)) return UsageError();
+      if (!ParseChunk(argv[++i], chunk)) return UsageError("bad chunk size: " + std::string(argv[i]));
     } else if (arg == "-h" || arg == "--help") {
-      Usage();
+      Usage(stdout);
+      return 0;
+    } else if (arg == "--version") {
+      std::printf("quor-decode %s\n", QUOR_VERSION);
       return 0;
     } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
-      return UsageError();
+      return UsageError("unknown option or missing value: " + std::string(arg));
     } else if (path == nullptr) {
       path = argv[i];
     } else {
-      return UsageError();
+      return UsageError("more than one file: " + std::string(arg));
     }
   }
 

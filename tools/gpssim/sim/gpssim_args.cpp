@@ -23,7 +23,8 @@ std::string GpssimUsage() {
   return "usage: gpssim --receiver jupiter-nmea|jupiter-binary|gt77|cca370h|garmin|gnss\n"
          "              [--offset SECONDS] [--baud N] [--link PATH] [--no-fix]\n"
          "              [--seconds N] [--verbose] [--lat DEG] [--lon DEG]\n"
-         "              [--height M] [--geoid M] [--satellites N] [--tokyo-datum] [--gsv]\n";
+         "              [--height M] [--geoid M] [--satellites N] [--tokyo-datum] [--gsv]\n"
+         "       gpssim --help | --version\n";
 }
 
 std::optional<GpssimArgs> ParseGpssimArgs(const std::vector<std::string_view>& args,
@@ -32,6 +33,8 @@ std::optional<GpssimArgs> ParseGpssimArgs(const std::vector<std::string_view>& a
   bool haveReceiver = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string_view name = args[i];
+    if (name == "-h" || name == "--help") { out.help = true; continue; }
+    if (name == "--version") { out.version = true; continue; }
     if (name == "--no-fix") { out.generator.fix = false; continue; }
     if (name == "--verbose") { out.verbose = true; continue; }
     if (name == "--tokyo-datum") { out.generator.tokyoDatum = true; continue; }
@@ -80,7 +83,7 @@ std::optional<GpssimArgs> ParseGpssimArgs(const std::vector<std::string_view>& a
       return std::nullopt;
     }
   }
-  if (!haveReceiver) {
+  if (!haveReceiver && !out.help && !out.version) {
     error = "--receiver is required";
     return std::nullopt;
   }

@@ -14,6 +14,8 @@ struct GpssimArgs {
   std::string link;    // symlink to create to the pseudo-terminal, if any
   int seconds = 0;     // run this many seconds; 0 = until a signal
   bool verbose = false;  // print the commands the other side writes, on stderr
+  bool help = false;     // print the usage and stop
+  bool version = false;  // print the version and stop
 };
 
 // Parses the arguments after the program name. On a fault returns nothing and

@@ -1,0 +1,35 @@
+#pragma once
+#include <string>
+
+#include "platform/beeper.h"
+#include "platform/clipboard.h"
+#include "platform/message_boxes.h"
+
+// The desktop's adapters for a program without a window.
+
+// A message box's text goes to standard error, one line, prefixed "Quor: ".
+class StderrMessageBoxes : public MessageBoxes {
+ public:
+  void Show(const std::string& text) override;
+  void ShowSystemError(const std::string& text) override;
+};
+
+// Nothing to hear on a server.
+class SilentBeeper : public Beeper {
+ public:
+  void Beep() override {}
+};
+
+// Keeps the last text; nobody pastes it.
+class HeldClipboard : public Clipboard {
+ public:
+  void SetText(const std::string& text) override { text_ = text; }
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+// Writes a log line and a line end to standard error in one write, so the
+// journal keeps each line whole.
+void WriteStderrLine(const std::string& text);

@@ -1,0 +1,59 @@
+#include "service/headless_service.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+
+#include "app/app.h"
+#include "app/connection.h"
+#include "app/startup.h"
+#include "app/tick.h"
+#include "service/headless_adapters.h"
+
+HeadlessService::HeadlessService(App& app, QObject* parent) : QObject(parent), app_(app) {
+  tickTimer_.setTimerType(Qt::PreciseTimer);
+  tickTimer_.setInterval(100);
+  connect(&tickTimer_, &QTimer::timeout, this, &HeadlessService::Tick);
+}
+
+HeadlessService::~HeadlessService() {
+  tickTimer_.stop();
+  FormDestroy(app_);
+}
+
+void HeadlessService::Start() {
+  FormCreate(app_);
+  if (FormShow(app_)) tickTimer_.start();
+  ButtonConnectClick(app_);
+  if (app_.tick.Connected && app_.settings.Port == kNetworkPort) ButtonSyncPCClick(app_);
+  ReportStatus();
+  if (app_.settings.Port != kNetworkPort && !app_.platform.serialPort.IsOpen()) {
+    WriteStderrLine("quor: the receiver's port could not be opened; ending with status 1");
+    // Once the event loop runs: leaving it before it has started does nothing.
+    QTimer::singleShot(0, this, [this] { Stop(1); });
+  }
+}
+
+void HeadlessService::Stop(int exitStatus) {
+  if (stopped_) return;
+  stopped_ = true;
+  tickTimer_.stop();
+  if (app_.tick.Connected) ButtonConnectClick(app_);  // "接続終了", the port is released
+  FormCloseQuery(app_);                               // "Quor運用終了", the log file is closed
+  QCoreApplication::exit(exitStatus);
+}
+
+void HeadlessService::Tick() {
+  TickProc(app_);
+  ReportStatus();
+}
+
+void HeadlessService::ReportStatus() {
+  const std::string& text = app_.view.StatusBar;
+  if (text == shownStatus_) return;
+  shownStatus_ = text;
+  // Many texts are shown and logged alike; those are on standard error already.
+  const auto& memo = app_.log.MemoLog();
+  const auto recent = memo.end() - std::min<std::ptrdiff_t>(memo.size(), 8);
+  if (text.empty() || std::find(recent, memo.end(), text) != memo.end()) return;
+  WriteStderrLine("状態: " + text);
+}

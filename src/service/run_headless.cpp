@@ -1,0 +1,25 @@
+#include "service/run_headless.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+#include "app/app.h"
+#include "service/headless_platform.h"
+#include "service/headless_service.h"
+#include "service/termination_signals.h"
+
+int RunHeadless() {
+  TerminationSignals termination;
+  if (!termination.Installed()) {
+    std::fprintf(stderr, "quor: cannot catch SIGTERM and SIGINT\n");
+    return 1;
+  }
+  QObject mainThreadContext;
+  HeadlessPlatform platform(&mainThreadContext);
+  App app(platform.platform);
+  app.log.SetMirror(WriteStderrLine);
+  HeadlessService service(app);
+  QObject::connect(&termination, &TerminationSignals::Received, &service, [&service] { service.Stop(); });
+  service.Start();
+  return QCoreApplication::exec();
+}
