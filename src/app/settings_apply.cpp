@@ -21,10 +21,13 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   app.discipline.UseTimeZone(s.TimeZone);
 
   // Logging switched on: a file of its own from now, in the program's
-  // directory. Switching it off leaves an open file open and idle.
+  // directory, or where the start-up log goes (the current directory) when
+  // the program's directory cannot be written, as with an installed
+  // program. Switching it off leaves an open file open and idle.
   if (s.IsLogOut == 0 && chosen.IsLogOut == 1) {
     const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-    if (!app.log.File().Open(LogFileName(now), true)) {
+    const std::string name = LogFileName(now);
+    if (!app.log.File().Open(name, true) && !app.log.File().Open(name, false)) {
       app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
     }
     s.IsLogOut = 1;

@@ -93,13 +93,14 @@ class FakeLogFile : public LogFile {
   bool Open(const std::string& fileName, bool inProgramDirectory) override {
     openedName = fileName;
     openedInProgramDirectory = inProgramDirectory;
-    open = !failOpen;
+    open = !failOpen && !(inProgramDirectory && failInProgramDirectory);
     return open;
   }
   bool IsOpen() const override { return open; }
   void WriteLine(const std::string& text) override { lines.push_back(text); }
   void Close() override { open = false; }
   bool failOpen = false, open = false, openedInProgramDirectory = false;
+  bool failInProgramDirectory = false;  // a program directory that cannot be written
   std::string openedName;
   std::vector<std::string> lines;
 };

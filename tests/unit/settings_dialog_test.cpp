@@ -353,6 +353,15 @@ TEST_F(ApplyingSettings, LoggingSwitchedOnOpensANewFileAtOnce) {
   EXPECT_TRUE(fake.logFile.IsOpen());
 }
 
+TEST_F(ApplyingSettings, AnUnwritableProgramDirectoryLogsToTheCurrentOne) {
+  fake.logFile.failInProgramDirectory = true;
+  ASSERT_TRUE(SetThrough([](SettingsDialog& d) { d.CheckBoxLogOut = true; }));
+  EXPECT_TRUE(fake.logFile.IsOpen());
+  EXPECT_FALSE(fake.logFile.openedInProgramDirectory);
+  EXPECT_TRUE(fake.boxes.shown.empty());
+  EXPECT_EQ(fake.logFile.lines, std::vector<std::string>{"12:04:05  Quorログ開始"});
+}
+
 TEST_F(ApplyingSettings, ALogFileThatCannotBeOpenedIsTold) {
   fake.logFile.failOpen = true;
   ASSERT_TRUE(SetThrough([](SettingsDialog& d) { d.CheckBoxLogOut = true; }));
