@@ -1,38 +1,7 @@
 #pragma once
-#include <QObject>
-
-#include "platform/linux/cp932_log_file.h"
-#include "platform/linux/iconv_text_codec.h"
-#include "platform/linux/linux_counter.h"
-#include "platform/linux/linux_network_info.h"
-#include "platform/linux/linux_pc_clock.h"
-#include "platform/linux/linux_udp_endpoint.h"
-#include "platform/linux/serial_port_linux.h"
-#include "platform/platform.h"
-#include "platform/qt/qt_main_thread_poster.h"
-#include "platform/qt/qt_settings_store.h"
-#include "platform/qt/qt_timers.h"
+#include "platform/system_platform.h"
 #include "service/headless_adapters.h"
 
-// The real adapters without a window: the desktop's message boxes, beep and
+// The real adapters without a window: message boxes, the beep and the
 // clipboard are replaced by their headless stand-ins.
-struct HeadlessPlatform {
-  explicit HeadlessPlatform(QObject* mainThreadObject)
-      : poster(mainThreadObject), serialPort(counter, clock, poster), timers(mainThreadObject) {}
-  LinuxPcClock clock;
-  LinuxCounter counter;
-  StderrMessageBoxes messageBoxes;
-  Cp932LogFile logFile;
-  QtSettingsStore settingsStore;
-  SilentBeeper beeper;
-  HeldClipboard clipboard;
-  QtMainThreadPoster poster;
-  LinuxSerialPort serialPort;
-  LinuxNetworkInfo networkInfo;
-  LinuxUdpEndpoint udp;
-  IconvTextCodec textCodec;
-  QtTimers timers;
-  Platform platform{clock,   counter,   messageBoxes, logFile,     settingsStore,
-                    beeper,  clipboard, serialPort,   networkInfo, udp,
-                    textCodec, timers};
-};
+using HeadlessPlatform = SystemPlatform<StderrMessageBoxes, SilentBeeper, HeldClipboard>;

@@ -23,15 +23,9 @@
 #include "ui/tformgt77comm.h"
 #include "ui/tformsendcomm.h"
 #include "ui/tmainform.h"
+#include "support/widget_find.h"
 
 namespace {
-
-template <typename T>
-T* Find(QWidget& w, const char* name) {
-  T* child = w.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 std::string Status(QWidget& dialog) {
   return Find<QStatusBar>(dialog, "StatusBar")->currentMessage().toStdString();

@@ -13,15 +13,9 @@
 #include "fakes/fake_platform.h"
 #include "ui/tformlog.h"
 #include "ui/tmainform.h"
+#include "support/widget_find.h"
 
 namespace {
-
-template <typename T>
-T* Find(QWidget& w, const char* name) {
-  T* child = w.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 // The main window over the fakes, shown.
 struct MainForm : ::testing::Test {

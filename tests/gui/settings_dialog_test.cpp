@@ -22,15 +22,9 @@
 #include "ui/tformsetparm.h"
 #include "ui/tmainform.h"
 #include "ui/trs232setup.h"
+#include "support/widget_find.h"
 
 namespace {
-
-template <typename T>
-T* Find(QWidget& w, const char* name) {
-  T* child = w.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 void Click(QWidget& w, const char* name) {
   auto* b = Find<QAbstractButton>(w, name);

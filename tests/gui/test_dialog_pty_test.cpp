@@ -11,15 +11,9 @@
 #include <QTest>
 
 #include "support/pty_session.h"
+#include "support/widget_find.h"
 
 namespace {
-
-template <typename T>
-T* Child(QWidget& w, const char* name) {
-  T* child = w.findChild<T*>(name);
-  EXPECT_NE(child, nullptr) << name;
-  return child;
-}
 
 bool AllRowsAreSentences(const QListWidget& list) {
   for (int i = 0; i < list.count(); ++i) {
@@ -39,13 +33,13 @@ TEST(TestDialogThroughAPseudoTerminal, SentenceRowsArriveAndATypedCommandReaches
   bool used = false;
   s.UseDialog("ButtonTestDlg", [&](QWidget& d) {
     EXPECT_EQ(d.windowTitle().toStdString(), "Quor - テストダイアログ");
-    auto* list = Child<QListWidget>(d, "ListBoxMesg");
-    auto* pause = Child<QPushButton>(d, "ButtonPause");
-    auto* edit = Child<QLineEdit>(d, "EditCommand");
+    auto* list = Find<QListWidget>(d, "ListBoxMesg");
+    auto* pause = Find<QPushButton>(d, "ButtonPause");
+    auto* edit = Find<QLineEdit>(d, "EditCommand");
     ASSERT_TRUE(list && pause && edit);
     EXPECT_EQ(pause->text().toStdString(), "表示開始");
-    EXPECT_FALSE(Child<QPushButton>(d, "ButtonSyncServ")->isEnabled());
-    EXPECT_TRUE(Child<QCheckBox>(d, "CheckBoxCrLf")->isChecked());
+    EXPECT_FALSE(Find<QPushButton>(d, "ButtonSyncServ")->isEnabled());
+    EXPECT_TRUE(Find<QCheckBox>(d, "CheckBoxCrLf")->isChecked());
     EXPECT_EQ(edit->maxLength(), 256);
 
     // Off until switched on, then the tick fills the open dialog.
@@ -58,13 +52,13 @@ TEST(TestDialogThroughAPseudoTerminal, SentenceRowsArriveAndATypedCommandReaches
     EXPECT_TRUE(AllRowsAreSentences(*list));
 
     QTest::keyClicks(edit, "$PFEC,GPsrq");
-    Child<QPushButton>(d, "ButtonSendComm")->click();
-    auto* status = Child<QStatusBar>(d, "StatusBar");
+    Find<QPushButton>(d, "ButtonSendComm")->click();
+    auto* status = Find<QStatusBar>(d, "StatusBar");
     EXPECT_TRUE(QTest::qWaitFor(
         [&] { return status->currentMessage() == QString::fromUtf8("コマンドを送信しました"); },
         3000))
         << status->currentMessage().toStdString();
-    Child<QPushButton>(d, "ButtonCancel")->click();
+    Find<QPushButton>(d, "ButtonCancel")->click();
     used = true;
   });
   EXPECT_TRUE(used);

@@ -18,23 +18,7 @@ fi
 quor_sandbox
 quor_veth_pair || { echo "skipped: cannot join two namespaces by a veth pair here"; exit 0; }
 
-mkdir -p "$SANDBOX/chrony"
-cat >"$SANDBOX/chrony/chrony.conf" <<CONF
-local stratum 1
-allow
-port 123
-cmdport 0
-bindcmdaddress /
-pidfile $SANDBOX/chrony/chronyd.pid
-driftfile $SANDBOX/chrony/drift
-dumpdir $SANDBOX/chrony
-ntsdumpdir $SANDBOX/chrony
-CONF
-capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$SANDBOX/chrony/chrony.conf'" \
-  >"$SANDBOX/chrony/out" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 50); do [ -n "$(ss -Hlun 'sport = :123')" ] && break; sleep 0.1; done
-[ -n "$(ss -Hlun 'sport = :123')" ] || { cat "$SANDBOX/chrony/out"; fail "chronyd did not bind port 123"; }
+quor_chrony_server
 
 quor_instance client "${PEER_NS[@]}"
 unset QT_QPA_PLATFORM

@@ -30,10 +30,7 @@ rc=$?
 grep -qF "接続に失敗!!" "$SANDBOX/noport.err" || fail "without a port: no 接続に失敗!! on stderr"
 tail -n 1 "$SANDBOX/noport.err" | grep -qF "Quor運用終了" || fail "without a port: no closing line"
 rm -f "$QDIR"/cwd/Quor*.log
-"$GPSSIM" --receiver jupiter-nmea --link "$SANDBOX/gps0" >"$SANDBOX/gpssim.out" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 50); do [ -e "$SANDBOX/gps0" ] && break; sleep 0.1; done
-[ -e "$SANDBOX/gps0" ] || fail "gpssim made no pseudo-terminal"
+quor_gpssim "$SANDBOX/gps0"
 export QUOR_COM1=$SANDBOX/gps0
 
 # stdout and stderr apart: the log lines belong on stderr.

@@ -86,3 +86,38 @@ quor_veth_pair() {
     ip addr add 10.77.0.1/24 dev q0 && ip link set q0 up &&
     "${PEER_NS[@]}" sh -c 'ip link set lo up && ip addr add 10.77.0.2/24 dev q1 && ip link set q1 up'
 }
+
+# Starts gpssim (receiver kind $2, default jupiter-nmea) on a pseudo-terminal
+# linked at $1, with its output in $1.out, and waits for the link; fails the
+# test when none appears.
+quor_gpssim() {
+  local link=$1 kind=${2:-jupiter-nmea} i
+  "$GPSSIM" --receiver "$kind" --link "$link" >"$link.out" 2>&1 &
+  PIDS+=($!)
+  for ((i = 0; i < 50; i++)); do [ -e "$link" ] && return 0; sleep 0.1; done
+  fail "gpssim made no pseudo-terminal"
+}
+
+# Starts chronyd as a stratum-1 server on port 123 of this namespace, without
+# the right to set the clock, with its files in $SANDBOX/chrony; fails the
+# test when it does not bind the port.
+quor_chrony_server() {
+  local dir=$SANDBOX/chrony i
+  mkdir -p "$dir"
+  cat >"$dir/chrony.conf" <<CONF
+local stratum 1
+allow
+port 123
+cmdport 0
+bindcmdaddress /
+pidfile $dir/chronyd.pid
+driftfile $dir/drift
+dumpdir $dir
+ntsdumpdir $dir
+CONF
+  capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$dir/chrony.conf'" >"$dir/out" 2>&1 &
+  PIDS+=($!)
+  for ((i = 0; i < 50; i++)); do [ -n "$(ss -Hlun 'sport = :123')" ] && return 0; sleep 0.1; done
+  cat "$dir/out"
+  fail "chronyd did not bind port 123"
+}

@@ -25,10 +25,7 @@ quor_sandbox
 quor_veth_pair || { echo "skipped: cannot join two namespaces by a veth pair here"; exit 0; }
 
 quor_instance server
-"$GPSSIM" --receiver jupiter-nmea --link "$QDIR/gps0" >"$QDIR/gpssim.out" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 50); do [ -e "$QDIR/gps0" ] && break; sleep 0.1; done
-[ -e "$QDIR/gps0" ] || fail "gpssim made no pseudo-terminal"
+quor_gpssim "$QDIR/gps0"
 export QUOR_COM1=$QDIR/gps0
 printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
 quor_start --connect

@@ -19,10 +19,7 @@ fi
 
 ip link set lo up
 quor_sandbox
-"$GPSSIM" --receiver jupiter-nmea --link "$SANDBOX/gps0" >"$SANDBOX/gpssim.out" 2>&1 &
-PIDS+=($!)
-for _ in $(seq 50); do [ -e "$SANDBOX/gps0" ] && break; sleep 0.1; done
-[ -e "$SANDBOX/gps0" ] || fail "gpssim made no pseudo-terminal"
+quor_gpssim "$SANDBOX/gps0"
 export QUOR_COM1=$SANDBOX/gps0
 printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
 quor_start --connect
