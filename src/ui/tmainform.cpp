@@ -27,6 +27,7 @@
 #include "app/time_report.h"
 #include "commands/test_dialog_handlers.h"
 #include "ui/product.h"
+#include "ui/spin_button.h"
 #include "ui/tformccacomm.h"
 #include "ui/tformetccomm.h"
 #include "ui/tformgt77comm.h"
@@ -121,20 +122,8 @@ void TMainForm::BuildControls() {
   EditPcErr = MakeEdit(timeBox, "EditPcErr", {"+8888888", "-8888888"});
   ButtonSyncPC = MakeButton(timeBox, "ButtonSyncPC", "同期");
   EditdSS = MakeEdit(timeBox, "EditdSS", {"+100", "-100"});
-  CSpinButtondSS = new QWidget(timeBox);
-  CSpinButtondSS->setObjectName("CSpinButtondSS");
-  auto* spinLayout = new QVBoxLayout(CSpinButtondSS);
-  spinLayout->setContentsMargins(0, 0, 0, 0);
-  spinLayout->setSpacing(0);
-  auto* up = new QToolButton(CSpinButtondSS);
-  up->setObjectName("CSpinButtondSSUp");
-  up->setArrowType(Qt::UpArrow);
-  auto* down = new QToolButton(CSpinButtondSS);
-  down->setObjectName("CSpinButtondSSDown");
-  down->setArrowType(Qt::DownArrow);
-  for (auto* b : {up, down}) b->setFixedSize(18, 11);
-  spinLayout->addWidget(up);
-  spinLayout->addWidget(down);
+  const SpinButton spin = MakeSpinButton(timeBox, "CSpinButtondSS");
+  CSpinButtondSS = spin.widget;
   LabelPpsCtr = MakeLabel(timeBox, "", "LabelPpsCtr");
   tg->addWidget(LabelJst, 0, 0);
   tg->addWidget(EditJst, 0, 1);
@@ -222,8 +211,8 @@ void TMainForm::BuildControls() {
   connect(ButtonToTaskTray, &QPushButton::clicked, this, &TMainForm::ButtonToTaskTrayClick);
   connect(ButtonDispLog, &QPushButton::clicked, this, &TMainForm::ButtonDispLogClick);
   connect(ButtonEnd, &QPushButton::clicked, this, &TMainForm::ButtonEndClick);
-  connect(up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
-  connect(down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
+  connect(spin.up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
+  connect(spin.down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
   connect(ButtonSendComm, &QPushButton::clicked, this, &TMainForm::ButtonSendCommClick);
   connect(ButtonParmSet, &QPushButton::clicked, this, &TMainForm::ButtonParmSetClick);
   connect(ButtonTestDlg, &QPushButton::clicked, this, &TMainForm::ButtonTestDlgClick);
