@@ -1,20 +1,10 @@
 #pragma once
-#include <optional>
 #include <string>
 
-// A dotted IPv4 address in the form the endpoint reports senders in
-// ("%d.%d.%d.%d"); nullopt for anything else, such as a host name.
-std::optional<std::string> CanonicalIpv4(const std::string& text);
+#include "common/address_syntax.h"
 
 // Whether a datagram from `from` can have come from the server set as
 // `server`. A dotted address must match; for a host name the endpoint does
 // not say which address it reached, so the sender cannot be compared and the
 // answer's other checks must carry the decision.
 bool FromServer(const std::string& server, const std::string& from);
-
-// Whether `text` names a server in the usual syntax: a dotted IPv4 address,
-// or a host name of labels made of letters, digits and hyphens (1 to 63
-// characters each, no hyphen at either end), joined by dots, with at most
-// one final dot, `maxLength` characters at most in all. A name whose last
-// label is all digits is a mistyped address, not a host name.
-bool IsServerAddress(const std::string& text, size_t maxLength);

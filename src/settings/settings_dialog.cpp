@@ -1,8 +1,8 @@
 #include "settings/settings_dialog.h"
 
+#include "common/address_syntax.h"
 #include "common/receiver_kinds.h"
 #include "common/text_format.h"
-#include "net/server_address.h"
 #include "settings/settings_persistence.h"
 
 namespace {
