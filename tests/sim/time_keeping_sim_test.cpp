@@ -228,7 +228,9 @@ TEST(TimeKeepingSim, ASyncAdjustmentIsReachedOnceAndKept) {
       w.RunFor(60);
       EXPECT_EQ(w.steps.size(), steps);
       EXPECT_EQ(w.CountLog("時刻校正に失敗"), 0);
-      if (pps) EXPECT_NEAR(w.PcError(), syncParm * 0.1, 1e-4);
+      if (pps) {
+        EXPECT_NEAR(w.PcError(), syncParm * 0.1, 1e-4);
+      }
     }
   }
 }
