@@ -7,7 +7,11 @@
 
 TimeSource App::ServiceSource() const {
   if (!tick.Connected || settings.Port == kNetworkPort || !session) return TimeSource::kPcClock;
-  return session->time.pps.PpsSeen ? TimeSource::kReceiverPps : TimeSource::kReceiver;
+  // A receiver without usable time (no fix, or silent) is served as the
+  // local clock it leaves behind, not as GPS time.
+  const TimeKeeper& time = session->time;
+  if (!time.TimeUsable()) return TimeSource::kPcClock;
+  return time.EdgeReferenceFresh() ? TimeSource::kReceiverPps : TimeSource::kReceiver;
 }
 
 void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }

@@ -9,6 +9,7 @@ void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge) {
     tk.EdgeTaken = true;
     tk.TakenEdgeTime = edge.rxEdgeTime;
     tk.TakenEdgeCount = edge.count;
+    tk.timing.TicksSinceEdgeTaken = 0;
   }
   tk.view.EditJst = Hms(r.LocalHour, r.Minute, r.Second);
   tk.view.EditUtc = Hms(r.UtcHour, r.Minute, r.Second);

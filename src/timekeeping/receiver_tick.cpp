@@ -60,6 +60,7 @@ void WatchReception(TimeKeeper& tk) {
 
 bool TickReceiverTiming(TimeKeeper& tk) {
   SecondTiming& k = tk.timing;
+  if (k.TicksSinceEdgeTaken <= kEdgeReferenceFreshTicks) k.TicksSinceEdgeTaken += 1;
   const bool usable = k.AwaitingData && AwaitFirstData(tk);
   WatchReception(tk);
   if (k.SecondPending) {

@@ -22,3 +22,7 @@ TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
 }
 
 double TimeKeeper::PcNow() const { return LocalTimeToNtpSeconds(clock.GetLocalTime(), pps.TimeZone); }
+
+bool TimeKeeper::EdgeReferenceFresh() const {
+  return pps.PpsSeen && timing.TicksSinceEdgeTaken <= kEdgeReferenceFreshTicks;
+}

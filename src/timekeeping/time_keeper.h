@@ -18,6 +18,9 @@
 #include "timekeeping/receiver_view.h"
 
 // The second's timing counters of a receiver connection, in 100 ms ticks.
+// Ticks (100 ms) for which the last taken edge still serves the time.
+constexpr int kEdgeReferenceFreshTicks = 20;
+
 struct SecondTiming {
   bool AwaitingData = true;     // no usable data yet since connecting
   int WaitTicks = 0;
@@ -37,6 +40,9 @@ struct SecondTiming {
   int TicksSinceEdge = 0;
   bool StallReported = false;
   bool PpsLost = false;
+  // Ticks since an edge's receiver time was last taken into the edge
+  // reference; starts stale.
+  int TicksSinceEdgeTaken = 1 << 20;
 };
 
 // What the time keeping works with but does not own.
@@ -96,6 +102,14 @@ class TimeKeeper {
 
   // The PC's time now, NTP seconds (UTC).
   double PcNow() const;
+  // Whether the receiver's time may be served to the LAN: reception is
+  // normal (a time-synchronised fix, sentences in step, not stopped).
+  bool TimeUsable() const { return pps.ReceptionOk; }
+  // Whether the edge reference was taken within the last 2 s, so that the
+  // time since it can be read from the counter. An older one would no longer
+  // hold the receiver's time, and the counter's 32-bit count lasts only
+  // minutes (429 s at 10 MHz).
+  bool EdgeReferenceFresh() const;
   // The table entry of the receiver kind (the setting cannot change while
   // connected).
   const ReceiverKindTraits& Kind() const { return TraitsOf(settings.Receiver); }

@@ -10,16 +10,18 @@
 namespace {
 constexpr int64_t kNtpToUnix = 2208988800LL;
 
-GeneratorOptions GeneratorFor(const SimOptions& o) {
+GeneratorOptions GeneratorFor(const SimOptions& o, bool fix) {
   GeneratorOptions g;
   g.model = o.model;
-  g.fix = o.fix;
+  g.fix = fix;
   return g;
 }
 }  // namespace
 
 SimWorld::SimWorld(SimOptions o)
-    : fake(o), app(fake.platform), options(o), rng_(o.seed), generator_(GeneratorFor(o)) {
+    : fake(o), app(fake.platform), options(o), rng_(o.seed),
+      generator_(GeneratorFor(o, o.fix)),
+      noFixGenerator_(GeneratorFor(o, false)) {
   FormCreate(app);
   FormShow(app);
   lastDelivery_ = o.startNtp;
@@ -91,7 +93,8 @@ void SimWorld::ScheduleSecond(int64_t second) {
         });
       }
     }
-    for (const Burst& burst : generator_.BurstsAfterEdge(second - kNtpToUnix)) {
+    const ReceiverGenerator& generator = noFix && noFix(second) ? noFixGenerator_ : generator_;
+    for (const Burst& burst : generator.BurstsAfterEdge(second - kNtpToUnix)) {
       auto shared = std::make_shared<Burst>(burst);
       for (const PacedPiece& piece : PaceBurst(burst, options.baud)) {
         const double at = t + piece.offset;

@@ -69,6 +69,9 @@ class SimWorld {
   std::function<bool(int64_t trueSecond)> silentSecond;
   // When set, true seconds without a 1PPS pulse (the sentences still come).
   std::function<bool(int64_t trueSecond)> noPulse;
+  // When set, true seconds in which the receiver has no fix (its sentences
+  // say so; the pulse still comes, as it does from a free-running receiver).
+  std::function<bool(int64_t trueSecond)> noFix;
   // Time of each clock setting, with the PC error right after it.
   struct Step { double when; double errorAfter; };
   std::vector<Step> steps;
@@ -91,6 +94,7 @@ class SimWorld {
   double lastDelivery_ = 0;
   std::mt19937 rng_;
   ReceiverGenerator generator_;
+  ReceiverGenerator noFixGenerator_;
   int lastSetCount_ = 0;
   size_t writesTaken_ = 0;
   double lastWriteDone_ = 0;

@@ -48,11 +48,19 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   ASSERT_EQ(fake.udp.sent.size(), 1u);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);  // a local clock offline
 
+  // Connected, before the receiver's time is usable: still a local clock.
   ButtonConnectClick(app);
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
+  app.session->time.pps.ReceptionOk = true;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 1);
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
+  // 1PPS seen, but no edge's time taken yet: the PC clock still.
   app.session->time.pps.PpsSeen = true;
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
+  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
+  app.session->time.timing.TicksSinceEdgeTaken = 0;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -12);
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  LI:0,VN:4,Mode:3,Stratum:0,Poll:6,Prec:0,From:10.0.0.7");

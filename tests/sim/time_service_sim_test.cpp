@@ -1,0 +1,84 @@
+// What the LAN is served while the receiver's time stops being usable: a
+// receiver that loses its fix (its 1PPS going on) or goes silent is not
+// served as GPS time, and its served time never runs away from the true time.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <optional>
+
+#include "common/time_arithmetic.h"
+#include "net/ntp_packet.h"
+#include "sim/sim_world.h"
+
+namespace {
+
+struct Answer {
+  int stratum = -1;
+  std::string referenceId;
+  double transmitError = 0;  // served time minus true time, seconds
+};
+
+// One SNTP request from a LAN client, answered at once.
+Answer Ask(SimWorld& w) {
+  std::vector<uint8_t> request(48, 0);
+  request[0] = 0x23;  // LI 0, VN 4, client
+  const size_t before = w.fake.udp.sent.size();
+  w.app.OnDatagram(MakeDatagram(request, "192.168.1.50", 123));
+  Answer a;
+  if (w.fake.udp.sent.size() == before) return a;
+  const std::vector<uint8_t>& bytes = w.fake.udp.sent.back().bytes;
+  const std::optional<NtpPacket> reply = NtpPacket::Parse(bytes.data(), bytes.size());
+  if (!reply) return a;
+  a.stratum = reply->Stratum;
+  a.referenceId.assign(reinterpret_cast<const char*>(reply->ReferenceId),
+                       strnlen(reinterpret_cast<const char*>(reply->ReferenceId), 4));
+  a.transmitError = NtpTimestampDecode(reply->Transmit, w.Now()) - w.Now();
+  return a;
+}
+
+TEST(TimeService, AReceiverWithoutUsableTimeIsNotServedAsGps) {
+  for (const bool pps : {true, false}) {
+    for (const bool silent : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << (pps ? "1PPS" : "no 1PPS") << (silent ? ", silent" : ", no fix"));
+      SimOptions o;
+      o.pps = pps;
+      o.pcOffset = 0.4;
+      SimWorld w(o);
+      w.Connect();
+      w.RunFor(60);
+      Answer a = Ask(w);
+      ASSERT_EQ(a.stratum, 1);
+      EXPECT_EQ(a.referenceId, "GPS");
+      // With 1PPS the edge and the counter give the time; without it the
+      // PC clock does, as kept from the sentences.
+      const double served = pps ? 0 : w.PcError();
+      EXPECT_NEAR(a.transmitError, served, 1e-4);
+
+      // Ten minutes without usable time: longer than the 32-bit count of a
+      // 10 MHz counter lasts (429 s).
+      const int64_t from = static_cast<int64_t>(w.Now()) + 1;
+      const int64_t to = from + 600;
+      auto lost = [from, to](int64_t s) { return s >= from && s < to; };
+      if (silent) w.silentSecond = lost; else w.noFix = lost;
+      w.RunFor(10);
+      a = Ask(w);
+      EXPECT_EQ(a.stratum, NtpPacket::kLocalClockStratum);
+      EXPECT_EQ(a.referenceId, "LOCL");
+      w.RunFor(590);
+      a = Ask(w);
+      EXPECT_EQ(a.stratum, NtpPacket::kLocalClockStratum);
+      // The PC clock, kept until the loss, serves the time meanwhile.
+      EXPECT_NEAR(a.transmitError, w.PcError(), 1e-4);
+      EXPECT_NEAR(a.transmitError, served, 1e-3);
+
+      // Back: served as GPS time again.
+      w.RunFor(30);
+      a = Ask(w);
+      EXPECT_EQ(a.stratum, 1);
+      EXPECT_EQ(a.referenceId, "GPS");
+      EXPECT_NEAR(a.transmitError, served, 1e-4);
+    }
+  }
+}
+
+}  // namespace
