@@ -62,6 +62,7 @@ void App::OnNoModemLines() {
 }
 
 void App::OnPortLost(const std::string& reason) {
+  if (session) session->PortLost = true;
   view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
   LogWithPcTime("受信機のポートが失われました");
 }

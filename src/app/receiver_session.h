@@ -23,4 +23,5 @@ struct ReceiverSession {
   CommandRunner commands;
   bool CommandsAvailable = false;  // the kind has a command set and data came
   bool SyncButtonBeforeLock = false;
+  bool PortLost = false;  // the device went away (unplugged) while open
 };

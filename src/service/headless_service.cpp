@@ -45,6 +45,13 @@ void HeadlessService::Stop(int exitStatus) {
 void HeadlessService::Tick() {
   TickProc(app_);
   ReportStatus();
+  // A receiver that went away (a USB receiver unplugged) ends the run as a
+  // port missing at start does, so the service manager reopens it once it
+  // is back.
+  if (app_.session && app_.session->PortLost && !stopped_) {
+    WriteStderrLine("quor: the receiver's port was lost; ending with status 1");
+    Stop(1);
+  }
 }
 
 void HeadlessService::ReportStatus() {

@@ -11,8 +11,9 @@ class App;
 // scheduled mark), runs the 100 ms tick, and on Stop disconnects and writes
 // the closing lines. A receiver port that cannot be opened at start ends the
 // run with status 1, so that a service manager tries again later (a USB
-// receiver may not be there yet at boot). Status bar texts that are not log lines go to standard
-// error too, so a failed connection is seen.
+// receiver may not be there yet at boot), and so does a port lost while
+// connected (unplugged). Status bar texts that are not log lines go to
+// standard error too, so a failed connection is seen.
 class HeadlessService : public QObject {
   Q_OBJECT
  public:

@@ -82,4 +82,23 @@ grep -qF "接続終了" "$QDIR/stderr" || fail "no 接続終了 on stderr"
 tail -n 1 "$QDIR/stderr" | grep -qF "Quor運用終了" || fail "Quor運用終了 is not the last line"
 quor_log | tail -n 1 | grep -qF "Quor運用終了" || fail "the log file does not end with Quor運用終了"
 [ ! -s "$QDIR/stdout" ] || fail "log lines went to stdout"
+
+# The receiver goes away while connected (gpssim ends, as an unplugged USB
+# receiver would): the run ends with status 1 and its closing lines, so the
+# service manager starts it again.
+quor_gpssim "$SANDBOX/gps1"
+export QUOR_COM1=$SANDBOX/gps1
+gpid=${PIDS[-1]}
+(cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
+  >"$QDIR/stdout" 2>"$QDIR/stderr") &
+PIDS+=($!)
+pid=$!
+wait_stderr "受信中(NMEA)"
+kill "$gpid"
+timeout 10 tail --pid="$(pgrep -P "$pid" -x quor || echo "$pid")" -f /dev/null
+wait "$pid"
+rc=$?
+[ "$rc" -eq 1 ] || { cat "$QDIR/stderr"; fail "status $rc after the receiver went away, not 1"; }
+grep -qF "受信機のポートが失われました" "$QDIR/stderr" || fail "the lost port was not told"
+tail -n 1 "$QDIR/stderr" | grep -qF "Quor運用終了" || fail "no closing line after the lost port"
 echo "headless gpssim: ok"
