@@ -56,6 +56,8 @@ void ConnectReceiver(App& app) {
   v.ButtonTestDlgEnabled = true;
 
   app.session.emplace(app);
+  // The PC clock is not known to keep this receiver's time until checked.
+  app.discipline.ForgetClockCheck();
   OpenPort(app);
 
   app.testDialog = TestDialogModel{};

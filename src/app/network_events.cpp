@@ -8,10 +8,12 @@
 TimeSource App::ServiceSource() const {
   if (!tick.Connected || settings.Port == kNetworkPort || !session) return TimeSource::kPcClock;
   // A receiver without usable time (no fix, or silent) is served as the
-  // local clock it leaves behind, not as GPS time.
+  // local clock it leaves behind, not as GPS time; so is the PC clock until
+  // a check has found it on the receiver's time (or a step put it there).
   const TimeKeeper& time = session->time;
   if (!time.TimeUsable()) return TimeSource::kPcClock;
-  return time.EdgeReferenceFresh() ? TimeSource::kReceiverPps : TimeSource::kReceiver;
+  if (time.EdgeReferenceFresh()) return TimeSource::kReceiverPps;
+  return discipline.ClockOnReference() ? TimeSource::kReceiver : TimeSource::kPcClock;
 }
 
 void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }

@@ -10,9 +10,10 @@ void ClockDiscipline::UseTimeZone(int hours) {
 }
 
 ClockDiscipline::Action ClockDiscipline::Decide(int second, int64_t errorMs, int32_t syncOffsetMs,
-                                                bool allowed) const {
+                                                bool allowed) {
   if (!allowed || second % 5 != 0) return Action::kNone;
   const int64_t off = std::llabs(errorMs - syncOffsetMs);
+  onReference_ = off <= kFailureAboveMs;
   if (off >= kNeverFromMs) return Action::kNone;
   if (second % 10 == 0) return off > kStepAboveMs ? Action::kStep : Action::kNone;
   return off > kFailureAboveMs ? Action::kReportFailure : Action::kNone;
@@ -37,6 +38,7 @@ bool ClockDiscipline::SetToWholeMinute(const LocalTimeRecord& now, int syncParm)
 }
 
 bool ClockDiscipline::Set(const LocalTimeRecord& local, uint32_t extraNanoseconds) {
-  if (!ValidReceiverDate(local.Year, local.Month, local.Day)) return false;
-  return clock_.SetLocalTime(local, extraNanoseconds);
+  onReference_ = ValidReceiverDate(local.Year, local.Month, local.Day) &&
+                 clock_.SetLocalTime(local, extraNanoseconds);
+  return onReference_;
 }

@@ -30,7 +30,17 @@ class ClockDiscipline {
   // second is reported. "Off" is measured from where a step would put the
   // clock (the reference plus syncOffsetMs), so a clock that sits where the
   // last step put it is left alone. Nothing happens unless `allowed`.
-  Action Decide(int second, int64_t errorMs, int32_t syncOffsetMs, bool allowed) const;
+  // Each allowed check at a mark also notes whether the clock is on the
+  // reference (see ClockOnReference).
+  Action Decide(int second, int64_t errorMs, int32_t syncOffsetMs, bool allowed);
+
+  // Whether the PC clock is known to keep the reference's time: the last
+  // allowed check found it no further than kFailureAboveMs from where a step
+  // would put it (the error the program does not yet count as a failure),
+  // or the last setting succeeded. Forgotten when a receiver connection
+  // starts, and after a setting that failed.
+  bool ClockOnReference() const { return onReference_; }
+  void ForgetClockCheck() { onReference_ = false; }
 
   // Sets the clock to a UTC time (NTP seconds), with sub-millisecond
   // precision. A time whose local date lies outside the years the program
@@ -49,4 +59,5 @@ class ClockDiscipline {
   PcClock& clock_;
   const CounterScale& counter_;
   int timeZone_ = 9;
+  bool onReference_ = false;
 };

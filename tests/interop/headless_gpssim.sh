@@ -50,11 +50,7 @@ if grep -q "UDPポート123を開けません" "$QDIR/stderr"; then
   echo "skipped: Quor could not bind port 123 here"; exit 0
 fi
 wait_stderr "接続開始"
-sleep 2
-
-out=$(timeout 15 sntp -t 3 127.0.0.1 2>&1)
-echo "$out"
-echo "$out" | grep -qE ' s1 ' || fail "sntp did not see stratum 1"
+quor_sntp_until_s1 20 || fail "sntp did not see stratum 1"
 wait_stderr "From:127.0.0.1" 5
 # The same lines in the log file (Shift-JIS) as on stderr (UTF-8).
 quor_log | grep -qF "From:127.0.0.1" || fail "the log file lacks the request"

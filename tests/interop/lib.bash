@@ -121,3 +121,17 @@ CONF
   cat "$dir/out"
   fail "chronyd did not bind port 123"
 }
+
+# Asks 127.0.0.1 with sntp, once a second for up to $1 seconds, until the
+# answer claims stratum 1 (Quor claims it once its time has been checked
+# against the receiver at a 5-second mark). Leaves the last answer in $out.
+quor_sntp_until_s1() {
+  local limit=${1:-20} i
+  for ((i = 0; i < limit; i++)); do
+    out=$(timeout 15 sntp -t 3 127.0.0.1 2>&1)
+    echo "$out" | grep -qE ' s1 ' && { echo "$out"; return 0; }
+    sleep 1
+  done
+  echo "$out"
+  return 1
+}

@@ -29,11 +29,7 @@ if quor_log | grep -q "UDPポート123を開けません"; then
 fi
 # Once the receiver's sentences come in.
 quor_wait_log "接続開始" 15 || fail "no data from the receiver"
-sleep 2
-
-out=$(timeout 15 sntp -t 3 127.0.0.1 2>&1)
-echo "$out"
-echo "$out" | grep -qE ' s1 ' || fail "sntp did not see stratum 1"
+quor_sntp_until_s1 20 || fail "sntp did not see stratum 1"
 offset=$(echo "$out" | grep -oE '[+-][0-9]+\.[0-9]+ \+/-' | head -1 | cut -d' ' -f1)
 [ -n "$offset" ] || fail "sntp printed no offset"
 echo "offset seen by sntp from Quor on gpssim: $offset s"

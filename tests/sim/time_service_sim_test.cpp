@@ -81,4 +81,34 @@ TEST(TimeService, AReceiverWithoutUsableTimeIsNotServedAsGps) {
   }
 }
 
+// From connecting on, every answer claimed as GPS time carries it: the PC
+// clock, 3.4 s off at first, is served as GPS time only once a check has
+// found it on the receiver's time or a step has put it there, and never
+// while it cannot be set.
+TEST(TimeService, ThePcClockIsServedAsGpsOnlyOnceItKeepsTheReceiversTime) {
+  for (const bool pps : {true, false}) {
+    for (const bool refused : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << (pps ? "1PPS" : "no 1PPS") << (refused ? ", setting refused" : ""));
+      SimOptions o;
+      o.pps = pps;
+      o.pcOffset = 3.4;
+      SimWorld w(o);
+      w.fake.clock.refuse = refused;
+      w.Connect();
+      int gpsAnswers = 0;
+      for (int i = 0; i < 600; ++i) {
+        w.RunFor(0.1);
+        const Answer a = Ask(w);
+        if (a.stratum != 1) continue;
+        ++gpsAnswers;
+        // Without 1PPS the clock keeps the sentences' time, which the
+        // simulated line delays by about half a second.
+        ASSERT_NEAR(a.transmitError, 0, pps ? 1e-4 : 0.6) << "at " << i * 0.1 << " s";
+      }
+      // Served as GPS time at last, except from a clock that cannot be set.
+      EXPECT_EQ(gpsAnswers > 0, pps || !refused);
+    }
+  }
+}
+
 }  // namespace

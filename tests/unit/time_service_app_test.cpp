@@ -54,6 +54,10 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
   app.session->time.pps.ReceptionOk = true;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
+  // Once a check has found the PC clock on the receiver's time.
+  app.discipline.Decide(10, 12, 0, true);
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 1);
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
   // 1PPS seen, but no edge's time taken yet: the PC clock still.
