@@ -7,33 +7,23 @@
 void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   Settings& s = app.settings;
   const Settings chosen = dialog.Chosen();
-  s.dSec = chosen.dSec;
-  s.TimeZone = chosen.TimeZone;
-  s.NtpIntv = chosen.NtpIntv;
+  const bool loggingSwitchedOn = s.IsLogOut == 0 && chosen.IsLogOut == 1;
+  s = chosen;
   app.network.schedule.NtpRequestCount = 0;
-  s.SyncParm = chosen.SyncParm;
-  s.Receiver = chosen.Receiver;
-  s.AutoAdjust = chosen.AutoAdjust;
-  s.Port = chosen.Port;
-  s.BaseMesg = chosen.BaseMesg;
-  s.BeepCond = chosen.BeepCond;
-  s.LanOpt = chosen.LanOpt;
   app.discipline.UseTimeZone(s.TimeZone);
 
   // Logging switched on: a file of its own from now, in the program's
   // directory, or where the start-up log goes (the current directory) when
   // the program's directory cannot be written, as with an installed
   // program. Switching it off leaves an open file open and idle.
-  if (s.IsLogOut == 0 && chosen.IsLogOut == 1) {
+  if (loggingSwitchedOn) {
     const LocalTimeRecord now = app.platform.clock.GetLocalTime();
     const std::string name = LogFileName(now);
     if (!app.log.File().Open(name, true) && !app.log.File().Open(name, false)) {
       app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
     }
-    s.IsLogOut = 1;
     app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quorログ開始"));
   }
-  s.IsLogOut = chosen.IsLogOut;
 
   app.view.LabelJst = s.TimeZone == 9 ? "JST" : "LST";
 }

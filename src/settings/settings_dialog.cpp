@@ -8,30 +8,25 @@
 namespace {
 
 // Blanks around typed text: ASCII white space and the ideographic space an
-// input method leaves.
+// input method leaves. Each returns the blank's length in bytes, 0 for none.
+const std::string kWideSpace = "\xE3\x80\x80";  // U+3000
+
+bool IsAsciiBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+size_t BlankAtFront(const std::string& t, size_t begin, size_t end) {
+  if (begin < end && IsAsciiBlank(t[begin])) return 1;
+  return end - begin >= 3 && t.compare(begin, 3, kWideSpace) == 0 ? 3 : 0;
+}
+
+size_t BlankAtBack(const std::string& t, size_t begin, size_t end) {
+  if (begin < end && IsAsciiBlank(t[end - 1])) return 1;
+  return end - begin >= 3 && t.compare(end - 3, 3, kWideSpace) == 0 ? 3 : 0;
+}
+
 std::string TrimBlanks(const std::string& text) {
-  static const std::string kWide = "\xE3\x80\x80";  // U+3000
   size_t begin = 0, end = text.size();
-  while (true) {
-    if (begin < end && (text[begin] == ' ' || text[begin] == '\t' || text[begin] == '\r' ||
-                        text[begin] == '\n')) {
-      ++begin;
-    } else if (end - begin >= 3 && text.compare(begin, 3, kWide) == 0) {
-      begin += 3;
-    } else {
-      break;
-    }
-  }
-  while (true) {
-    if (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t' || text[end - 1] == '\r' ||
-                        text[end - 1] == '\n')) {
-      --end;
-    } else if (end - begin >= 3 && text.compare(end - 3, 3, kWide) == 0) {
-      end -= 3;
-    } else {
-      break;
-    }
-  }
+  while (const size_t n = BlankAtFront(text, begin, end)) begin += n;
+  while (const size_t n = BlankAtBack(text, begin, end)) end -= n;
   return text.substr(begin, end - begin);
 }
 

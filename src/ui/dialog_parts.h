@@ -1,5 +1,6 @@
 #pragma once
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QDialog>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,8 +11,9 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <initializer_list>
+#include <string>
 
-// Pieces the command dialogs share.
+// Pieces the windows share.
 
 // A group of radio buttons under a caption, as one control: the group box
 // carries the control's name, the buttons are numbered from 0 in the group.
@@ -38,6 +40,26 @@ class RadioGroup : public QGroupBox {
  private:
   QButtonGroup buttons_;
 };
+
+inline QLabel* MakeLabel(QWidget* parent, const char* text, const char* name = nullptr) {
+  auto* l = new QLabel(QString::fromUtf8(text), parent);
+  if (name) l->setObjectName(name);
+  return l;
+}
+
+inline QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* text, bool checked = false) {
+  auto* b = new QCheckBox(QString::fromUtf8(text), parent);
+  b->setObjectName(name);
+  b->setChecked(checked);
+  return b;
+}
+
+// Rewrites a text box only when its text changes, so the caret and a
+// selection survive the refreshes.
+inline void SetText(QLineEdit* e, const std::string& text) {
+  const QString t = QString::fromStdString(text);
+  if (e->text() != t) e->setText(t);
+}
 
 inline QPushButton* DialogButton(QWidget* parent, const char* name, const char* text) {
   auto* b = new QPushButton(QString::fromUtf8(text), parent);

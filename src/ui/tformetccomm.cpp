@@ -25,13 +25,6 @@ namespace {
 constexpr char kWidestRow[] =
     "$GPGGA,235959.000,3539.4880,N,13944.4800,E,1,12,0.9,1234.5,M,39.4,M,,0000*4E";
 
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* text, bool checked) {
-  auto* b = new QCheckBox(QString::fromUtf8(text), parent);
-  b->setObjectName(name);
-  b->setChecked(checked);
-  return b;
-}
-
 // A row as shown: the line end the received text keeps is not drawn.
 QString RowText(const std::string& row) {
   QString text = QString::fromStdString(row);

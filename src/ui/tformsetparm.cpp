@@ -25,16 +25,6 @@ QComboBox* MakeList(QWidget* parent, const char* name, std::initializer_list<con
   return c;
 }
 
-QCheckBox* MakeCheck(QWidget* parent, const char* name, const char* text) {
-  auto* c = new QCheckBox(QString::fromUtf8(text), parent);
-  c->setObjectName(name);
-  return c;
-}
-
-QLabel* Label(QWidget* parent, const char* text) {
-  return new QLabel(QString::fromUtf8(text), parent);
-}
-
 // A spin edit's text box and arrows side by side, the arrows wired to the
 // two handlers.
 template <typename Up, typename Down>
@@ -46,11 +36,6 @@ QHBoxLayout* SpinRow(TFormSetParm* form, QLineEdit* edit, const SpinButton& spin
   row->addWidget(edit);
   row->addWidget(spin.widget);
   return row;
-}
-
-void SetText(QLineEdit* e, const std::string& text) {
-  const QString t = QString::fromStdString(text);
-  if (e->text() != t) e->setText(t);
 }
 
 }  // namespace
@@ -76,9 +61,9 @@ void TFormSetParm::BuildControls() {
                               {"Ｊｕｐｉｔｅｒ", "GT-77", "CCA-370H", "Garmin std", "その他"});
   ButtonCommParm = DialogButton(lineBox, "ButtonCommParm", "通信条件...");
   ButtonCommParm->setAutoDefault(false);
-  lg->addWidget(Label(lineBox, "接続先"), 0, 0);
+  lg->addWidget(MakeLabel(lineBox, "接続先"), 0, 0);
   lg->addWidget(ComboBoxPort, 0, 1);
-  lg->addWidget(Label(lineBox, "受信機"), 1, 0);
+  lg->addWidget(MakeLabel(lineBox, "受信機"), 1, 0);
   lg->addWidget(ComboBoxReceiver, 1, 1);
   lg->addWidget(ButtonCommParm, 2, 1);
 
@@ -100,21 +85,21 @@ void TFormSetParm::BuildControls() {
   CSpinButtonTimeZone = tz.widget;
   CSpinButtondSec = ds.widget;
   CSpinButtonSyncParm = sp.widget;
-  tg->addWidget(Label(timeBox, "時差（時）"), 0, 0);
+  tg->addWidget(MakeLabel(timeBox, "時差（時）"), 0, 0);
   tg->addLayout(SpinRow(this, EditTimeZone, tz, &TFormSetParm::CSpinButtonTimeZoneUpClick,
                         &TFormSetParm::CSpinButtonTimeZoneDownClick), 0, 1);
-  tg->addWidget(Label(timeBox, "秒補正"), 1, 0);
+  tg->addWidget(MakeLabel(timeBox, "秒補正"), 1, 0);
   tg->addLayout(SpinRow(this, EditdSec, ds, &TFormSetParm::CSpinButtondSecUpClick,
                         &TFormSetParm::CSpinButtondSecDownClick), 1, 1);
-  tg->addWidget(Label(timeBox, "同期調整"), 2, 0);
+  tg->addWidget(MakeLabel(timeBox, "同期調整"), 2, 0);
   tg->addLayout(SpinRow(this, EditSyncParm, sp, &TFormSetParm::CSpinButtonSyncParmUpClick,
                         &TFormSetParm::CSpinButtonSyncParmDownClick), 2, 1);
 
   // Logging and the store.
   auto* storeBox = new QGroupBox(this);
   auto* sg = new QVBoxLayout(storeBox);
-  CheckBoxLogOut = MakeCheck(storeBox, "CheckBoxLogOut", "ログを出力");
-  CheckBoxAddregistory = MakeCheck(storeBox, "CheckBoxAddregistory", "ｼｽﾃﾑに保存");
+  CheckBoxLogOut = MakeCheckBox(storeBox, "CheckBoxLogOut", "ログを出力");
+  CheckBoxAddregistory = MakeCheckBox(storeBox, "CheckBoxAddregistory", "ｼｽﾃﾑに保存");
   ButtonDelRegistory = DialogButton(storeBox, "ButtonDelRegistory", "ｼｽﾃﾑから削除");
   ButtonDelRegistory->setAutoDefault(false);
   sg->addWidget(CheckBoxLogOut);
@@ -139,13 +124,13 @@ void TFormSetParm::BuildControls() {
   CSpinButtonNtpIntv = ni.widget;
   auto* intervalRow = SpinRow(this, EditNtpIntv, ni, &TFormSetParm::CSpinButtonNtpIntvUpClick,
                               &TFormSetParm::CSpinButtonNtpIntvDownClick);
-  intervalRow->addWidget(Label(sntpBox, "分"));
+  intervalRow->addWidget(MakeLabel(sntpBox, "分"));
   intervalRow->addStretch();
-  ng->addWidget(Label(sntpBox, "サーバ"), 0, 0);
+  ng->addWidget(MakeLabel(sntpBox, "サーバ"), 0, 0);
   ng->addWidget(ComboBoxServerIpAddr, 0, 1, 1, 2);
-  ng->addWidget(Label(sntpBox, "自ｱﾄﾞﾚｽ"), 1, 0);
+  ng->addWidget(MakeLabel(sntpBox, "自ｱﾄﾞﾚｽ"), 1, 0);
   ng->addWidget(EditMyIpAddr, 1, 1, 1, 2);
-  ng->addWidget(Label(sntpBox, "接続間隔"), 2, 0);
+  ng->addWidget(MakeLabel(sntpBox, "接続間隔"), 2, 0);
   ng->addLayout(intervalRow, 2, 1);
   ng->addWidget(RadioGroupLanOpt, 0, 3, 3, 1);
 

@@ -26,6 +26,7 @@
 #include "app/tick.h"
 #include "app/time_report.h"
 #include "commands/test_dialog_handlers.h"
+#include "ui/dialog_parts.h"
 #include "ui/product.h"
 #include "ui/spin_button.h"
 #include "ui/tformccacomm.h"
@@ -78,17 +79,6 @@ QPushButton* MakeButton(QWidget* parent, const char* name, const char* text) {
   b->setObjectName(name);
   b->setAutoDefault(false);
   return b;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* text, const char* name = nullptr) {
-  auto* l = new QLabel(QString::fromUtf8(text), parent);
-  if (name) l->setObjectName(name);
-  return l;
-}
-
-void SetText(QLineEdit* e, const std::string& text) {
-  const QString t = QString::fromStdString(text);
-  if (e->text() != t) e->setText(t);
 }
 
 }  // namespace
