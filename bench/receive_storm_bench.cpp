@@ -55,7 +55,7 @@ struct SlowSink : SerialEventSink {
   uint64_t droppedTold = 0;
   int droppedCalls = 0;
   void OnDsrChange(const EdgeCapture&) override {}
-  void OnBytes(const uint8_t*, size_t size) override {
+  void OnBytes(const uint8_t*, size_t size, const CounterCapture*) override {
     delivered += size;
     ++passes;
     largestPass = std::max<uint64_t>(largestPass, size);

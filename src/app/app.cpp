@@ -46,8 +46,14 @@ void App::OnDsrChange(const EdgeCapture& edge) {
   }
 }
 
-void App::OnBytes(const uint8_t* data, size_t size) {
-  if (session) session->link.OnBytes(data, size);
+void App::OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) {
+  if (!session) return;
+  CounterCapture now;
+  if (arrival == nullptr) {
+    now.counter = counterScale.Now();
+    now.pcLocal = platform.clock.GetLocalTime();
+  }
+  session->link.OnBytes(data, size, arrival != nullptr ? *arrival : now);
 }
 
 void App::OnBytesDropped(uint64_t droppedSoFar) {

@@ -58,7 +58,8 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
 
   // SerialEventSink: the open receiver port's events, on the main thread.
   void OnDsrChange(const EdgeCapture& edge) override;
-  void OnBytes(const uint8_t* data, size_t size) override;
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override;
+  using SerialEventSink::OnBytes;
   void OnBytesDropped(uint64_t droppedSoFar) override;
   void OnNoModemLines() override;
   void OnPortLost(const std::string& reason) override;

@@ -34,7 +34,7 @@ CommandRunnerHooks ReceiverCommandHooks(App& app, ReceiverSession& s) {
   // not known, so the command button waits for them too.
   hooks.restartReception = [&s] {
     RestartReception(s.time);
-    s.link.sentenceBuffer.Clear();
+    s.link.ClearText();
     s.CommandsAvailable = false;
   };
   hooks.busyChanged = [&app] { UpdateCommandButton(app); };

@@ -5,7 +5,7 @@
 #include "net/network_client.h"
 
 ReceiverSession::ReceiverSession(App& app)
-    : link(static_cast<ReceiverKind>(app.settings.Receiver)),
+    : link(static_cast<ReceiverKind>(app.settings.Receiver), app.counterScale),
       time(TimeKeeperDeps{app.settings, app.settings.dSSS, app.tick.ClockSetPending, app.view, cfg,
                           app.testDialog, app, app.platform.beeper, app.platform.clock,
                           app.discipline, app.counterScale, app.edgeReference}),

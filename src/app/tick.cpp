@@ -1,6 +1,7 @@
 #include "app/tick.h"
 
 #include <string>
+#include <vector>
 
 #include "app/app.h"
 #include "app/connection.h"
@@ -34,11 +35,11 @@ void TickReceiver(App& app) {
     app.view.StatusBar = "通信の準備中";
     InitialiseReceiver(app);
   }
-  SentenceBuffer& buffer = s.link.sentenceBuffer;
-  if (!buffer.Empty()) {
-    const std::string text = buffer.Text();
-    buffer.Clear();
-    ProcessReceivedText(s.time, text);
+  if (!s.link.sentenceBuffer.Empty()) {
+    const std::string text = s.link.sentenceBuffer.Text();
+    const std::vector<TextBurst> bursts = std::move(s.link.textBursts);
+    s.link.ClearText();
+    ProcessReceivedText(s.time, text, bursts);
   }
 }
 

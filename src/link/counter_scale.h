@@ -24,7 +24,10 @@ class CounterScale {
   // The count now, in the units edges are captured in.
   uint32_t Now() const { return frequency_ != 0 ? counter_.ReadCounter() : counter_.TickCountMs(); }
   // Seconds from a captured count to now; one wrap of the 32 bits is allowed.
-  double SecondsSince(uint32_t count) const { return static_cast<uint32_t>(Now() - count) * period_; }
+  double SecondsSince(uint32_t count) const { return SecondsBetween(count, Now()); }
+  double SecondsBetween(uint32_t from, uint32_t to) const {
+    return static_cast<uint32_t>(to - from) * period_;
+  }
 
  private:
   Counter& counter_;

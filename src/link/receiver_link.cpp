@@ -13,6 +13,26 @@ void AddIntervalSample(PpsTimingRecord& r) {
 
 }  // namespace
 
+void ReceiverLink::OnBytes(const uint8_t* data, size_t size, const CounterCapture& arrival) {
+  if (!arrived_ || counter_.SecondsBetween(lastArrival_.counter, arrival.counter) > kBurstGapSeconds) {
+    burstStart_ = arrival;
+  }
+  arrived_ = true;
+  lastArrival_ = arrival;
+  const size_t before = sentenceBuffer.Text().size();
+  assembler_.ChunkReady(data, size, sentenceBuffer);
+  if (sentenceBuffer.Text().size() == before) return;
+  if (textBursts.empty() || textBursts.back().start.counter != burstStart_.counter) {
+    textBursts.push_back({before, burstStart_});
+  }
+}
+
+void ReceiverLink::OnBytes(const uint8_t* data, size_t size) {
+  CounterCapture now;
+  now.counter = counter_.Now();
+  OnBytes(data, size, now);
+}
+
 EdgeOutcome ReceiverLink::OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edge,
                                       EdgeReference& reference) {
   EdgeOutcome outcome;

@@ -1,9 +1,12 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "common/receiver_kinds.h"
+#include "link/counter_scale.h"
 #include "link/edge_reference.h"
+#include "link/text_burst.h"
 #include "link/line_assembly.h"
 #include "link/pps_timing_record.h"
 #include "link/sentence_buffer.h"
@@ -21,10 +24,14 @@ struct EdgeOutcome {
 // interval window and given their PC and receiver times.
 class ReceiverLink {
  public:
-  explicit ReceiverLink(ReceiverKind kind) : assembler_(kind) {}
+  ReceiverLink(ReceiverKind kind, const CounterScale& counter) : counter_(counter), assembler_(kind) {}
 
-  // One receive pass of bytes.
-  void OnBytes(const uint8_t* data, size_t size) { assembler_.ChunkReady(data, size, sentenceBuffer); }
+  // One receive pass of bytes, read at `arrival`. Bytes that come after a
+  // pause start a new burst; the records they complete are noted with the
+  // burst's first arrival.
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture& arrival);
+  // The same, arriving now (tests).
+  void OnBytes(const uint8_t* data, size_t size);
 
   // A DSR change. An armed edge enters the interval statistics and the
   // window; when its time is valid and ready, RxEdgeTime and PcEdgeTime are
@@ -33,8 +40,18 @@ class ReceiverLink {
   // change marks that a 1PPS is wired.
   EdgeOutcome OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edge, EdgeReference& reference);
 
-  // Complete lines waiting for the dispatcher.
+  // A pause this long between two arrivals separates two bursts.
+  static constexpr double kBurstGapSeconds = 0.05;
+
+  // Complete lines waiting for the dispatcher, and where each stretch of
+  // them came from: the offset of its first record in the text and the first
+  // arrival of its burst. Taken and emptied together.
   SentenceBuffer sentenceBuffer;
+  std::vector<TextBurst> textBursts;
+  void ClearText() {
+    sentenceBuffer.Clear();
+    textBursts.clear();
+  }
   // Receiver and PC time of the last taken edge (NTP seconds).
   double RxEdgeTime = 0;
   double PcEdgeTime = 0;
@@ -42,5 +59,9 @@ class ReceiverLink {
   bool NoModemLinesReported = false;
 
  private:
+  const CounterScale& counter_;
   LineAssembler assembler_;
+  bool arrived_ = false;
+  CounterCapture lastArrival_;
+  CounterCapture burstStart_;
 };

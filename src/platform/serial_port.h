@@ -9,11 +9,21 @@
 #include "platform/local_time.h"
 #include "settings/serial_params.h"
 
-// What the worker side captured at a DSR change: the counter and the PC clock,
-// read together as the very first action after the wait returned.
-struct EdgeCapture {
+// What a worker captured as the very first action after its wait returned:
+// the counter and the PC clock, read together.
+struct CounterCapture {
   uint32_t counter = 0;    // low 32 bits of the counter (or the ms tick count)
   LocalTimeRecord pcLocal; // the PC's local time at the same moment
+};
+
+// A DSR change: the capture, and what the line did.
+struct EdgeCapture : CounterCapture {
+  // The line's level read at the wake-up (true: asserted).
+  bool dsrAsserted = true;
+  // DSR changes the driver counted since the previous wake-up; 0 when it
+  // cannot tell. Two (or any even number) with the level back where it was
+  // is a pulse too short for two wake-ups.
+  uint32_t dsrChanges = 0;
 };
 
 // Events of an open port. The adapter delivers them on the main thread, in
@@ -22,8 +32,11 @@ class SerialEventSink {
  public:
   virtual ~SerialEventSink() = default;
   virtual void OnDsrChange(const EdgeCapture& edge) = 0;
-  // One receive pass: at most 1024 bytes.
-  virtual void OnBytes(const uint8_t* data, size_t size) = 0;
+  // One receive pass: at most 1024 bytes, read by the worker at `arrival`
+  // (captured before the read, as soon as the wait for bytes returned).
+  // nullptr: not captured; the delivery stands for the arrival.
+  virtual void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) = 0;
+  void OnBytes(const uint8_t* data, size_t size) { OnBytes(data, size, nullptr); }
   // Received bytes were dropped because the main thread fell far behind.
   // Told once per open, the first time, in its place among the other events;
   // droppedSoFar counts the bytes lost in this open until then.

@@ -130,9 +130,14 @@ bool NmeaChecksumAcceptable(std::string_view sentence) {
   return sum == high * 16 + low;
 }
 
-void ProcessReceivedText(TimeKeeper& tk, std::string_view text) {
+void ProcessReceivedText(TimeKeeper& tk, std::string_view text, std::span<const TextBurst> bursts) {
   size_t start = 0;
+  size_t burst = 0;
+  if (bursts.empty()) tk.NoteArrivalNow();
   while (start < text.size()) {
+    for (; burst < bursts.size() && bursts[burst].offset <= start; ++burst) {
+      tk.LineArrival = bursts[burst].start;
+    }
     const size_t comma = text.find(',', start);
     if (comma == std::string_view::npos) return;  // no comma: ignored
     const std::string_view name = text.substr(start, comma - start);

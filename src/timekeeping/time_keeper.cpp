@@ -26,3 +26,8 @@ double TimeKeeper::PcNow() const { return LocalTimeToNtpSeconds(clock.GetLocalTi
 bool TimeKeeper::EdgeReferenceFresh() const {
   return pps.PpsSeen && timing.TicksSinceEdgeTaken <= kEdgeReferenceFreshTicks;
 }
+
+void TimeKeeper::NoteArrivalNow() {
+  LineArrival.counter = counterScale.Now();
+  LineArrival.pcLocal = clock.GetLocalTime();
+}

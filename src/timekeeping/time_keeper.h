@@ -10,6 +10,7 @@
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
 #include "link/pps_timing_record.h"
+#include "link/text_burst.h"
 #include "platform/beeper.h"
 #include "platform/pc_clock.h"
 #include "settings/settings.h"
@@ -80,6 +81,9 @@ class TimeKeeper {
   bool EdgeTaken = false;
   double TakenEdgeTime = 0;
   uint32_t TakenEdgeCount = 0;
+  // The first arrival of the burst that the record being dispatched came in.
+  CounterCapture LineArrival;
+  void NoteArrivalNow();
   // The status text the last second showed; the status bar changes only when
   // it does, so a message put there in between stays visible.
   std::string ShownStatus;

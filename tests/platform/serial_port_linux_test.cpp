@@ -112,7 +112,7 @@ struct RecordingSink : SerialEventSink {
     order += '|';
     ++events;
   }
-  void OnBytes(const uint8_t* data, size_t size) override {
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture*) override {
     EXPECT_LE(size, 1024u);
     bytes.append(reinterpret_cast<const char*>(data), size);
     order.append(reinterpret_cast<const char*>(data), size);
@@ -667,7 +667,7 @@ struct CallLog : SerialEventSink {
   void OnDsrChange(const EdgeCapture& edge) override {
     calls.push_back("E" + std::to_string(edge.counter));
   }
-  void OnBytes(const uint8_t* data, size_t size) override {
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture*) override {
     calls.push_back(std::to_string(size));
     bytes.append(reinterpret_cast<const char*>(data), size);
     if (afterBytes) afterBytes();

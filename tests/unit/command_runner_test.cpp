@@ -30,7 +30,7 @@ struct Runner : ::testing::Test {
   }();
   struct NoEvents : SerialEventSink {
     void OnDsrChange(const EdgeCapture&) override {}
-    void OnBytes(const uint8_t*, size_t) override {}
+    void OnBytes(const uint8_t*, size_t, const CounterCapture*) override {}
     void OnNoModemLines() override {}
     void OnPortLost(const std::string&) override {}
   } sink;

@@ -11,7 +11,8 @@ namespace {
 // PC without a high-resolution counter).
 struct Edges : ::testing::Test {
   FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 4, 5)};
-  ReceiverLink link{kJupiter};
+  CounterScale scale{fake.counter};
+  ReceiverLink link{kJupiter, scale};
   PpsTimingRecord r;
   EdgeReference reference;
   void SetUp() override {
