@@ -36,6 +36,13 @@ struct ReceiverKindTraits {
   bool fixedLine;
   int32_t fixedSec;
   uint8_t fixedStopBits;
+  // Sentence timing, for keeping time without 1PPS: seconds from the
+  // pulse of a second to the first byte of the burst that carries the
+  // time sentence (NMEA mode, binary mode), and how far that strays
+  // between seconds and receivers of the kind (one standard deviation).
+  double nmeaBurstDelay;
+  double binaryBurstDelay;
+  double burstDelaySpread;
 };
 
 // The entry of a kind; a value outside the table gets the entry of "その他".

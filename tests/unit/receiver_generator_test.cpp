@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -327,6 +328,76 @@ TEST(ReceiverGeneratorPacing, PiecesFollowTheBaudRate) {
     for (const Burst& b : ReceiverGenerator(Options(model)).BurstsAfterEdge(k2005_06_13_204220))
       EXPECT_LT(PaceBurst(b, 4800).back().offset, 0.95) << ReceiverModelName(model);
   }
+}
+
+TEST(ReceiverGeneratorTiming, EachModelStartsAtItsOwnOffsetAndStraysWithinItsSpread) {
+  struct Case {
+    ReceiverModel model;
+    double first;   // first burst, seconds after the pulse
+    double mark;    // binary time mark (0: none)
+    double spread;  // standard deviation of the start from second to second
+  };
+  const Case cases[] = {
+      {ReceiverModel::JupiterNmea, 0.05, 0, 0.025},
+      {ReceiverModel::JupiterBinary, 0.05, 0.60, 0.0005},
+      {ReceiverModel::Gt77, 0.03, 0, 0.010},
+      {ReceiverModel::Cca370h, 0.03, 0.60, 0.001},
+      {ReceiverModel::Garmin, 0.02, 0, 0.009},
+      {ReceiverModel::MultiGnss, 0.10, 0, 0.030},
+  };
+  constexpr int kSeconds = 3000;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(ReceiverModelName(c.model));
+    // The longest bursts the model sends: the GSV sentences, 12 satellites.
+    GeneratorOptions o = Options(c.model);
+    o.withGsv = true;
+    o.satellites = 12;
+    const ReceiverGenerator generator(o);
+    const ReceiverGenerator again(o);
+    const double bound = std::sqrt(3.0) * c.spread + 1e-12;
+    double sum = 0, sumSquares = 0;
+    for (int i = 0; i < kSeconds; ++i) {
+      const int64_t edge = k2024_12_31_235959 + i;
+      const auto bursts = generator.BurstsAfterEdge(edge);
+      ASSERT_EQ(bursts.size(), c.mark > 0 ? 2u : 1u);
+      ASSERT_EQ(bursts[0].startOffset, again.BurstsAfterEdge(edge)[0].startOffset) << edge;
+      const double shift = bursts[0].startOffset - c.first;
+      ASSERT_LE(std::fabs(shift), bound) << edge;
+      ASSERT_GT(bursts[0].startOffset, 0.0) << edge;
+      if (c.mark > 0) {
+        // The time mark moves with the second's output and starts after the
+        // first burst has crossed the line.
+        ASSERT_NEAR(bursts[1].startOffset - c.mark, shift, 1e-9) << edge;
+        ASSERT_LT(PaceBurst(bursts[0], 4800).back().offset, bursts[1].startOffset) << edge;
+      }
+      // Whole bursts stay inside their second at 4800 baud, so the time mark
+      // comes before the pulse it labels.
+      for (const Burst& b : bursts) ASSERT_LT(PaceBurst(b, 4800).back().offset, 0.95) << edge;
+      sum += shift;
+      sumSquares += shift * shift;
+    }
+    const double mean = sum / kSeconds;
+    EXPECT_NEAR(mean, 0, 0.1 * c.spread);
+    EXPECT_NEAR(std::sqrt(sumSquares / kSeconds - mean * mean), c.spread, 0.1 * c.spread);
+  }
+}
+
+TEST(ReceiverGeneratorTiming, OverriddenTimingIsKeptExactly) {
+  GeneratorOptions o = Options(ReceiverModel::Cca370h);
+  o.firstBurstOffset = 0.2;
+  o.timeMarkOffset = 0.7;
+  o.burstSpread = 0;
+  for (int64_t edge : {k2005_06_13_204220, k2005_06_18_235959, k2024_12_31_235959}) {
+    const auto bursts = ReceiverGenerator(o).BurstsAfterEdge(edge);
+    ASSERT_EQ(bursts.size(), 2u);
+    EXPECT_EQ(bursts[0].startOffset, 0.2);
+    EXPECT_EQ(bursts[1].startOffset, 0.7);
+  }
+  // An offset at the pulse itself never moves before it.
+  o = Options(ReceiverModel::Garmin);
+  o.firstBurstOffset = 0;
+  for (int64_t edge = k2025_01_01_000000; edge < k2025_01_01_000000 + 100; ++edge)
+    ASSERT_GE(ReceiverGenerator(o).BurstsAfterEdge(edge)[0].startOffset, 0.0) << edge;
 }
 
 TEST(ReceiverGeneratorArgs, CommandLine) {

@@ -1,8 +1,10 @@
 #include "sim/receiver_generator.h"
 
+#include <algorithm>
 #include <string>
 #include <utility>
 
+#include "sim/burst_timing.h"
 #include "sim/cca_frames.h"
 #include "sim/jupiter_messages.h"
 #include "sim/text_receivers.h"
@@ -24,23 +26,28 @@ ReceiverGenerator::ReceiverGenerator(GeneratorOptions options) : options_(std::m
 
 std::vector<Burst> ReceiverGenerator::BurstsAfterEdge(int64_t edge) const {
   const GeneratorOptions& o = options_;
+  // The whole second's output moves together, so the bursts keep their order.
+  const BurstTiming timing = TimingOf(o);
+  const double shift = BurstShift(timing.spread, edge);
+  const double first = std::max(0.0, timing.firstBurst + shift);
+  const double mark = std::max(0.0, timing.timeMark + shift);
   switch (o.model) {
     case ReceiverModel::JupiterNmea:
-      return {TextBurst(o.firstBurstOffset, sim::JupiterNmeaText(o, edge))};
+      return {TextBurst(first, sim::JupiterNmeaText(o, edge))};
     case ReceiverModel::JupiterBinary:
-      return {Burst{o.firstBurstOffset, Concat(sim::JupiterPositionFrame(o, edge),
-                                               sim::JupiterChannelFrame(o, edge))},
-              Burst{o.timeMarkOffset, sim::JupiterTimeMarkFrame(o, edge)}};
+      return {Burst{first, Concat(sim::JupiterPositionFrame(o, edge),
+                                  sim::JupiterChannelFrame(o, edge))},
+              Burst{mark, sim::JupiterTimeMarkFrame(o, edge)}};
     case ReceiverModel::Gt77:
-      return {TextBurst(o.firstBurstOffset, sim::Gt77Text(o, edge))};
+      return {TextBurst(first, sim::Gt77Text(o, edge))};
     case ReceiverModel::Cca370h:
-      if (!o.ccaTimeMarks) return {Burst{o.firstBurstOffset, sim::CcaPositionFrame(o, edge)}};
-      return {Burst{o.firstBurstOffset, sim::CcaPositionFrame(o, edge)},
-              Burst{o.timeMarkOffset, sim::CcaTimeMarkFrame(o, edge)}};
+      if (!o.ccaTimeMarks) return {Burst{first, sim::CcaPositionFrame(o, edge)}};
+      return {Burst{first, sim::CcaPositionFrame(o, edge)},
+              Burst{mark, sim::CcaTimeMarkFrame(o, edge)}};
     case ReceiverModel::Garmin:
-      return {TextBurst(o.firstBurstOffset, sim::GarminText(o, edge))};
+      return {TextBurst(first, sim::GarminText(o, edge))};
     case ReceiverModel::MultiGnss:
-      return {TextBurst(o.firstBurstOffset, sim::MultiGnssText(o, edge))};
+      return {TextBurst(first, sim::MultiGnssText(o, edge))};
   }
   return {};
 }

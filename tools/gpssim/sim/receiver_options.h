@@ -44,8 +44,11 @@ struct GeneratorOptions {
   bool gt77Tps = true;              // GT-77: the "$PFEC,GPtps" sentence
   int gt77Datum = 0;                // GT-77: datum number reported (0: by tokyoDatum)
   bool ccaTimeMarks = true;         // CCA-370H: the time-mark frames
-  // Offsets after the pulse, in seconds: the first burst of each second, and
-  // the binary time mark (sent about 400 ms before the pulse it labels).
-  double firstBurstOffset = 0.05;
-  double timeMarkOffset = 0.6;
+  // Timing, in seconds after the pulse; unset, the model's own: the first
+  // burst of each second, the binary time mark (sent before the pulse it
+  // labels), and how far the start of the bursts strays from second to
+  // second (one standard deviation; 0 for a fixed timing).
+  std::optional<double> firstBurstOffset;
+  std::optional<double> timeMarkOffset;
+  std::optional<double> burstSpread;
 };
