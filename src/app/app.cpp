@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include "common/text_format.h"
+#include "common/time_arithmetic.h"
 #include "timekeeping/pps_edge_update.h"
 #include "timekeeping/receiver_tick.h"
 
@@ -8,7 +9,7 @@ App::App(Platform& p)
     : platform(p),
       log(p.logFile),
       counterScale(p.counter),
-      discipline(p.clock, counterScale),
+      discipline({p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
                             testDialog.TestDialogShown, settings.TimeZone}),
       lanServer(p.udp, p.textCodec, p.clock),
@@ -27,7 +28,23 @@ App::App(Platform& p)
                                  {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
                                   &view.EditLat, &view.EditAntena, &view.EditGeoid,
                                   &view.EditNumSat, &view.EditNumMsg}},
-                                {}}) {}
+                                {}}) {
+  // Without 1PPS the time served is the PC clock's, with the last setting
+  // as its reference; an edge's own time is the receiver's and stays.
+  discipline.AddStepListener([this](const ClockStep& step) {
+    if (step.source == ClockSource::kPps) return;
+    // A server's time set while a receiver is connected leaves the
+    // receiver's reference alone.
+    if (step.source == ClockSource::kServer && session) return;
+    NtpTimestampEncode(step.target, edgeReference.EdgeNtpTime);
+    edgeReference.LastEdgeCount = step.count;
+  });
+}
+
+void UseClockSettings(App& app) {
+  app.discipline.UseSettings(app.settings.TimeZone, app.settings.SyncOffsetMs(),
+                             app.settings.AutoAdjust == 1);
+}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

@@ -15,6 +15,7 @@
 #include "net/sntp_server.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
+#include "timekeeping/burst_delay.h"
 #include "timekeeping/clock_discipline.h"
 
 // The state of the 100 ms tick and of the connection that outlives a
@@ -23,7 +24,12 @@ struct TickState {
   bool Connected = false;
   bool ClockSetPending = false;
   LocalTimeRecord SyncPressTime;  // when "同期" was pressed offline
+  uint32_t SyncPressCount = 0;    // the counter then
 };
+
+// The settings the clock discipline applies: the zone, the sync adjustment
+// and whether the receiver sets the clock automatically.
+void UseClockSettings(App& app);
 
 // The composition root: owns the subsystems and the view models, and routes
 // events between them. Everything runs on the main thread.
@@ -41,6 +47,7 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   TestDialogModel testDialog;
   CounterScale counterScale;
   EdgeReference edgeReference;
+  BurstDelay burstDelay;
   ClockDiscipline discipline;
   SntpServer server;
   LanProtocolServer lanServer;

@@ -55,6 +55,7 @@ void ConnectReceiver(App& app) {
   v.ButtonSyncPCEnabled = false;
   v.ButtonTestDlgEnabled = true;
 
+  app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
   app.session.emplace(app);
   // The PC clock is not known to keep this receiver's time until checked.
   app.discipline.ForgetClockCheck();
@@ -67,7 +68,7 @@ void ConnectReceiver(App& app) {
 
 void Connect(App& app) {
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-  app.discipline.UseTimeZone(app.settings.TimeZone);
+  UseClockSettings(app);
   // Until the first edge, the time served is the PC's, counted from now.
   NtpTimestampEncode(LocalTimeToNtpSeconds(now, app.settings.TimeZone),
                      app.edgeReference.EdgeNtpTime);
@@ -152,6 +153,9 @@ void ButtonSyncPCClick(App& app) {
     return;
   }
   // Offline the press itself is the moment to round from.
-  if (!app.tick.Connected) app.tick.SyncPressTime = app.platform.clock.GetLocalTime();
+  if (!app.tick.Connected) {
+    app.tick.SyncPressCount = app.counterScale.Now();
+    app.tick.SyncPressTime = app.platform.clock.GetLocalTime();
+  }
   app.tick.ClockSetPending = true;
 }

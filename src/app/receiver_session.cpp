@@ -8,7 +8,8 @@ ReceiverSession::ReceiverSession(App& app)
     : link(static_cast<ReceiverKind>(app.settings.Receiver), app.counterScale),
       time(TimeKeeperDeps{app.settings, app.settings.dSSS, app.tick.ClockSetPending, app.view, cfg,
                           app.testDialog, app, app.platform.beeper, app.platform.clock,
-                          app.discipline, app.counterScale, app.edgeReference}),
+                          app.discipline, app.counterScale, app.edgeReference,
+                          app.burstDelay}),
       transmitter(app.platform.serialPort, app.view.StatusBar, app),
       commands(transmitter, app.platform.timers, app.platform.messageBoxes, app.view.StatusBar, cfg,
                ReceiverCommandHooks(app, *this)) {

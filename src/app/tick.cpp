@@ -16,7 +16,7 @@ namespace {
 // Not connected: the PC's time, or a pending "同期" to the nearest minute.
 void TickOffline(App& app) {
   if (app.tick.ClockSetPending) {
-    app.discipline.SetToWholeMinute(app.tick.SyncPressTime, app.settings.SyncParm);
+    app.discipline.SetToWholeMinute(app.tick.SyncPressTime, app.tick.SyncPressCount);
     app.tick.ClockSetPending = false;
     return;
   }

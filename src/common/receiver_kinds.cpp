@@ -16,12 +16,12 @@ namespace {
 //     it describes and strays by about 9 ms.
 //   その他: a modern receiver starts about 100 ms after the pulse.
 constexpr ReceiverKindTraits kTable[] = {
-    // kind            jupiter cca    arms   ppsStat datum  commands              startup                    fixed  sec stop  nmea  binary spread
-    {kJupiter,         true,   false, true,  false,  true,  CommandSet::kJupiter, StartupCommands::kNone,    true,  2,  0,    0.05, 0.60,  0.025},
-    {kGt77,            true,   true,  false, true,   false, CommandSet::kGt77,    StartupCommands::kGt77,    true,  0,  0,    0.03, 0.03,  0.010},
-    {kCca370h,         false,  true,  true,  false,  false, CommandSet::kCca370h, StartupCommands::kCca370h, true,  0,  2,    0.60, 0.60,  0.001},
-    {kGarminStd,       true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone,    true,  1,  2,    0.02, 0.02,  0.009},
-    {kOtherReceiver,   true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone,    false, 0,  0,    0.10, 0.10,  0.030},
+    // kind            jupiter cca    arms   ppsStat datum  commands              startup                    fixed  sec stop  nmea  spread binary spread
+    {kJupiter,         true,   false, true,  false,  true,  CommandSet::kJupiter, StartupCommands::kNone,    true,  2,  0,    0.05, 0.025, 0.60, 0.001},
+    {kGt77,            true,   true,  false, true,   false, CommandSet::kGt77,    StartupCommands::kGt77,    true,  0,  0,    0.03, 0.010, 0.03, 0.010},
+    {kCca370h,         false,  true,  true,  false,  false, CommandSet::kCca370h, StartupCommands::kCca370h, true,  0,  2,    0.60, 0.001, 0.60, 0.001},
+    {kGarminStd,       true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone,    true,  1,  2,    0.02, 0.009, 0.02, 0.009},
+    {kOtherReceiver,   true,   true,  true,  false,  false, CommandSet::kNone,    StartupCommands::kNone,    false, 0,  0,    0.10, 0.030, 0.10, 0.030},
 };
 
 }  // namespace

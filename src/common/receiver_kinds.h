@@ -38,11 +38,12 @@ struct ReceiverKindTraits {
   uint8_t fixedStopBits;
   // Sentence timing, for keeping time without 1PPS: seconds from the
   // pulse of a second to the first byte of the burst that carries the
-  // time sentence (NMEA mode, binary mode), and how far that strays
-  // between seconds and receivers of the kind (one standard deviation).
+  // time sentence, and how far that strays between seconds and receivers
+  // of the kind (one standard deviation), in NMEA and in binary mode.
   double nmeaBurstDelay;
+  double nmeaBurstSpread;
   double binaryBurstDelay;
-  double burstDelaySpread;
+  double binaryBurstSpread;
 };
 
 // The entry of a kind; a value outside the table gets the entry of "その他".

@@ -64,19 +64,42 @@ void AddDays(int& year, int& month, int& day, int days) {
   year = static_cast<int>(y);
 }
 
+ReceiverDate TrueReceiverDate(int year, int month, int day) {
+  ReceiverDate r{year, month, day, 0, false};
+  if (year < kFirstValidYear || year > kLastValidYear || month < 1 || month > 12 || day < 1 ||
+      day > MonthLength(year, month)) {
+    return r;
+  }
+  const int64_t floor = DayNumber(kDateFloorYear, kDateFloorMonth, kDateFloorDay);
+  int64_t days = DayNumber(year, month, day);
+  for (; days < floor; days += kRolloverDays) ++r.rollovers;
+  int64_t y;
+  CivilFromDays(days - kDays1900To1970, y, r.month, r.day);
+  r.year = static_cast<int>(y);
+  r.known = days < floor + kRolloverDays;
+  return r;
+}
+
+double NearestWithTimeOfDay(double nearNtpSeconds, int64_t timeOfDaySeconds) {
+  const double day = std::floor(nearNtpSeconds / kSecondsPerDay) * kSecondsPerDay;
+  double best = day + static_cast<double>(timeOfDaySeconds);
+  for (double shift : {-1.0, 1.0}) {
+    const double candidate = best + shift * kSecondsPerDay;
+    if (std::fabs(candidate - nearNtpSeconds) < std::fabs(best - nearNtpSeconds)) best = candidate;
+  }
+  // A time of day outside one day (carried, or garbled) may need more.
+  while (best - nearNtpSeconds > kSecondsPerDay / 2) best -= kSecondsPerDay;
+  while (nearNtpSeconds - best > kSecondsPerDay / 2) best += kSecondsPerDay;
+  return best;
+}
+
 double NearestDayTime(double pcNtpSeconds, int localHour, int minute, int second,
                       int timeZoneHours) {
-  // The PC's local day, and the receiver's time of day on it and on the days
-  // either side: the one nearest the PC's time is the receiver's.
-  const double zone = timeZoneHours * 3600.0;
-  const double localDay = std::floor((pcNtpSeconds + zone) / kSecondsPerDay) * kSecondsPerDay;
-  const double timeOfDay = localHour * 3600.0 + minute * 60.0 + second;
-  double best = localDay + timeOfDay - zone;
-  for (double shift : {-1.0, 1.0}) {
-    const double candidate = localDay + shift * kSecondsPerDay + timeOfDay - zone;
-    if (std::fabs(candidate - pcNtpSeconds) < std::fabs(best - pcNtpSeconds)) best = candidate;
-  }
-  return best;
+  // The receiver's time of day (UTC) on the day that puts it nearest the
+  // PC's time: right also when local midnight lies between the two.
+  const int64_t utcTimeOfDay =
+      int64_t{localHour} * 3600 + int64_t{minute} * 60 + second - int64_t{timeZoneHours} * 3600;
+  return NearestWithTimeOfDay(pcNtpSeconds, utcTimeOfDay);
 }
 
 double ReceiverTimeToNtpSeconds(int utcYear, int utcMonth, int utcDay, int utcHour, int minute,

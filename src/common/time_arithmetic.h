@@ -24,6 +24,32 @@ bool ValidReceiverDate(int year, int month, int day);
 // Moves a valid date by whole days, across month and year ends.
 void AddDays(int& year, int& month, int& day, int days);
 
+// The earliest date this release can run at. GPS counts weeks modulo 1024,
+// and a receiver that has lived past the end of its week count reports dates
+// 1024 weeks (19.6 years) early: a date before this one is such a date. A
+// true date also lies less than one 1024-week period after it. Moved forward
+// with each release (the program's own dates are never older).
+constexpr int kDateFloorYear = 2025;
+constexpr int kDateFloorMonth = 1;
+constexpr int kDateFloorDay = 1;
+constexpr int kRolloverDays = 1024 * 7;
+
+// A receiver's date read against the floor: moved forward by whole 1024-week
+// periods while it lies before the floor (`rollovers` counts them); `known`
+// when the result can be a true date (a calendar date, before the floor plus
+// one period). Two-digit years are 2000 + yy before this.
+struct ReceiverDate {
+  int year = 0, month = 0, day = 0;
+  int rollovers = 0;
+  bool known = false;
+};
+ReceiverDate TrueReceiverDate(int year, int month, int day);
+
+// The instant nearest `nearNtpSeconds` whose UTC time of day is
+// `timeOfDaySeconds` (which may be 86400 for a leap second, or outside a day
+// as a carried time is).
+double NearestWithTimeOfDay(double nearNtpSeconds, int64_t timeOfDaySeconds);
+
 // NTP seconds (UTC) of a local time of day on the PC's local date or on the
 // day before or after it, whichever lies nearest the PC's time: how a time
 // of day without a date is placed, right across local midnight.

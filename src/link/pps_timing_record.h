@@ -12,7 +12,12 @@ struct PpsTimingRecord {
   bool ReceiverDateKnown = false;
   bool TimeValid = false;
   bool TimeReady = false;
-  bool CorrectionOk = true;
+  // This second's time sentence carried a readable time.
+  bool TimeRead = false;
+  // The receiver's date cannot be true: its time is no time source.
+  bool DateRefused = false;
+  // The coming second is a leap second, or its label is off by one near one.
+  bool LeapSecond = false;
   // Copies of settings taken on connect.
   int32_t AutoAdjust = 1;
   int32_t TimeZone = 9;
@@ -25,6 +30,8 @@ struct PpsTimingRecord {
   int32_t UtcYear = 0;
   int32_t UtcMonth = 0;
   int32_t UtcDay = 0;
+  // The seconds of the UTC day (corrected) that the held date goes with.
+  int32_t DateTimeOfDay = 0;
   int32_t FixQuality = 0;
   // Edge counter values and interval statistics, in counter units.
   uint32_t EdgeCount = 0;

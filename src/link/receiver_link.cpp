@@ -1,6 +1,7 @@
 #include "link/receiver_link.h"
 
 #include "common/time_arithmetic.h"
+#include "link/receiver_second.h"
 
 namespace {
 
@@ -47,14 +48,7 @@ EdgeOutcome ReceiverLink::OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edg
 
   if (r.TimeValid && r.TimeReady) {
     PcEdgeTime = LocalTimeToNtpSeconds(edge.pcLocal, r.TimeZone);
-    if (r.ReceiverDateKnown) {
-      RxEdgeTime =
-          ReceiverTimeToNtpSeconds(r.UtcYear, r.UtcMonth, r.UtcDay, r.UtcHour, r.Minute, r.Second);
-    } else {
-      // No date from the receiver: its time of day on the PC's date nearest
-      // the PC's time, right also when local midnight lies between the two.
-      RxEdgeTime = NearestDayTime(PcEdgeTime, r.LocalHour, r.Minute, r.Second, r.TimeZone);
-    }
+    RxEdgeTime = ReceiverSecondNtp(r, PcEdgeTime);
     reference.LastEdgeCount = r.EdgeCount;
     NtpTimestampEncode(RxEdgeTime, reference.EdgeNtpTime);
     outcome.timeTaken = true;

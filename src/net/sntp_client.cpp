@@ -12,9 +12,6 @@
 
 namespace {
 
-// Corrections beyond this are taken as a wrong server, not a wrong clock.
-constexpr double kLimitSeconds = 3600.0;
-
 std::function<uint32_t()> SystemRandom() {
   auto engine = std::make_shared<std::mt19937>(std::random_device{}());
   return [engine] { return static_cast<uint32_t>((*engine)()); };
@@ -94,10 +91,15 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, ClientRole role,
                     reply.waitedSeconds;
   const double delay = (t4 - t1) - (t3 - t2);
   const double offset = ((t2 - t1) + (t3 - t4)) / 2;
-  const double correction = offset + d_.settings.SyncParm * 0.1;
   SntpReplyAwaited = false;
 
-  if (std::fabs(correction) > kLimitSeconds) {
+  // The server's time and the PC's at the arrival, carried on by the counter
+  // to the moment the datagram was read; the discipline adds the sync
+  // adjustment and refuses a correction of an hour or more.
+  const double waited = reply.waitedSeconds;
+  const ClockDiscipline::Outcome set = d_.discipline.TakeServerTime(
+      t4 + offset + waited, t4 + waited, reply.arrivalCount, std::fabs(delay) / 2);
+  if (set == ClockDiscipline::Outcome::kTooFar) {
     Report(role, "Delay exceeds 1 hour limit!!", "Delay exceeds 1 hour limit!!",
            Stamped(arrival.Hour, arrival.Minute, arrival.Second,
                    StrPrintf("同期を見合わせました［補正量 %+.3lf 秒!!］", offset)));
@@ -105,11 +107,7 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, ClientRole role,
     return;
   }
 
-  // The PC clock at the arrival plus the correction, carried on by the
-  // counter to the moment it is set.
-  const double target = t4 + correction;
-  const uint32_t arrivalCount = reply.arrivalCount;
-  if (!d_.discipline.StepAtCount(target + reply.waitedSeconds, arrivalCount)) {
+  if (set != ClockDiscipline::Outcome::kStepped) {
     const std::string measured = StrPrintf("delay : %+.6lf sec, dT : %+.6lf sec", delay, offset);
     const std::string stamp = Hms(arrival.Hour, arrival.Minute, arrival.Second);
     Report(role, stamp + "  時刻校正に失敗 " + measured, stamp + "  時刻校正に失敗 " + measured,
@@ -117,13 +115,14 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, ClientRole role,
     outcome = ReplyOutcome::kNotSet;
     return;
   }
-  const LocalTimeRecord set = NtpSecondsToLocalTime(target, zone);
-  const std::string measured = Stamped(set.Hour, set.Minute, set.Second,
-                                       StrPrintf("delay : %+.6lf sec, dT : %+.6lf sec", delay, offset));
+  const double target = t4 + offset + d_.discipline.SyncOffsetMs() * 0.001;
+  const LocalTimeRecord setTime = NtpSecondsToLocalTime(target, zone);
+  const std::string measured =
+      Stamped(setTime.Hour, setTime.Minute, setTime.Second,
+              StrPrintf("delay : %+.6lf sec, dT : %+.6lf sec", delay, offset));
   Report(role, measured, measured,
-         Stamped(set.Hour, set.Minute, set.Second,
+         Stamped(setTime.Hour, setTime.Minute, setTime.Second,
                  StrPrintf("同期しました［遅延量 %+.3lf 秒、補正量 %+.3lf 秒］", delay, offset)));
-  if (role == ClientRole::kNetwork) NtpTimestampEncode(target, d_.edge.EdgeNtpTime);
   outcome = ReplyOutcome::kCorrected;
 }
 

@@ -1,63 +1,114 @@
 #pragma once
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
 
+#include "common/log_sink.h"
 #include "link/counter_scale.h"
 #include "platform/local_time.h"
+#include "platform/message_boxes.h"
 #include "platform/pc_clock.h"
+#include "timekeeping/clock_measurement.h"
+#include "timekeeping/clock_state.h"
+
+// What the clock discipline works with but does not own.
+struct ClockDisciplineDeps {
+  PcClock& clock;
+  const CounterScale& counter;
+  LogSink& log;
+  MessageBoxes& boxes;
+  std::string& statusBar;
+};
 
 // The one place that decides whether and how the PC clock is set. The 1PPS
-// edge path, the per-second path, "同期" and the network client hand it a
-// measured error or a target time; nothing else sets the clock.
+// edge path and the per-second path hand it measurements, "同期" and the
+// network client a target time; it applies the sync adjustment and every
+// rule, sets the clock, tells what it did, and keeps what is known of the PC
+// clock (ClockState). Nothing else sets the clock.
 class ClockDiscipline {
  public:
-  enum class Action { kNone, kStep, kReportFailure };
+  enum class Outcome { kNone, kStepped, kFailed, kTooFar, kAsked, kReportedOff };
 
-  // Errors below this are left alone; at or above an hour the error is
-  // taken as a wrong time, not a wrong clock, and never acted on.
+  // Errors at or below kStepAboveMs are left alone (or the measurement's own
+  // uncertainty when that is larger); beyond kFailureAboveMs at a report
+  // mark the setting has failed; at or beyond an hour the error is taken as
+  // a wrong time, not a wrong clock, and no automatic path acts on it.
   static constexpr int64_t kStepAboveMs = 30;
   static constexpr int64_t kFailureAboveMs = 1000;
   static constexpr int64_t kNeverFromMs = 3600000;
+  // Automatic failures are told at most this often.
+  static constexpr double kTellEverySeconds = 60;
 
-  ClockDiscipline(PcClock& clock, const CounterScale& counter) : clock_(clock), counter_(counter) {}
+  explicit ClockDiscipline(const ClockDisciplineDeps& deps) : d_(deps) {}
+  ClockDiscipline(const ClockDiscipline&) = delete;
+  ClockDiscipline& operator=(const ClockDiscipline&) = delete;
 
   // The program's local time is UTC plus these hours, here and in the clock.
   void UseTimeZone(int hours);
   int TimeZone() const { return timeZone_; }
+  // The sync adjustment (`SyncParm` x 100 ms) added to every setting, and
+  // whether the receiver's measurements may set the clock (`AutoAdjust`).
+  void UseSettings(int timeZone, int32_t syncOffsetMs, bool autoAdjust);
+  int32_t SyncOffsetMs() const { return syncOffsetMs_; }
 
-  // What to do about errorMs (PC minus reference, ms) measured at `second`
-  // of the minute. Only the 5-second marks act: at 0, 10, ... 50 a clock
-  // that is off is stepped, at 5, 15, ... 55 one still off by more than a
-  // second is reported. "Off" is measured from where a step would put the
-  // clock (the reference plus syncOffsetMs), so a clock that sits where the
-  // last step put it is left alone. Nothing happens unless `allowed`.
-  // Each allowed check at a mark also notes whether the clock is on the
-  // reference (see ClockOnReference).
-  Action Decide(int second, int64_t errorMs, int32_t syncOffsetMs, bool allowed);
+  // A measurement from the receiver at a second of the minute. Only the
+  // 5-second marks act: at 0, 10, ... 50 a clock that is off is stepped, at
+  // 5, 15, ... 55 one still off by more than a second is told. "Off" is
+  // measured from where a step would put the clock (the reference plus the
+  // sync adjustment). A measurement that is not usable changes nothing.
+  // After a leap second the first usable measurement may step at once.
+  Outcome Measure(const ClockMeasurement& m);
 
-  // Whether the PC clock is known to keep the reference's time: the last
-  // allowed check found it no further than kFailureAboveMs from where a step
-  // would put it (the error the program does not yet count as a failure),
-  // or the last setting succeeded. Forgotten when a receiver connection
-  // starts, and after a setting that failed.
-  bool ClockOnReference() const { return onReference_; }
-  void ForgetClockCheck() { onReference_ = false; }
+  // The smallest error (ms) a step corrects for a measurement of this
+  // uncertainty: the step threshold, or three times the uncertainty when
+  // the measurement cannot tell a smaller error apart.
+  static int64_t StepAllowanceMs(double uncertainty);
 
-  // Sets the clock to a UTC time (NTP seconds), with sub-millisecond
-  // precision. A time whose local date lies outside the years the program
-  // accepts is refused. True when the clock was set.
-  bool StepTo(double ntpSeconds);
-  // The same for a time that held when `count` was captured: the counter
-  // time since then is added at the moment of setting.
-  bool StepAtCount(double ntpSeconds, uint32_t count);
-  // "同期" offline: to the nearest whole minute of the local time `now`,
-  // plus syncParm steps of 100 ms.
-  bool SetToWholeMinute(const LocalTimeRecord& now, int syncParm);
+  // A server's time that held at `count` (the network client). Stepped at
+  // once, with the sync adjustment; refused (kTooFar) at an hour or more.
+  // `pcTime` is the PC clock at `count`.
+  Outcome TakeServerTime(double serverTime, double pcTime, uint32_t count, double uncertainty);
+
+  // "同期": sets the clock to `target` (NTP seconds, UTC) as it held at
+  // `count`, plus the sync adjustment. A step of an hour or more is first
+  // shown with the time it would set and taken only on the user's OK
+  // (kAsked); the counter time until then is added. A failed setting is
+  // told in the status bar and the log, stamped with `stamp`.
+  Outcome ManualStep(double target, uint32_t count, ClockSource source, const LocalTimeRecord& stamp,
+                     bool askWhenFar);
+
+  // "同期" offline: the nearest whole minute of the local time `pressed`,
+  // read at `count`, plus the sync adjustment.
+  Outcome SetToWholeMinute(const LocalTimeRecord& pressed, uint32_t count);
+
+  // What is known of the PC clock.
+  const ClockState& State() const { return state_; }
+  bool ClockOnReference() const { return state_.onReference; }
+  // A new connection: nothing is known of the clock against its source.
+  void ForgetClockCheck();
+  // A leap second was seen: the next usable measurement may step at once.
+  void NoteLeapSecond() { afterLeap_ = true; }
+
+  // Told after each step, with the time set and the count it held at.
+  using StepListener = std::function<void(const ClockStep&)>;
+  void AddStepListener(StepListener listener) { listeners_.push_back(std::move(listener)); }
 
  private:
-  bool Set(const LocalTimeRecord& local, uint32_t extraNanoseconds);
+  bool StepAtCount(double target, uint32_t count, ClockSource source);
+  void NoteCheck(const ClockMeasurement& m, int64_t offMs, int64_t allowanceMs);
+  void TellAutomaticFailure(const LocalTimeRecord& stamp);
 
-  PcClock& clock_;
-  const CounterScale& counter_;
+  ClockDisciplineDeps d_;
   int timeZone_ = 9;
-  bool onReference_ = false;
+  int32_t syncOffsetMs_ = 0;
+  bool autoAdjust_ = true;
+  ClockState state_;
+  bool afterLeap_ = false;
+  bool told_ = false;
+  double toldAt_ = 0;  // PC clock of the last tell
+  // Bumped by each new connection: an answer to a question asked before it
+  // no longer applies.
+  unsigned generation_ = 0;
+  std::vector<StepListener> listeners_;
 };

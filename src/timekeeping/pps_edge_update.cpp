@@ -1,7 +1,25 @@
 #include "timekeeping/pps_edge_update.h"
 
+#include <cmath>
+
 #include "common/text_format.h"
+#include "timekeeping/second_processing.h"
 #include "timekeeping/time_keeper.h"
+
+namespace {
+
+// How far one edge's time may stray, from the spread of the edge intervals
+// (each interval has the jitter of two edges); a millisecond until the
+// statistics tell, or when edges are timed in milliseconds.
+double EdgeUncertainty(const TimeKeeper& tk) {
+  const PpsTimingRecord& r = tk.pps;
+  const uint32_t frequency = tk.counterScale.CounterFrequency();
+  if (frequency == 0 || r.IntervalCount < 10) return 0.001;
+  const double spread = std::sqrt(r.IntervalM2 / (r.IntervalCount - 1)) / std::sqrt(2.0);
+  return std::max(spread / frequency, 1e-6);
+}
+
+}  // namespace
 
 void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge) {
   PpsTimingRecord& r = tk.pps;
@@ -10,22 +28,23 @@ void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge) {
     tk.TakenEdgeTime = edge.rxEdgeTime;
     tk.TakenEdgeCount = edge.count;
     tk.timing.TicksSinceEdgeTaken = 0;
+    // The time sentence's burst began this long after the pulse before
+    // this one: what the second is placed by when the 1PPS goes.
+    tk.burstDelay.Learn(!tk.cfg.NmeaMode,
+                        1.0 - tk.counterScale.SecondsBetween(tk.timing.SecondArrival.counter, edge.count));
   }
   tk.view.EditJst = Hms(r.LocalHour, r.Minute, r.Second);
   tk.view.EditUtc = Hms(r.UtcHour, r.Minute, r.Second);
-  if (r.Second % 5 != 0) return;
 
-  const auto err = static_cast<int64_t>((edge.pcEdgeTime - edge.rxEdgeTime) * 1000.0);
-  const bool allowed = r.TimeValid && r.TimeReady && r.AutoAdjust == 1;
-  switch (tk.discipline.Decide(r.Second, err, r.SyncOffsetMs, allowed)) {
-    case ClockDiscipline::Action::kStep:
-      tk.discipline.StepAtCount(edge.rxEdgeTime + r.SyncOffsetMs * 0.001, edge.count);
-      break;
-    case ClockDiscipline::Action::kReportFailure:
-      r.CorrectionOk = false;
-      break;
-    case ClockDiscipline::Action::kNone:
-      break;
-  }
-  tk.view.EditPcErr = StrPrintf("%+lld", static_cast<long long>(err / 10));
+  ClockMeasurement m;
+  m.source = ClockSource::kPps;
+  m.reference = edge.rxEdgeTime;
+  m.pc = edge.pcEdgeTime;
+  m.count = edge.count;
+  m.uncertainty = EdgeUncertainty(tk);
+  m.second = r.Second;
+  m.usable = edge.timeTaken && !r.LeapSecond;
+  m.stamp = ReceiverStamp(r);
+  tk.discipline.Measure(m);
+  if (r.Second % 5 == 0) tk.view.EditPcErr = StrPrintf("%+lld", static_cast<long long>(m.ErrorMs() / 10));
 }

@@ -14,7 +14,8 @@ struct ArmedEdge {
 };
 
 // Runs after each armed edge: shows the edge's local time and UTC, and every
-// 5 seconds the PC error, which it hands to the clock discipline. A step is
-// set to the edge's receiver time plus the sync adjustment, advanced by the
-// counter time since the edge was captured.
+// 5 seconds the PC error; hands the edge's measurement to the clock
+// discipline (a step is set to the edge's receiver time plus the sync
+// adjustment, advanced by the counter time since the edge was captured), and
+// learns from a taken edge how late the time sentence's burst comes.
 void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge);

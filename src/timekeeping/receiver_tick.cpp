@@ -21,7 +21,6 @@ bool AwaitFirstData(TimeKeeper& tk) {
     k.AwaitingData = false;
     k.FixStartPending = true;
     tk.pps.DelayOutOfRange = false;
-    tk.pps.CorrectionOk = true;
     k.StartCheckCount = 0;
     usable = true;
   } else if (++k.WaitTicks > kWaitForDataTicks) {

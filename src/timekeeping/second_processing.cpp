@@ -6,7 +6,16 @@
 
 #include "common/text_format.h"
 #include "common/time_arithmetic.h"
+#include "link/receiver_second.h"
 #include "timekeeping/time_keeper.h"
+
+LocalTimeRecord ReceiverStamp(const PpsTimingRecord& r) {
+  LocalTimeRecord t;
+  t.Hour = static_cast<uint16_t>(r.LocalHour);
+  t.Minute = static_cast<uint16_t>(r.Minute);
+  t.Second = static_cast<uint16_t>(r.Second);
+  return t;
+}
 
 namespace {
 
@@ -26,28 +35,26 @@ void RestartIntervalStatistics(PpsTimingRecord& r) {
 }
 
 // "同期" while connected: the clock is set to the receiver's second plus the
-// sync adjustment, only while reception is normal. With 1PPS the second is
-// the last edge's, advanced by the counter time since that edge; without it
-// the sentence's second, taken to hold now, plus 10 ms.
+// sync adjustment, only while reception is normal and the date can be true.
+// With 1PPS the second is the last edge's, advanced by the counter time since
+// that edge; without it the second placed before its burst's arrival by the
+// sentence delay.
 void SetPcClockFromReceiver(TimeKeeper& tk) {
   PpsTimingRecord& r = tk.pps;
-  if (!r.ReceptionOk) {
+  if (!r.ReceptionOk || r.DateRefused) {
     // Shown until the status changes, and kept in the log.
     tk.view.StatusBar = "時刻校正不能";
     LogAtReceiverTime(tk, "時刻校正不能");
     return;
   }
   const double second = ReceiverSecondTime(tk);
-  const double offset = r.SyncOffsetMs * 0.001;
   if (r.PpsSeen && tk.EdgeTaken && tk.TakenEdgeTime == second) {
-    tk.discipline.StepAtCount(second + offset, tk.TakenEdgeCount);
+    tk.discipline.ManualStep(second, tk.TakenEdgeCount, ClockSource::kPps, ReceiverStamp(r), true);
     return;
   }
-  const double target = second + offset + 0.01;
-  if (tk.discipline.StepTo(target)) {
-    NtpTimestampEncode(target, tk.edgeReference.EdgeNtpTime);
-    tk.edgeReference.LastEdgeCount = tk.counterScale.Now();
-  }
+  const BurstDelay::Estimate e = tk.burstDelay.For(!tk.cfg.NmeaMode);
+  tk.discipline.ManualStep(second - 1 + e.delay, tk.timing.SecondArrival.counter,
+                           ClockSource::kSentences, ReceiverStamp(r), true);
 }
 
 // The first second after usable data began. Returns true when the second
@@ -99,7 +106,10 @@ bool HandleFixStart(TimeKeeper& tk) {
   return true;
 }
 
-// Times and the PC error (and the correction) when no 1PPS is used.
+// Times and the PC error (and the correction) when no 1PPS is used: the
+// second is placed the sentence delay before the first arrival of the burst
+// that carried the time sentence, and the PC clock read at that arrival is
+// measured against it.
 void ShowTimeAndError(TimeKeeper& tk) {
   PpsTimingRecord& r = tk.pps;
   ReceiverView& v = tk.view;
@@ -107,24 +117,24 @@ void ShowTimeAndError(TimeKeeper& tk) {
     v.EditPcErr = "??";
     return;
   }
-  if (r.PpsSeen) {
-    if (!r.CorrectionOk) {
-      LogAtReceiverTime(tk, "時刻校正に失敗");
-      r.CorrectionOk = true;
-    }
-    return;
-  }
+  if (r.PpsSeen) return;
   v.EditJst = Hms(r.LocalHour, r.Minute, r.Second);
   v.EditUtc = Hms(r.UtcHour, r.Minute, r.Second);
-  if (r.Second % 5 != 0) return;
 
-  const double second = ReceiverSecondTime(tk);
-  const auto error = static_cast<int64_t>((tk.PcNow() - second) * 1000.0);
-  auto action = tk.discipline.Decide(r.Second, error, r.SyncOffsetMs, r.AutoAdjust == 1);
-  // Only a receiver that has UTC time steps the clock.
-  if (action == ClockDiscipline::Action::kStep && r.FixQuality == 3) SetPcClockFromReceiver(tk);
-  if (action == ClockDiscipline::Action::kReportFailure) LogAtReceiverTime(tk, "時刻校正に失敗");
-  v.EditPcErr = StrPrintf("%+lld", static_cast<long long>(error / 10));
+  const BurstDelay::Estimate e = tk.burstDelay.For(!tk.cfg.NmeaMode);
+  const CounterCapture& arrival = tk.timing.SecondArrival;
+  ClockMeasurement m;
+  m.source = ClockSource::kSentences;
+  m.reference = ReceiverSecondTime(tk) - 1 + e.delay;
+  m.pc = LocalTimeToNtpSeconds(arrival.pcLocal, r.TimeZone);
+  m.count = arrival.counter;
+  m.uncertainty = e.spread;
+  m.second = r.Second;
+  // Only a receiver that has UTC time, read in this second, measures.
+  m.usable = r.FixQuality == 3 && r.TimeRead && !r.DateRefused && !r.LeapSecond;
+  m.stamp = ReceiverStamp(r);
+  tk.discipline.Measure(m);
+  if (r.Second % 5 == 0) v.EditPcErr = StrPrintf("%+lld", static_cast<long long>(m.ErrorMs() / 10));
 }
 
 // The status text, with the beep for unstable reception. The status bar is
@@ -265,13 +275,7 @@ void RecalibrateInterval(TimeKeeper& tk) {
 
 }  // namespace
 
-double ReceiverSecondTime(const TimeKeeper& tk) {
-  const PpsTimingRecord& r = tk.pps;
-  if (r.ReceiverDateKnown) {
-    return ReceiverTimeToNtpSeconds(r.UtcYear, r.UtcMonth, r.UtcDay, r.UtcHour, r.Minute, r.Second);
-  }
-  return NearestDayTime(tk.PcNow(), r.LocalHour, r.Minute, r.Second, r.TimeZone);
-}
+double ReceiverSecondTime(const TimeKeeper& tk) { return ReceiverSecondNtp(tk.pps, tk.PcNow()); }
 
 void UpdateFixQuality(TimeKeeper& tk) {
   const ReceiverState& rx = tk.rx;
@@ -301,7 +305,8 @@ void UpdateFixQuality(TimeKeeper& tk) {
 void ProcessSecond(TimeKeeper& tk) {
   tk.timing.TicksSinceSecond = 0;
   tk.timing.StallReported = false;
-  if (tk.clockSetPending) {
+  // No setting during a leap second: a "同期" then waits for the next one.
+  if (tk.clockSetPending && !tk.pps.LeapSecond) {
     SetPcClockFromReceiver(tk);
     tk.clockSetPending = false;
   }

@@ -44,6 +44,24 @@ int HexDigit(char c) {
   return -1;
 }
 
+// Where the record after the one at `start` begins. A text sentence runs
+// to its line end, so a '$', '#' or '=' inside it (as in "ANTSTATUS=OK")
+// starts nothing; without a line end it runs to the next '$'. The marker
+// and the lines decoded from frames have no line end and run to the next
+// record start after their name.
+size_t NextRecord(std::string_view text, size_t start, size_t comma) {
+  size_t next = std::string_view::npos;
+  if (text[start] == '$') {
+    const size_t lineEnd = text.find('\n', comma);
+    const size_t dollar = text.find('$', comma + 1);
+    next = lineEnd != std::string_view::npos && lineEnd < dollar ? lineEnd + 1 : dollar;
+    if (next != std::string_view::npos) next = text.find_first_of(kRecordStarts, next);
+  } else {
+    next = text.find_first_of(kRecordStarts, comma + 1);
+  }
+  return next == std::string_view::npos ? text.size() : next;
+}
+
 bool TestListShows(const TimeKeeper& tk, int mode) {
   const TestDialogModel& d = tk.testDialog;
   return d.TestDialogShown && d.DisplayOn && d.RadioGroupMode == mode;
@@ -141,8 +159,7 @@ void ProcessReceivedText(TimeKeeper& tk, std::string_view text, std::span<const 
     const size_t comma = text.find(',', start);
     if (comma == std::string_view::npos) return;  // no comma: ignored
     const std::string_view name = text.substr(start, comma - start);
-    size_t next = text.find_first_of(kRecordStarts, comma + 1);
-    if (next == std::string_view::npos) next = text.size();
+    const size_t next = NextRecord(text, start, comma);
     const std::string_view sentence = text.substr(start, next - start);
     const std::string_view body = text.substr(comma + 1, next - comma - 1);
     start = next;

@@ -26,17 +26,12 @@ void AppendField(std::string& text, const Field& f) {
 
 // "hhmmss[.sss]" into the record's time, then the second correction. A field
 // that cannot be read leaves the held time as it was and is not corrected
-// again, so the held second does not drift by dSec with every empty field.
-// Returns the day carried by the correction.
-int ReadNmeaTime(TimeKeeper& tk, const Field& f) {
-  if (!f) return 0;
-  PpsTimingRecord& p = tk.pps;
-  int hour = p.UtcHour, minute = p.Minute, second = p.Second;
-  if (ScanInts(*f, "%2d%2d%2d", {&hour, &minute, &second}) != 3) return 0;
-  p.UtcHour = hour;
-  p.Minute = minute;
-  p.Second = second;
-  return ApplySecondCorrection(tk);
+// again. Returns the seconds of the UTC day the corrected time names (before
+// its day carry), or nothing when no time was read.
+std::optional<int> ReadNmeaTime(TimeKeeper& tk, const Field& f) {
+  int hour = 0, minute = 0, second = 0;
+  if (!f || ScanInts(*f, "%2d%2d%2d", {&hour, &minute, &second}) != 3) return std::nullopt;
+  return ReadTimeOfDay(tk, hour, minute, second);
 }
 
 void ReadInt(const Field& f, int& target) {
@@ -48,88 +43,79 @@ void ShowDatum(TimeKeeper& tk, std::string_view label) {
   tk.view.LabelMapDatum = tk.rx.DatumText;
 }
 
-// The base sentence chosen by `BaseMesg` starts the second and, for a kind
-// whose time sentence arms the 1PPS, arms the next edge.
-void StartSecondIfBase(TimeKeeper& tk, int baseMesg) {
-  if (tk.settings.BaseMesg != baseMesg) return;
-  ResetSecondCounters(tk);
-  if (tk.Kind().timeSentenceArmsPps) tk.pps.PpsArmed = true;
-}
-
 }  // namespace
 
 void ParseGga(TimeKeeper& tk, std::string_view body) {
   const SentenceFields f(body);
   ReceiverState& rx = tk.rx;
-  ReadNmeaTime(tk, f.Field(1));
+  const bool timeRead = ReadNmeaTime(tk, f.Field(1)).has_value();
   CopyField(rx.LatitudeText, f.Field(2));
   AppendField(rx.LatitudeText, f.Field(3));
   CopyField(rx.LongitudeText, f.Field(4));
   AppendField(rx.LongitudeText, f.Field(5));
   const Field quality = f.Field(6);
   CopyField(rx.StatusText, quality);
-  if ((StartsWith(quality, '1') || StartsWith(quality, '2')) && tk.Kind().timeSentenceArmsPps) {
-    tk.pps.TimeValid = true;
-  }
   CopyField(rx.SatelliteText, f.Field(7));
   CopyField(rx.AntennaText, f.Field(9));
   AppendField(rx.AntennaText, f.Field(10));
   CopyField(rx.GeoidText, f.Field(11));
   AppendField(rx.GeoidText, f.Field(12));
 
-  StartSecondIfBase(tk, 0);
+  const bool base = tk.settings.BaseMesg == 0;
+  TakeReading(tk, {.timeRead = timeRead,
+                   .fix = StartsWith(quality, '1') || StartsWith(quality, '2'),
+                   .base = base,
+                   .arms = base});
   rx.GgaSeen = true;
 }
 
 void ParseRmc(TimeKeeper& tk, std::string_view body) {
   const SentenceFields f(body);
   ReceiverState& rx = tk.rx;
-  PpsTimingRecord& p = tk.pps;
-  const int dayCarry = ReadNmeaTime(tk, f.Field(1));
-  if (const Field status = f.Field(2)) {
+  const std::optional<int> timeOfDay = ReadNmeaTime(tk, f.Field(1));
+  const Field status = f.Field(2);
+  if (status) {
     // The status letter becomes the fix digit that GGA would give.
     CopyField(rx.StatusText, status);
     if (rx.StatusText.empty()) rx.StatusText = " ";
-    if (StartsWith(status, 'A')) {
-      rx.StatusText[0] = '1';
-      if (tk.Kind().timeSentenceArmsPps) p.TimeValid = true;
-    } else {
-      rx.StatusText[0] = '0';
-    }
+    rx.StatusText[0] = StartsWith(status, 'A') ? '1' : '0';
   }
   CopyField(rx.LatitudeText, f.Field(3));
   AppendField(rx.LatitudeText, f.Field(4));
   CopyField(rx.LongitudeText, f.Field(5));
   AppendField(rx.LongitudeText, f.Field(6));
-  // "ddmmyy" of this century; the day the time carried moves it too, so the
-  // second after a midnight carry gets the new day.
+  // "ddmmyy", 2000 + yy read against the date floor; the date goes with
+  // this sentence's own time.
   int day = 0, month = 0, year = 0;
   const Field date = f.Field(9);
   if (date && ScanInts(*date, "%2d%2d%2d", {&day, &month, &year}) == 3) {
-    TakeReceiverDate(tk, 2000 + year, month, day, dayCarry);
+    TakeReceiverDate(tk, 2000 + year, month, day, timeOfDay.value_or(HeldTimeOfDay(tk.pps)));
   }
 
-  StartSecondIfBase(tk, 1);
+  const bool base = tk.settings.BaseMesg == 1;
+  TakeReading(tk, {.timeRead = timeOfDay.has_value(),
+                   .fix = StartsWith(status, 'A'),
+                   .base = base,
+                   .arms = base});
   rx.RmcSeen = true;
 }
 
 void ParseZda(TimeKeeper& tk, std::string_view body) {
   const SentenceFields f(body);
-  const int dayCarry = ReadNmeaTime(tk, f.Field(1));
+  const std::optional<int> timeOfDay = ReadNmeaTime(tk, f.Field(1));
   int day = 0, month = 0, year = 0;
   ReadInt(f.Field(2), day);
   ReadInt(f.Field(3), month);
   ReadInt(f.Field(4), year);
-  TakeReceiverDate(tk, year, month, day, dayCarry);
+  TakeReceiverDate(tk, year, month, day, timeOfDay.value_or(HeldTimeOfDay(tk.pps)));
 }
 
 void ParseTps(TimeKeeper& tk, std::string_view body) {
   const SentenceFields f(body);  // field 1 is the sub-name
   const Field status = f.Field(3);
   CopyField(tk.rx.TpsStatusText, status);
-  if (StartsWith(status, '3')) tk.pps.TimeValid = true;
+  TakeReading(tk, {.fix = StartsWith(status, '3'), .ownStatus = true, .armsAnyKind = true});
   tk.rx.TpsSeen = true;
-  tk.pps.PpsArmed = true;
 }
 
 void ParseSsd(TimeKeeper& tk, std::string_view body) {
@@ -158,7 +144,6 @@ void ParseGrmm(TimeKeeper& tk, std::string_view body) {
 void ParseBin1000(TimeKeeper& tk, std::string_view body) {
   const SentenceFields f(body);
   ReceiverState& rx = tk.rx;
-  PpsTimingRecord& p = tk.pps;
   CopyField(rx.StatusText, f.Field(1));
   CopyField(rx.SatelliteText, f.Field(2));
   CopyField(rx.LatitudeText, f.Field(3));
@@ -177,28 +162,23 @@ void ParseBin1000(TimeKeeper& tk, std::string_view body) {
   int year = 0, month = 0, day = 0;
   const Field date = f.Field(8);
   if (date && ScanInts(*date, "%d/%d/%d", {&year, &month, &day}) == 3) {
-    TakeReceiverDate(tk, year, month, day, 0);
+    TakeReceiverDate(tk, year, month, day, HeldTimeOfDay(tk.pps));
   }
 
   rx.Bin1000Seen = true;
-  if (tk.Kind().timeSentenceArmsPps) p.PpsArmed = true;
+  TakeReading(tk, {.arms = true});
 }
 
 void ParseBin1108(TimeKeeper& tk, std::string_view body) {
   const SentenceFields f(body);
-  PpsTimingRecord& p = tk.pps;
   const Field status = f.Field(1);
   CopyField(tk.rx.TimeMarkStatusText, status);
-  if (StartsWith(status, '1')) p.TimeValid = true;
-  int hour = p.UtcHour, minute = p.Minute, second = p.Second;
-  if (const Field time = f.Field(2); time && ScanInts(*time, "%d:%d:%d", {&hour, &minute, &second}) == 3) {
-    p.UtcHour = hour;
-    p.Minute = minute;
-    p.Second = second;
-    ApplySecondCorrection(tk);
-  }
+  int hour = 0, minute = 0, second = 0;
+  const Field time = f.Field(2);
+  const bool timeRead = time && ScanInts(*time, "%d:%d:%d", {&hour, &minute, &second}) == 3;
+  if (timeRead) ReadTimeOfDay(tk, hour, minute, second);
 
-  ResetSecondCounters(tk);
+  TakeReading(tk, {.timeRead = timeRead, .fix = StartsWith(status, '1'), .base = true, .ownStatus = true});
   ApplyMidnightDateStep(tk);
   tk.rx.Bin1108Seen = true;
 }

@@ -14,7 +14,8 @@ TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
       clock(d.clock),
       discipline(d.discipline),
       counterScale(d.counterScale),
-      edgeReference(d.edgeReference) {
+      edgeReference(d.edgeReference),
+      burstDelay(d.burstDelay) {
   pps.AutoAdjust = settings.AutoAdjust;
   pps.TimeZone = settings.TimeZone;
   pps.SyncOffsetMs = settings.SyncOffsetMs();

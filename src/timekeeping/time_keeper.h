@@ -14,6 +14,7 @@
 #include "platform/beeper.h"
 #include "platform/pc_clock.h"
 #include "settings/settings.h"
+#include "timekeeping/burst_delay.h"
 #include "timekeeping/clock_discipline.h"
 #include "timekeeping/receiver_state.h"
 #include "timekeeping/receiver_view.h"
@@ -34,6 +35,9 @@ struct SecondTiming {
   int SentenceToPpsTicks = 0;
   int SentenceCount = 0;
   unsigned SecondStarts = 0;    // time sentences that started a second
+  // The first arrival of the burst that carried the time sentence: without
+  // 1PPS it marks the second.
+  CounterCapture SecondArrival;
   // Reception that stops: ticks since the last processed second and since the
   // last DSR change, whether the stop has been told, and whether the 1PPS
   // was lost after it had been seen.
@@ -60,6 +64,7 @@ struct TimeKeeperDeps {
   ClockDiscipline& discipline;
   CounterScale& counterScale;
   EdgeReference& edgeReference;
+  BurstDelay& burstDelay;
 };
 
 // The time keeping of one receiver connection: what the parsers collected,
@@ -103,12 +108,18 @@ class TimeKeeper {
   ClockDiscipline& discipline;
   CounterScale& counterScale;
   EdgeReference& edgeReference;
+  BurstDelay& burstDelay;
+  // Told once a connection: a date moved on by a week-number rollover; a
+  // date that cannot be true (again after a true one came).
+  bool RolloverTold = false;
+  bool DateRefusedTold = false;
 
   // The PC's time now, NTP seconds (UTC).
   double PcNow() const;
   // Whether the receiver's time may be served to the LAN: reception is
-  // normal (a time-synchronised fix, sentences in step, not stopped).
-  bool TimeUsable() const { return pps.ReceptionOk; }
+  // normal (a time-synchronised fix, sentences in step, not stopped) and
+  // its date can be true.
+  bool TimeUsable() const { return pps.ReceptionOk && !pps.DateRefused; }
   // Whether the edge reference was taken within the last 2 s, so that the
   // time since it can be read from the counter. An older one would no longer
   // hold the receiver's time, and the counter's 32-bit count lasts only

@@ -19,15 +19,16 @@ struct NetworkClientWorld {
       : fake(startNtp) {
     settings.Port = kNetworkPort;
     settings.ServerIpAddr = "192.168.1.5";
-    discipline.UseTimeZone(settings.TimeZone);
+    discipline.UseSettings(settings.TimeZone, settings.SyncOffsetMs(), settings.AutoAdjust == 1);
   }
 
   FakePlatform fake;
   Settings settings;
   CounterScale counterScale{fake.counter};
   EdgeReference edge;
-  ClockDiscipline discipline{fake.clock, counterScale};
   RecordingLog log{fake.clock};
+  std::string disciplineStatus;
+  ClockDiscipline discipline{{fake.clock, counterScale, log, fake.boxes, disciplineStatus}};
   TestDialogModel testDialog;
   std::string statusBar, editJst;
   bool syncEnabled = true, serverInfoEnabled = false;

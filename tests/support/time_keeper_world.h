@@ -21,15 +21,20 @@ struct TimeKeeperWorld {
   bool clockSetPending = false;
   CounterScale counterScale{fake.counter};
   EdgeReference edgeReference;
-  ClockDiscipline discipline{fake.clock, counterScale};
+  std::string statusBar;
+  ClockDiscipline discipline{{fake.clock, counterScale, log, fake.boxes, statusBar}};
+  BurstDelay burstDelay;
   std::unique_ptr<TimeKeeper> keeper;
 
   // A new connection's time keeping, with the settings as they are now.
   TimeKeeper& Reconnect() {
-    discipline.UseTimeZone(settings.TimeZone);
+    discipline.UseSettings(settings.TimeZone, settings.SyncOffsetMs(), settings.AutoAdjust == 1);
+    discipline.ForgetClockCheck();
+    burstDelay.UseKind(static_cast<ReceiverKind>(settings.Receiver));
     keeper = std::make_unique<TimeKeeper>(
         TimeKeeperDeps{settings, settings.dSSS, clockSetPending, view, cfg, testDialog, log,
-                       fake.beeper, fake.clock, discipline, counterScale, edgeReference});
+                       fake.beeper, fake.clock, discipline, counterScale, edgeReference,
+                       burstDelay});
     return *keeper;
   }
   TimeKeeper& tk() { return *keeper; }

@@ -56,7 +56,13 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
   // Once a check has found the PC clock on the receiver's time.
-  app.discipline.Decide(10, 12, 0, true);
+  ClockMeasurement check;
+  check.source = ClockSource::kSentences;
+  check.reference = fake.time.Pc() - 0.012;
+  check.pc = fake.time.Pc();
+  check.second = 10;
+  check.usable = true;
+  app.discipline.Measure(check);
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 1);
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
