@@ -9,7 +9,7 @@ App::App(Platform& p)
     : platform(p),
       log(p.logFile),
       counterScale(p.counter),
-      discipline({p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
+      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
                             testDialog.TestDialogShown, settings.TimeZone}),
       lanServer(p.udp, p.textCodec, p.clock),
@@ -41,10 +41,6 @@ App::App(Platform& p)
   });
 }
 
-void UseClockSettings(App& app) {
-  app.discipline.UseSettings(app.settings.TimeZone, app.settings.SyncOffsetMs(),
-                             app.settings.AutoAdjust == 1);
-}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

@@ -27,10 +27,6 @@ struct TickState {
   uint32_t SyncPressCount = 0;    // the counter then
 };
 
-// The settings the clock discipline applies: the zone, the sync adjustment
-// and whether the receiver sets the clock automatically.
-void UseClockSettings(App& app);
-
 // The composition root: owns the subsystems and the view models, and routes
 // events between them. Everything runs on the main thread.
 class App : public LogSink, public SerialEventSink, public UdpEventSink, DatagramHandlers {

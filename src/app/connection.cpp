@@ -68,7 +68,7 @@ void ConnectReceiver(App& app) {
 
 void Connect(App& app) {
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-  UseClockSettings(app);
+  app.discipline.UseTimeZone(app.settings.TimeZone);
   // Until the first edge, the time served is the PC's, counted from now.
   NtpTimestampEncode(LocalTimeToNtpSeconds(now, app.settings.TimeZone),
                      app.edgeReference.EdgeNtpTime);

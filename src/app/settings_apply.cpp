@@ -10,7 +10,7 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   const bool loggingSwitchedOn = s.IsLogOut == 0 && chosen.IsLogOut == 1;
   s = chosen;
   app.network.schedule.NtpRequestCount = 0;
-  UseClockSettings(app);
+  app.discipline.UseTimeZone(s.TimeZone);
 
   // Logging switched on: a file of its own from now, in the program's
   // directory, or where the start-up log goes (the current directory) when

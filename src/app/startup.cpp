@@ -32,7 +32,7 @@ void BindTimeService(App& app) {
 void FormCreate(App& app) {
   app.settings.serial = SerialParams{};
   LoadSettings(app.platform.settingsStore, app.settings);
-  UseClockSettings(app);
+  app.discipline.UseTimeZone(app.settings.TimeZone);
 
   if (auto address = app.platform.networkInfo.OwnIpv4Address()) {
     app.NetworkAvailable = true;

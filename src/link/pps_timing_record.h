@@ -18,10 +18,8 @@ struct PpsTimingRecord {
   bool DateRefused = false;
   // The coming second is a leap second, or its label is off by one near one.
   bool LeapSecond = false;
-  // Copies of settings taken on connect.
-  int32_t AutoAdjust = 1;
+  // The time zone as it was on connect.
   int32_t TimeZone = 9;
-  int32_t SyncOffsetMs = 0;
   // The receiver's time of the coming edge.
   int32_t LocalHour = 0;
   int32_t UtcHour = 0;

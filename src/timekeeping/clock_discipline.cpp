@@ -26,14 +26,8 @@ void ClockDiscipline::UseTimeZone(int hours) {
   d_.clock.UseTimeZone(hours);
 }
 
-void ClockDiscipline::UseSettings(int timeZone, int32_t syncOffsetMs, bool autoAdjust) {
-  UseTimeZone(timeZone);
-  syncOffsetMs_ = syncOffsetMs;
-  autoAdjust_ = autoAdjust;
-}
-
 int64_t ClockDiscipline::StepAllowanceMs(double uncertainty) {
-  const auto tell = static_cast<int64_t>(std::ceil(3.0 * uncertainty * 1000.0));
+  const auto tell = static_cast<int64_t>(std::ceil(3.0 * uncertainty * 1000.0 - 1e-6));
   return tell > kStepAboveMs ? tell : kStepAboveMs;
 }
 
@@ -42,14 +36,15 @@ ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
   const bool leapStep = afterLeap_;
   if (m.second % 5 != 0 && !leapStep) return Outcome::kNone;
   afterLeap_ = false;
-  const int64_t offMs = m.ErrorMs() - syncOffsetMs_;
+  const int64_t offMs = m.ErrorMs() - SyncOffsetMs();
   const int64_t allowanceMs = StepAllowanceMs(m.uncertainty);
   NoteCheck(m, offMs, allowanceMs);
   const int64_t off = std::llabs(offMs);
-  if (off >= kNeverFromMs || !autoAdjust_) return Outcome::kNone;
+  // An error that may be an hour or more is a wrong time, not a wrong clock.
+  if (off + allowanceMs >= kNeverFromMs || d_.settings.AutoAdjust != 1) return Outcome::kNone;
   if (m.second % 10 == 0 || leapStep) {
     if (off <= allowanceMs) return Outcome::kNone;
-    if (StepAtCount(m.reference + syncOffsetMs_ * 0.001, m.count, m.source)) {
+    if (StepAtCount(m.reference + SyncOffsetMs() * 0.001, m.count, m.source)) {
       state_.uncertainty = m.uncertainty;
       return Outcome::kStepped;
     }
@@ -63,7 +58,7 @@ ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
 
 ClockDiscipline::Outcome ClockDiscipline::TakeServerTime(double serverTime, double pcTime,
                                                          uint32_t count, double uncertainty) {
-  const double target = serverTime + syncOffsetMs_ * 0.001;
+  const double target = serverTime + SyncOffsetMs() * 0.001;
   if (!(std::fabs(target - pcTime) <= kNeverFromMs / 1000.0)) return Outcome::kTooFar;
   if (!StepAtCount(target, count, ClockSource::kServer)) return Outcome::kFailed;
   state_.uncertainty = uncertainty;
@@ -74,7 +69,7 @@ ClockDiscipline::Outcome ClockDiscipline::ManualStep(double target, uint32_t cou
                                                      ClockSource source,
                                                      const LocalTimeRecord& stamp,
                                                      bool askWhenFar) {
-  const double t = target + syncOffsetMs_ * 0.001;
+  const double t = target + SyncOffsetMs() * 0.001;
   const double pcThen = d_.clock.ReadNtpSeconds() - d_.counter.SecondsSince(count);
   if (askWhenFar && !(std::fabs(t - pcThen) < kHour)) {
     const LocalTimeRecord set = NtpSecondsToLocalTime(t, timeZone_);

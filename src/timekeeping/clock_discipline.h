@@ -9,11 +9,13 @@
 #include "platform/local_time.h"
 #include "platform/message_boxes.h"
 #include "platform/pc_clock.h"
+#include "settings/settings.h"
 #include "timekeeping/clock_measurement.h"
 #include "timekeeping/clock_state.h"
 
 // What the clock discipline works with but does not own.
 struct ClockDisciplineDeps {
+  const Settings& settings;  // the sync adjustment and `AutoAdjust`
   PcClock& clock;
   const CounterScale& counter;
   LogSink& log;
@@ -32,8 +34,9 @@ class ClockDiscipline {
 
   // Errors at or below kStepAboveMs are left alone (or the measurement's own
   // uncertainty when that is larger); beyond kFailureAboveMs at a report
-  // mark the setting has failed; at or beyond an hour the error is taken as
-  // a wrong time, not a wrong clock, and no automatic path acts on it.
+  // mark the setting has failed; an error that may be an hour or more (with
+  // the allowance) is taken as a wrong time, not a wrong clock, and no
+  // automatic path acts on it.
   static constexpr int64_t kStepAboveMs = 30;
   static constexpr int64_t kFailureAboveMs = 1000;
   static constexpr int64_t kNeverFromMs = 3600000;
@@ -47,10 +50,8 @@ class ClockDiscipline {
   // The program's local time is UTC plus these hours, here and in the clock.
   void UseTimeZone(int hours);
   int TimeZone() const { return timeZone_; }
-  // The sync adjustment (`SyncParm` x 100 ms) added to every setting, and
-  // whether the receiver's measurements may set the clock (`AutoAdjust`).
-  void UseSettings(int timeZone, int32_t syncOffsetMs, bool autoAdjust);
-  int32_t SyncOffsetMs() const { return syncOffsetMs_; }
+  // The sync adjustment (`SyncParm` x 100 ms) added to every setting.
+  int32_t SyncOffsetMs() const { return d_.settings.SyncOffsetMs(); }
 
   // A measurement from the receiver at a second of the minute. Only the
   // 5-second marks act: at 0, 10, ... 50 a clock that is off is stepped, at
@@ -101,8 +102,6 @@ class ClockDiscipline {
 
   ClockDisciplineDeps d_;
   int timeZone_ = 9;
-  int32_t syncOffsetMs_ = 0;
-  bool autoAdjust_ = true;
   ClockState state_;
   bool afterLeap_ = false;
   bool told_ = false;

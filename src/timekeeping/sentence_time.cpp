@@ -93,6 +93,8 @@ void TakeReading(TimeKeeper& tk, const TimeReading& reading) {
     // whatever a status says: its time would be the one held from before.
     p.TimeRead = reading.timeRead;
     if (!reading.timeRead) p.TimeValid = false;
+  } else if (reading.timeRead) {
+    p.TimeRead = true;
   }
   if (reading.fix && p.TimeRead && !p.DateRefused && (kind.timeSentenceArmsPps || reading.ownStatus)) {
     p.TimeValid = true;

@@ -16,9 +16,7 @@ TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
       counterScale(d.counterScale),
       edgeReference(d.edgeReference),
       burstDelay(d.burstDelay) {
-  pps.AutoAdjust = settings.AutoAdjust;
   pps.TimeZone = settings.TimeZone;
-  pps.SyncOffsetMs = settings.SyncOffsetMs();
   timing.DelayTicks = delaySetting;
 }
 

@@ -19,7 +19,7 @@ struct NetworkClientWorld {
       : fake(startNtp) {
     settings.Port = kNetworkPort;
     settings.ServerIpAddr = "192.168.1.5";
-    discipline.UseSettings(settings.TimeZone, settings.SyncOffsetMs(), settings.AutoAdjust == 1);
+    discipline.UseTimeZone(settings.TimeZone);
   }
 
   FakePlatform fake;
@@ -28,7 +28,7 @@ struct NetworkClientWorld {
   EdgeReference edge;
   RecordingLog log{fake.clock};
   std::string disciplineStatus;
-  ClockDiscipline discipline{{fake.clock, counterScale, log, fake.boxes, disciplineStatus}};
+  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, disciplineStatus}};
   TestDialogModel testDialog;
   std::string statusBar, editJst;
   bool syncEnabled = true, serverInfoEnabled = false;

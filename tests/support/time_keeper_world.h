@@ -22,13 +22,13 @@ struct TimeKeeperWorld {
   CounterScale counterScale{fake.counter};
   EdgeReference edgeReference;
   std::string statusBar;
-  ClockDiscipline discipline{{fake.clock, counterScale, log, fake.boxes, statusBar}};
+  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, statusBar}};
   BurstDelay burstDelay;
   std::unique_ptr<TimeKeeper> keeper;
 
   // A new connection's time keeping, with the settings as they are now.
   TimeKeeper& Reconnect() {
-    discipline.UseSettings(settings.TimeZone, settings.SyncOffsetMs(), settings.AutoAdjust == 1);
+    discipline.UseTimeZone(settings.TimeZone);
     discipline.ForgetClockCheck();
     burstDelay.UseKind(static_cast<ReceiverKind>(settings.Receiver));
     keeper = std::make_unique<TimeKeeper>(

@@ -33,9 +33,16 @@ TEST(BinaryCapture, JupiterFramesGiveStatusPositionAndDate) {
   EXPECT_EQ(app.view.EditNumSat, "8");
   EXPECT_EQ(app.view.EditdSS, "+40");
   EXPECT_EQ(app.view.LabelMapDatum, "WGS-84系");
-  EXPECT_EQ(app.session->time.pps.UtcYear, 2005);
-  EXPECT_EQ(app.session->time.pps.UtcMonth, 6);
-  EXPECT_EQ(app.session->time.pps.UtcDay, 13);
+  // A Jupiter of 2005 read after the date floor: 1024 weeks early, and told.
+  EXPECT_EQ(app.session->time.pps.UtcYear, 2025);
+  EXPECT_EQ(app.session->time.pps.UtcMonth, 1);
+  EXPECT_EQ(app.session->time.pps.UtcDay, 27);
+  int told = 0;
+  for (const std::string& line : app.log.MemoLog()) {
+    told += line.find("受信機の日付 2005/06/13 をGPS週番号の周回(1024週)分進めて 2025/01/27 とします") !=
+            std::string::npos;
+  }
+  EXPECT_EQ(told, 1);
   EXPECT_EQ(app.session->time.pps.UtcHour, 20);
   EXPECT_EQ(app.session->time.pps.Minute, 42);
   EXPECT_FALSE(app.session->cfg.NmeaMode);

@@ -15,14 +15,21 @@ struct Discipline : ::testing::Test {
   CounterScale scale{fake.counter};
   RecordingLog log{fake.clock};
   std::string status;
-  ClockDiscipline discipline{{fake.clock, scale, log, fake.boxes, status}};
+  Settings settings;
+  ClockDiscipline discipline{{settings, fake.clock, scale, log, fake.boxes, status}};
+  void Use(int zone, int syncParm, bool autoAdjust) {
+    settings.SyncParm = syncParm;
+    settings.AutoAdjust = autoAdjust ? 1 : 0;
+    discipline.UseTimeZone(zone);
+  }
 
   // A usable measurement at `second` of a PC clock errorMs off the source.
   ClockMeasurement At(int second, int64_t errorMs, double uncertainty = 0.0001) {
     ClockMeasurement m;
     m.source = ClockSource::kPps;
     m.reference = fake.time.Now();
-    m.pc = m.reference + errorMs / 1000.0;
+    // Half a millisecond more, so the truncated error is errorMs exactly.
+    m.pc = m.reference + (errorMs + (errorMs < 0 ? -0.5 : 0.5)) / 1000.0;
     m.count = scale.Now();
     m.uncertainty = uncertainty;
     m.second = second;
@@ -40,7 +47,8 @@ TEST_F(Discipline, ActsAtTheMarksOnTheDeviationFromTheTarget) {
       {0, 31, 10, Outcome::kStepped},  {0, -31, 20, Outcome::kStepped},
       {0, 31, 15, Outcome::kNone},     {0, 1000, 15, Outcome::kNone},
       {0, 1001, 15, Outcome::kReportedOff}, {0, 31, 11, Outcome::kNone},
-      {0, 3599999, 30, Outcome::kStepped},  {0, 3600000, 30, Outcome::kNone},
+      // One that may be an hour or more, within its allowance, is a wrong time.
+      {0, 3599969, 30, Outcome::kStepped},  {0, 3599970, 30, Outcome::kNone},
       {0, -3600000, 35, Outcome::kNone},
       {1, 100, 40, Outcome::kNone},    {1, 100, 45, Outcome::kNone},
       {-1, -100, 40, Outcome::kNone},  {6, 600, 55, Outcome::kNone},
@@ -48,7 +56,7 @@ TEST_F(Discipline, ActsAtTheMarksOnTheDeviationFromTheTarget) {
       {6, 0, 55, Outcome::kNone},      {-6, 700, 5, Outcome::kReportedOff},
   };
   for (const auto& c : cases) {
-    discipline.UseSettings(9, c.syncParm * 100, true);
+    Use(9, c.syncParm, true);
     const ClockMeasurement m = At(c.second, c.errorMs);
     EXPECT_EQ(discipline.Measure(m), c.outcome)
         << "SyncParm " << c.syncParm << ", error " << c.errorMs << " ms at :" << c.second;
@@ -56,11 +64,11 @@ TEST_F(Discipline, ActsAtTheMarksOnTheDeviationFromTheTarget) {
       EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), c.syncParm * 0.1, 1e-6);
     }
   }
-  discipline.UseSettings(9, 0, false);
+  Use(9, 0, false);
   EXPECT_EQ(discipline.Measure(At(10, 5000)), Outcome::kNone);
   ClockMeasurement unusable = At(10, 5000);
   unusable.usable = false;
-  discipline.UseSettings(9, 0, true);
+  Use(9, 0, true);
   EXPECT_EQ(discipline.Measure(unusable), Outcome::kNone);
 }
 
@@ -116,7 +124,7 @@ TEST_F(Discipline, ASuccessfulStepPutsTheClockOnItsSourceAndTellsTheListeners) {
 
 TEST_F(Discipline, StepsInTheProgramsZoneWithSubMillisecondPrecisionAtACount) {
   for (int zone : {9, 0, -5}) {
-    discipline.UseSettings(zone, 0, true);
+    Use(zone, 0, true);
     const uint32_t count = scale.Now();
     const double target = fake.time.Now() + 12.3456789;
     fake.time.Advance(0.0375);
@@ -188,10 +196,10 @@ TEST_F(Discipline, AfterALeapSecondTheNextUsableMeasurementStepsAtOnce) {
 }
 
 TEST_F(Discipline, AServersTimeIsStepptedAtOnceWithTheAdjustmentUnderAnHour) {
-  discipline.UseSettings(9, 200, true);
+  Use(9, 2, true);
   const double pc = fake.time.Pc();
-  EXPECT_EQ(discipline.TakeServerTime(pc + 3599.7, pc, scale.Now(), 0.001), Outcome::kTooFar);
-  EXPECT_EQ(discipline.TakeServerTime(pc + 3599.7, pc, scale.Now(), 0.001), Outcome::kTooFar);
+  EXPECT_EQ(discipline.TakeServerTime(pc + 3599.9, pc, scale.Now(), 0.001), Outcome::kTooFar);
+  EXPECT_EQ(discipline.TakeServerTime(pc - 3600.3, pc, scale.Now(), 0.001), Outcome::kTooFar);
   EXPECT_EQ(discipline.TakeServerTime(pc - 3599.9, pc, scale.Now(), 0.001), Outcome::kStepped);
   EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), -3599.7, 1e-6);
   EXPECT_EQ(discipline.State().source, ClockSource::kServer);

@@ -46,7 +46,10 @@ TEST_F(OfflineApp, DisplayFollowsThePcClock) {
   EXPECT_EQ(app.view.EditJst, "10:15:33");
 }
 
-TEST_F(OfflineApp, SyncButtonSetsTheNearestWholeMinute) {
+// The minute is rounded from the press, and the time from the press to the
+// tick that sets the clock is counted on: at the press the clock then read
+// the whole minute (plus the adjustment).
+TEST_F(OfflineApp, SyncButtonSetsTheNearestWholeMinuteAsOfThePress) {
   const struct { LocalTimeRecord pressed; int syncParm; LocalTimeRecord expected; } cases[] = {
       {Rec(2025, 12, 1, 10, 15, 29, 900), 0, Rec(2025, 12, 1, 10, 15, 0)},
       {Rec(2025, 12, 1, 10, 15, 30, 0), 0, Rec(2025, 12, 1, 10, 16, 0)},
@@ -59,11 +62,10 @@ TEST_F(OfflineApp, SyncButtonSetsTheNearestWholeMinute) {
     app.settings.SyncParm = c.syncParm;
     SetPc(c.pressed);
     ButtonSyncPCClick(app);
-    fake.time.Advance(0.05);
+    fake.time.Advance(0.099);
     TickProc(app);
-    LocalTimeRecord set = fake.clock.lastSet;
-    set.DayOfWeek = 0;
-    EXPECT_EQ(set, c.expected) << c.pressed.Hour << ":" << c.pressed.Minute << ":" << c.pressed.Second;
+    EXPECT_NEAR(fake.time.Pc() - 0.099, LocalTimeToNtpSeconds(c.expected, 9), 1e-6)
+        << c.pressed.Hour << ":" << c.pressed.Minute << ":" << c.pressed.Second;
     EXPECT_FALSE(app.tick.ClockSetPending);
   }
   // The fake clock took the setting: it now reads what was set.
@@ -74,11 +76,17 @@ TEST_F(OfflineApp, SyncButtonSetsTheNearestWholeMinute) {
   EXPECT_NEAR(fake.time.Pc(), LocalTimeToNtpSeconds(Rec(2025, 12, 1, 10, 16, 0), 9), 1e-6);
 }
 
-TEST_F(OfflineApp, ARefusedClockSettingIsNotReported) {
+// A refused "同期" is told in the status bar and the log, each time.
+TEST_F(OfflineApp, ARefusedClockSettingIsTold) {
   fake.clock.refuse = true;
-  ButtonSyncPCClick(app);
-  TickProc(app);
-  EXPECT_EQ(fake.clock.setCount, 1);
+  SetPc(Rec(2025, 12, 1, 10, 15, 29, 900));
+  for (int press = 0; press < 2; ++press) {
+    ButtonSyncPCClick(app);
+    TickProc(app);
+  }
+  EXPECT_EQ(fake.clock.setCount, 2);
+  EXPECT_EQ(app.view.StatusBar, "時刻校正に失敗");
+  EXPECT_EQ(std::count(app.log.MemoLog().begin(), app.log.MemoLog().end(), "10:15:29  時刻校正に失敗"), 2);
   EXPECT_TRUE(fake.boxes.shown.empty());
 }
 

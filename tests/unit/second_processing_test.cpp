@@ -16,9 +16,17 @@ struct Second : ::testing::Test, TimeKeeperWorld {
     tk().pps.ReceptionOk = true;
     tk().timing.AwaitingData = false;
   }
-  // The receiver says it is hh:mm:ss UTC now, with a GGA of quality q.
-  void Receive(int h, int m, int s, char quality = '1') {
+  // The receiver announces hh:mm:ss UTC, with a GGA of quality q, in a burst
+  // that began the sentence delay after the second before it, when the PC
+  // clock was pcAhead seconds ahead; the second is processed 300 ms later.
+  void Receive(int h, int m, int s, char quality = '1', double pcAhead = 0) {
+    const double second = ReceiverTimeToNtpSeconds(2025, 12, 29, h, m, s);
+    fake.time.AdvanceTo(second - 1 + burstDelay.For(false).delay);
+    PcAhead(pcAhead);
+    tk().timing.SecondArrival.counter = counterScale.Now();
+    tk().timing.SecondArrival.pcLocal = fake.clock.GetLocalTime();
     PpsTimingRecord& r = tk().pps;
+    r.TimeRead = true;
     r.UtcHour = h; r.Minute = m; r.Second = s;
     r.LocalHour = (h + 9) % 24;
     r.UtcYear = 2025; r.UtcMonth = 12; r.UtcDay = 29;
@@ -28,53 +36,64 @@ struct Second : ::testing::Test, TimeKeeperWorld {
     tk().rx.LatitudeText = "3540.5000N";
     tk().rx.LongitudeText = "13946.0000E";
     tk().timing.SecondPending = true;
-    fake.time.AdvanceTo(ReceiverTimeToNtpSeconds(2025, 12, 29, h, m, s));
+    fake.time.Advance(0.3);
   }
   void PcAhead(double seconds) { fake.time.SetPcOffset(seconds); }
   int CountLog(const std::string& text) const { return log.Count(text); }
 };
 
+// Without 1PPS the sentences tell the second only to within their spread
+// (Jupiter NMEA: 25 ms), so an error is stepped only beyond three times that.
 TEST_F(Second, CorrectionLimitsWithoutPps) {
   const struct { double pcAhead; int second; int syncParm; int autoAdjust; bool set; const char* shown; } cases[] = {
       {0.025, 30, 0, 1, false, "+2"},
-      {0.031, 30, 0, 1, true, "+3"},
-      {-0.031, 30, 0, 1, true, "-3"},
-      {0.031, 35, 0, 1, false, "+3"},   // seconds ending in 5 only show
-      {0.031, 31, 0, 1, false, ""},     // other seconds do not even measure
-      {0.000, 40, 1, 1, true, "+0"},    // SyncParm 1: the sum is always above 30
-      {0.031, 30, 0, 0, false, "+3"},   // AutoAdjust 0 only shows
+      {0.075, 30, 0, 1, false, "+7"},
+      {0.076, 30, 0, 1, true, "+7"},
+      {-0.076, 30, 0, 1, true, "-7"},
+      {0.076, 35, 0, 1, false, "+7"},   // seconds ending in 5 only show
+      {0.076, 31, 0, 1, false, ""},     // other seconds do not even measure
+      {0.000, 40, 1, 1, true, "+0"},    // SyncParm 1: 100 ms from where a step puts it
+      {0.076, 30, 0, 0, false, "+7"},   // AutoAdjust 0 only shows
       {3600.0, 30, 0, 1, false, "+360000"},
       {7200.0, 30, 0, 1, false, "+720000"},
   };
   int minute = 5;
   for (const auto& c : cases) {
-    tk().pps.AutoAdjust = c.autoAdjust;
-    tk().pps.SyncOffsetMs = c.syncParm * 100;
+    settings.AutoAdjust = c.autoAdjust;
+    settings.SyncParm = c.syncParm;
     view.EditPcErr.clear();
     fake.clock.setCount = 0;
-    Receive(3, ++minute, c.second);  // each case a minute later: true time only goes forward
-    PcAhead(c.pcAhead);
+    // Each case a minute later: true time only goes forward.
+    // 1.5 ms more: the PC clock is read in whole milliseconds at the arrival.
+    Receive(3, ++minute, c.second, '1', c.pcAhead + (c.pcAhead < 0 ? -0.0015 : 0.0015));
     ProcessSecond(tk());
     EXPECT_EQ(fake.clock.setCount, c.set ? 1 : 0) << c.pcAhead << " s at :" << c.second;
     EXPECT_EQ(view.EditPcErr, c.shown) << c.pcAhead << " s at :" << c.second;
     if (c.set) {
-      // Set to the receiver's second plus the sync adjustment and 10 ms.
-      EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), c.syncParm * 0.1 + 0.01, 1e-6);
+      // Set to the receiver's second plus the sync adjustment.
+      EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), c.syncParm * 0.1, 1e-6);
     }
   }
   EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
 }
 
-TEST_F(Second, FailedCorrectionIsLoggedAtFivesOnly) {
+// A clock that cannot be set is tried at the tens and told, at most once a
+// minute, whether the step was refused or the error stays above a second.
+TEST_F(Second, ARefusedCorrectionIsToldOnceAMinute) {
   fake.clock.refuse = true;
-  PcAhead(3.0);
-  for (int s = 30; s <= 45; ++s) {
-    Receive(3, 5, s);
-    PcAhead(3.0);
+  for (int s = 30; s <= 89; ++s) {
+    Receive(3, 5 + s / 60, s % 60, '1', 0.5);
     ProcessSecond(tk());
   }
-  EXPECT_EQ(fake.clock.setCount, 2);  // :30 and :40
-  EXPECT_EQ(CountLog("時刻校正に失敗"), 2);  // :35 and :45
+  EXPECT_EQ(fake.clock.setCount, 6);  // :30 :40 :50 :00 :10 :20
+  EXPECT_EQ(CountLog("12:05:30  時刻校正に失敗"), 1);
+  EXPECT_EQ(CountLog("時刻校正に失敗"), 1);
+  Receive(3, 6, 30, '1', 3.0);
+  ProcessSecond(tk());
+  Receive(3, 6, 35, '1', 3.0);
+  ProcessSecond(tk());
+  EXPECT_EQ(CountLog("12:06:30  時刻校正に失敗"), 1);
+  EXPECT_EQ(CountLog("時刻校正に失敗"), 2);
 }
 
 }  // namespace
@@ -111,13 +130,24 @@ TEST_F(Second, TimingErrorLeavesNormalReceptionOnceAndBlocksSync) {
   EXPECT_EQ(CountLog("測位不能"), 1);
 }
 
+// Without 1PPS "同期" sets the second placed before its burst's arrival.
+// Far off (an hour or more) it asks first.
 TEST_F(Second, SyncWhileNormalSetsTheReceiverSecond) {
   clockSetPending = true;
-  PcAhead(-5000.0);  // far off: only "同期" corrects this
-  Receive(3, 5, 33);
+  Receive(3, 5, 33, '1', -50.0);
   ProcessSecond(tk());
   EXPECT_EQ(fake.clock.setCount, 1);
-  EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.01, 1e-6);
+  EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.0, 1e-6);
+
+  clockSetPending = true;
+  Receive(3, 5, 34, '1', -5000.0);
+  ProcessSecond(tk());
+  EXPECT_EQ(fake.clock.setCount, 1);
+  ASSERT_EQ(fake.boxes.asked.size(), 1u);
+  fake.time.Advance(2.0);
+  ASSERT_TRUE(fake.boxes.Answer(true));
+  EXPECT_EQ(fake.clock.setCount, 2);
+  EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.0, 1e-6);
 }
 
 TEST_F(Second, RecalibrationNeedsFiveHundredIntervals) {
@@ -232,18 +262,17 @@ TEST_F(Second, RefusedSyncStaysVisibleUntilTheStatusChanges) {
 // clock shows now, the nearest one across local midnight.
 TEST_F(Second, SyncWithoutADateTakesThePcsDateNow) {
   const struct { int utcHour, minute, second; double pcAhead; } cases[] = {
-      {3, 9, 10, -5000.0},  // 12:09 local, the PC 83 minutes behind
+      {3, 9, 10, -3000.0},  // 12:09 local, the PC 50 minutes behind
       {14, 59, 59, 2.0},    // 23:59:59 local; the PC already shows the next day
       {15, 0, 1, -3.0},     // 00:00:01 local; the PC still shows the day before
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.utcHour);
-    Receive(c.utcHour, c.minute, c.second);
+    Receive(c.utcHour, c.minute, c.second, '1', c.pcAhead);
     tk().pps.ReceiverDateKnown = false;
-    PcAhead(c.pcAhead);
     clockSetPending = true;
     ProcessSecond(tk());
-    EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.01, 1e-6);
+    EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), 0.0, 1e-6);
   }
 }
 

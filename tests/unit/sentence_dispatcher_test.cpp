@@ -175,17 +175,18 @@ TEST_F(Dispatcher, OtherTalkersReachTheirParsersWithoutLearning) {
   Feed("$GNGGA,101010,3540.5,N,13945.25,E,2,07,1.0,1.0,M,2.0,M,,*51\r\n");
   EXPECT_TRUE(tk().rx.GgaSeen);
   EXPECT_EQ(tk().rx.StatusText, "2");
-  Feed("$BDRMC,101011,A,3540.5,N,13945.25,E,0,0,020324,,,A*5C\r\n");
+  Feed("$BDRMC,101011,A,3540.5,N,13945.25,E,0,0,020326,,,A*5E\r\n");
   EXPECT_TRUE(tk().rx.RmcSeen);
   EXPECT_EQ(tk().pps.UtcDay, 2);
   for (bool f : cfg.SentenceEnabled) EXPECT_FALSE(f);
 }
 
 TEST_F(Dispatcher, ZdaIsParsedOnlyBeforeTheSecondsRmc) {
-  Feed("$GPZDA,120000,05,06,2024,00,00*4C\r\n");
+  Feed("$GPZDA,120000,05,06,2026,00,00*4E\r\n");
   EXPECT_EQ(tk().pps.UtcDay, 5);
+  EXPECT_EQ(tk().pps.UtcYear, 2026);
   EXPECT_TRUE(tk().pps.ReceiverDateKnown);
-  Feed(std::string(kRmc) + "$GPZDA,120000,07,08,2023,00,00*47\r\n");
+  Feed(std::string(kRmc) + "$GPZDA,120000,07,08,2027,00,00*43\r\n");
   EXPECT_EQ(tk().pps.UtcDay, 1);
   EXPECT_EQ(tk().pps.UtcYear, 2025);
   EXPECT_EQ(tk().timing.SentenceCount, 3);
@@ -294,9 +295,11 @@ TEST_F(Dispatcher, FurunoMultiConstellationCaptureReadsLikeGps) {
   EXPECT_EQ(tk().pps.UtcHour, 12);
   EXPECT_EQ(tk().pps.Minute, 2);
   EXPECT_EQ(tk().pps.Second, 13);
-  EXPECT_EQ(tk().pps.UtcDay, 31);
-  EXPECT_EQ(tk().pps.UtcMonth, 7);
-  EXPECT_EQ(tk().pps.UtcYear, 2022);
+  // Recorded in 2022, before the date floor of this release: a receiver
+  // telling that date now is taken as 1024 weeks early.
+  EXPECT_EQ(tk().pps.UtcDay, 16);
+  EXPECT_EQ(tk().pps.UtcMonth, 3);
+  EXPECT_EQ(tk().pps.UtcYear, 2042);
   using C = ReceiverConfig;
   for (int k : {C::kGga, C::kGsa, C::kRmc, C::kGsv, C::kZda}) EXPECT_TRUE(cfg.SentenceEnabled[k]) << k;
   EXPECT_FALSE(cfg.SentenceEnabled[C::kGll]);

@@ -8,6 +8,8 @@
 #include "support/time_keeper_world.h"
 #include "timekeeping/sentence_time.h"
 #include "timekeeping/sentence_fields.h"
+#include "link/receiver_second.h"
+#include "common/time_arithmetic.h"
 
 namespace {
 
@@ -127,71 +129,102 @@ TEST_F(Parsers, SecondCorrectionCarriesOnce) {
     SCOPED_TRACE(testing::Message() << c.h << ":" << c.m << ":" << c.s << " + " << c.dSec);
     cfg.NmeaMode = c.nmea;
     settings.dSec = c.dSec;
+    PpsTimingRecord& p = tk().pps;
+    p.UtcYear = 2025;
+    p.UtcMonth = 6;
+    p.UtcDay = c.day;
+    p.ReceiverDateKnown = true;
+    // The held date goes with the time as the receiver sent it.
+    p.DateTimeOfDay = c.h * 3600 + c.m * 60 + c.s + (c.nmea ? c.dSec : 0);
     SetTime(c.h, c.m, c.s);
-    tk().pps.UtcYear = 2025;
-    tk().pps.UtcMonth = 6;
-    tk().pps.UtcDay = c.day;
     ApplySecondCorrection(tk());
     ExpectTime(c.eh, c.em, c.es);
-    EXPECT_EQ(tk().pps.UtcDay, c.eday);
+    EXPECT_EQ(ReceiverSecondNtp(p, 0), ReceiverTimeToNtpSeconds(2025, 6, c.eday, c.eh, c.em, c.es));
   }
 }
 
-// The day the second correction carries at midnight goes with the date the
-// same sentence reads, across month and year ends; a sentence without a date
-// moves the held one.
-TEST_F(Parsers, TheMidnightCarryMovesTheDateOfTheSameSentence) {
-  const struct { const char* kind; int dSec; const char* time; const char* date;
-                 int ey, em, ed, eh, emin, es; } cases[] = {
-      {"RMC", 2, "235958", "311224", 2025, 1, 1, 0, 0, 0},
-      {"RMC", 2, "235959", "300625", 2025, 7, 1, 0, 0, 1},   // month end, 30 days
-      {"RMC", 2, "235957", "281224", 2024, 12, 28, 23, 59, 59},
-      {"RMC", -2, "000001", "010125", 2024, 12, 31, 23, 59, 59},
-      {"RMC", -2, "000001", "010324", 2024, 2, 29, 23, 59, 59},  // leap year
-      {"ZDA", 2, "235958", "31,12,2024", 2025, 1, 1, 0, 0, 0},
-      {"ZDA", -2, "000000", "01,01,2025", 2024, 12, 31, 23, 59, 58},
-      {"ZDA", 2, "120000", "28,02,2025", 2025, 2, 28, 12, 0, 2},
-      {"GGA", 2, "235958", "", 2025, 1, 1, 0, 0, 0},         // the held 2024-12-31
-      {"GGA", -2, "000001", "", 2024, 12, 30, 23, 59, 59},
+// Around midnight, month and year ends, in every order of the sentences of
+// a burst and with every second correction, the receiver's coming second is
+// the true one: the date goes with the time its own sentence carried.
+TEST_F(Parsers, TheComingSecondIsRightAtMidnightInEverySentenceOrder) {
+  const char* const orders[] = {"RMC GGA", "GGA RMC", "GGA ZDA", "ZDA GGA", "RMC", "GGA"};
+  const double seconds[] = {
+      ReceiverTimeToNtpSeconds(2026, 1, 1, 0, 0, 0),   ReceiverTimeToNtpSeconds(2026, 1, 1, 0, 0, 1),
+      ReceiverTimeToNtpSeconds(2025, 12, 31, 23, 59, 59), ReceiverTimeToNtpSeconds(2026, 3, 1, 0, 0, 0),
+      ReceiverTimeToNtpSeconds(2028, 3, 1, 0, 0, 0),   ReceiverTimeToNtpSeconds(2028, 2, 29, 0, 0, 1),
+  };
+  auto stamp = [](double t, const char* format, bool date) {
+    const LocalTimeRecord r = NtpSecondsToLocalTime(t, 0);
+    char text[32];
+    if (date) {
+      std::snprintf(text, sizeof text, format, r.Day, r.Month, r.Year % 100, r.Year);
+    } else {
+      std::snprintf(text, sizeof text, "%02d%02d%02d", r.Hour, r.Minute, r.Second);
+    }
+    return std::string(text);
+  };
+  // One burst: the sentences of the raw second t in the given order.
+  auto burst = [&](const std::string& order, double t) {
+    for (size_t at = 0; at < order.size(); at += 4) {
+      const std::string kind = order.substr(at, 3);
+      const std::string time = stamp(t, "", false);
+      if (kind == "RMC") ParseRmc(tk(), time + ",A,,,,,,," + stamp(t, "%02d%02d%02d", true) + ",,,A*00\r\n");
+      if (kind == "GGA") ParseGga(tk(), time + ",,,,,1,,,,,,,,*00\r\n");
+      if (kind == "ZDA") ParseZda(tk(), time + "," + stamp(t, "%1$02d,%2$02d,%4$04d", true) + ",00,00*00\r\n");
+    }
+  };
+  for (int dSec : {-2, 0, 1, 2}) {
+    for (const char* order : orders) {
+      for (double coming : seconds) {
+        SCOPED_TRACE(testing::Message() << order << " dSec " << dSec << " coming "
+                                        << stamp(coming, "", false) << " " << stamp(coming, "%02d%02d%02d", true));
+        settings.dSec = dSec;
+        Reconnect();
+        const double raw = coming - dSec;
+        burst("RMC GGA", raw - 1);  // the second before, with its date
+        burst(order, raw);
+        EXPECT_EQ(ReceiverSecondNtp(tk().pps, coming + 0.3), coming);
+      }
+    }
+  }
+}
+
+// Dates read against the floor of this release: 1024 weeks early (a GPS
+// week-number rollover) is moved on and told once; a date that cannot be
+// true is no time source, and told; two-digit years are 2000 + yy.
+TEST_F(Parsers, ReceiverDatesAreReadAgainstTheDateFloor) {
+  const struct { const char* kind; const char* date; int y, m, d; bool known, moved; } cases[] = {
+      {"RMC", "141005", 2025, 5, 30, true, true},    {"RMC", "010125", 2025, 1, 1, true, false},
+      {"RMC", "311224", 2044, 8, 16, true, true},    {"RMC", "220899", 0, 0, 0, false, false},
+      {"RMC", "060480", 0, 0, 0, false, false},      {"RMC", "321226", 0, 0, 0, false, false},
+      {"RMC", "290227", 0, 0, 0, false, false},      {"RMC", "999999", 0, 0, 0, false, false},
+      {"ZDA", "14,10,2005", 2025, 5, 30, true, true}, {"ZDA", "16,8,2044", 2044, 8, 16, true, false},
+      {"ZDA", "17,8,2044", 0, 0, 0, false, false},   {"ZDA", "1,1,1979", 0, 0, 0, false, false},
+      {"ZDA", "1,1,2100", 0, 0, 0, false, false},
+      {"ZDA", "2147483647,-2147483648,2025", 0, 0, 0, false, false},
+      {"1000", "2005/06/13", 2025, 1, 27, true, true}, {"1000", "2025/13/01", 0, 0, 0, false, false},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.kind << " " << c.time << " " << c.date << " " << c.dSec);
-    settings.dSec = c.dSec;
-    tk().pps.UtcYear = 2024;
-    tk().pps.UtcMonth = 12;
-    tk().pps.UtcDay = 31;
+    SCOPED_TRACE(testing::Message() << c.kind << " " << c.date);
+    Reconnect();
     const std::string kind = c.kind;
-    if (kind == "RMC") ParseRmc(tk(), std::string(c.time) + ",A,,,,,,," + c.date + ",,,A*00\r\n");
-    if (kind == "ZDA") ParseZda(tk(), std::string(c.time) + "," + c.date + ",00,00*00\r\n");
-    if (kind == "GGA") ParseGga(tk(), std::string(c.time) + ",,,,,1,,,,,,,,*00\r\n");
-    EXPECT_EQ(tk().pps.UtcYear, c.ey);
-    EXPECT_EQ(tk().pps.UtcMonth, c.em);
-    EXPECT_EQ(tk().pps.UtcDay, c.ed);
-    ExpectTime(c.eh, c.emin, c.es);
+    for (int repeat = 0; repeat < 2; ++repeat) {
+      if (kind == "RMC") ParseRmc(tk(), std::string("120000,A,,,,,,,") + c.date + ",,,A*00\r\n");
+      if (kind == "ZDA") ParseZda(tk(), std::string("120000,") + c.date + ",00,00*00\r\n");
+      if (kind == "1000") ParseBin1000(tk(), std::string(",,,,,,0,") + c.date + ",");
+    }
+    EXPECT_EQ(tk().pps.ReceiverDateKnown, c.known);
+    EXPECT_EQ(tk().pps.DateRefused, !c.known);
+    EXPECT_EQ(tk().TimeUsable(), false);  // reception is not normal here anyway
+    if (c.known) {
+      EXPECT_EQ(tk().pps.UtcYear, c.y);
+      EXPECT_EQ(tk().pps.UtcMonth, c.m);
+      EXPECT_EQ(tk().pps.UtcDay, c.d);
+    }
+    EXPECT_EQ(log.Count("GPS週番号の周回"), c.moved ? 1 : 0);
+    EXPECT_EQ(log.Count("は正しくありません"), c.known ? 0 : 1);
+    log.lines.clear();
   }
-}
-
-// Garbled dates never become the receiver's date, so they never reach the
-// clock; the PC's date is used for that second instead.
-TEST_F(Parsers, DatesOutsideTheCalendarAreNotTaken) {
-  const char* const rmcDates[] = {"321224", "311324", "290223", "000124", "999999"};
-  for (const char* date : rmcDates) {
-    SCOPED_TRACE(date);
-    tk().pps.ReceiverDateKnown = false;
-    ParseRmc(tk(), std::string("120000,A,,,,,,,") + date + ",,,A*00\r\n");
-    EXPECT_FALSE(tk().pps.ReceiverDateKnown);
-  }
-  const char* const zdaDates[] = {"1,1,1979", "1,1,2100", "31,4,2025", "2147483647,-2147483648,2025",
-                                  "-1,-1,-1"};
-  for (const char* date : zdaDates) {
-    SCOPED_TRACE(date);
-    ParseZda(tk(), std::string("120000,") + date + ",00,00*00\r\n");
-    EXPECT_FALSE(tk().pps.ReceiverDateKnown);
-  }
-  ParseBin1000(tk(), ",,,,,,0,2025/13/01,");
-  EXPECT_FALSE(tk().pps.ReceiverDateKnown);
-  ParseBin1000(tk(), ",,,,,,0,2099/12/31,");
-  EXPECT_TRUE(tk().pps.ReceiverDateKnown);
 }
 
 TEST_F(Parsers, LocalHourFollowsTheTimeZone) {
@@ -261,11 +294,11 @@ TEST_F(Parsers, ScanIntsReadsLikeSscanf) {
 }
 
 TEST_F(Parsers, ZdaTakesTimeAndFourDigitYear) {
-  ParseZda(tk(), "120213.000,31,07,2022,+00,00*79\r\n");
+  ParseZda(tk(), "120213.000,31,07,2026,+00,00*79\r\n");
   ExpectTime(12, 2, 13);
   EXPECT_EQ(tk().pps.UtcDay, 31);
   EXPECT_EQ(tk().pps.UtcMonth, 7);
-  EXPECT_EQ(tk().pps.UtcYear, 2022);
+  EXPECT_EQ(tk().pps.UtcYear, 2026);
   EXPECT_TRUE(tk().pps.ReceiverDateKnown);
   EXPECT_FALSE(tk().timing.SecondPending);
 }

@@ -87,9 +87,10 @@ TEST_F(SntpClientTest, ReplyCorrectsTheClock) {
     EXPECT_EQ(w.log.lines.back(), w.statusBar);
     EXPECT_TRUE(w.syncEnabled);
     EXPECT_FALSE(w.client.SntpReplyAwaited());
-    // The server now names this correction as its reference time.
-    EXPECT_NEAR(NtpTimestampDecode(w.edge.EdgeNtpTime, w.fake.time.Now()),
-                w.fake.time.Now() + c.expectedError, 1e-3);
+    // The clock is now known to keep the server's time, since this setting.
+    EXPECT_TRUE(w.discipline.ClockOnReference());
+    EXPECT_EQ(w.discipline.State().source, ClockSource::kServer);
+    EXPECT_NEAR(w.discipline.State().referenceTime, w.fake.time.Now() + c.expectedError, 1e-3);
   }
 }
 
