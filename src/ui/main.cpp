@@ -91,6 +91,7 @@ int main(int argc, char* argv[]) {
   desktop.messageBoxes.SetOwner(form.get());
   desktop.poster.SetAfterEach([&form] { form->RefreshSoon(); });
   desktop.timers.SetAfterEach([&form] { form->RefreshSoon(); });
+  desktop.messageBoxes.SetAfterEach([&form] { form->RefreshSoon(); });
   QObject::connect(&termination, &TerminationSignals::Received, form.get(), &TMainForm::EndBySignal);
   form->show();
   // As a click would, once the window has been shown and its tick started.
