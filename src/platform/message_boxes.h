@@ -13,5 +13,5 @@ class MessageBoxes {
   // Asks a question with OK and Cancel (title "Quor", warning icon). Does
   // not block: `answer` is called later on the main thread with true for
   // OK; the main loop (and the 100 ms tick) runs on meanwhile.
-  virtual void Confirm(const std::string& text, std::function<void(bool ok)> answer) { answer(false); }
+  virtual void Confirm(const std::string& text, std::function<void(bool ok)> answer) = 0;
 };

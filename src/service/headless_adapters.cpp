@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <QCoreApplication>
+#include <QTimer>
 #include <cerrno>
 
 void WriteStderrLine(const std::string& text) {
@@ -18,6 +20,11 @@ void WriteStderrLine(const std::string& text) {
 }
 
 void StderrMessageBoxes::Show(const std::string& text) { WriteStderrLine("Quor: " + text); }
+
+void StderrMessageBoxes::Confirm(const std::string& text, std::function<void(bool ok)> answer) {
+  WriteStderrLine("Quor: " + text + " (確認できないため取り消しました)");
+  QTimer::singleShot(0, QCoreApplication::instance(), [answer = std::move(answer)] { answer(false); });
+}
 
 void StderrMessageBoxes::ShowSystemError(const std::string& text) {
   WriteStderrLine("GetLastError: " + text);

@@ -8,10 +8,13 @@
 // The desktop's adapters for a program without a window.
 
 // A message box's text goes to standard error, one line, prefixed "Quor: ".
+// A question has no one to answer it: it is told the same way as cancelled,
+// and answered so from the main loop, after Confirm has returned.
 class StderrMessageBoxes : public MessageBoxes {
  public:
   void Show(const std::string& text) override;
   void ShowSystemError(const std::string& text) override;
+  void Confirm(const std::string& text, std::function<void(bool ok)> answer) override;
 };
 
 // Nothing to hear on a server.

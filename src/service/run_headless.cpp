@@ -6,7 +6,7 @@
 #include "app/app.h"
 #include "service/headless_platform.h"
 #include "service/headless_service.h"
-#include "service/termination_signals.h"
+#include "platform/qt/termination_signals.h"
 
 int RunHeadless() {
   TerminationSignals termination;

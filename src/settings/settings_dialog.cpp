@@ -3,6 +3,7 @@
 #include "common/address_syntax.h"
 #include "common/receiver_kinds.h"
 #include "common/text_format.h"
+#include "settings/fixed_receiver_line.h"
 #include "settings/settings_persistence.h"
 
 namespace {
@@ -31,17 +32,6 @@ std::string TrimBlanks(const std::string& text) {
 }
 
 }  // namespace
-
-SerialParams SettingsDialog::FixedLine(int32_t kind, int32_t portIndex) {
-  SerialParams p;
-  p.PortIndex = portIndex;
-  p.boudRate = 5;  // 4800
-  p.dataBits = 1;  // 8 bits
-  p.parityType = 0;
-  p.stopBits = TraitsOf(kind).fixedStopBits;
-  p.flowCntl = 2;  // none
-  return p;
-}
 
 void SettingsDialog::FormShow() {
   const Settings& s = settings_;
@@ -102,11 +92,7 @@ void SettingsDialog::ComboBoxPortChange(int item) {
 void SettingsDialog::ComboBoxReceiverChange(int item) {
   ComboBoxReceiver = item;
   const ReceiverKindTraits& kind = TraitsOf(item);
-  if (kind.fixedLine) {
-    settings_.serial = FixedLine(item, settings_.serial.PortIndex);
-    dSec = kind.fixedSec;
-    ShowSpinTexts();
-  }
+  if (ApplyFixedReceiverLine(item, dSec, settings_.serial)) ShowSpinTexts();
   EditdSecEnabled = !kind.fixedLine;
   CSpinButtondSecEnabled = !kind.fixedLine;
   ButtonCommParmEnabled = !kind.fixedLine;

@@ -80,10 +80,6 @@ class SettingsDialog {
   // stores and the caller applies.
   Settings Chosen() const;
 
-  // The serial parameters a fixed receiver kind sets, on port `portIndex`;
-  // the kind must have a fixed line.
-  static SerialParams FixedLine(int32_t kind, int32_t portIndex);
-
  private:
   void ShowPortState();
   void ShowSpinTexts();

@@ -1,5 +1,6 @@
 #include "settings/settings_persistence.h"
 
+#include "settings/fixed_receiver_line.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ void LoadSettings(SettingsStore& store, Settings& s) {
   if (auto v = store.ReadInt("parityType"); v && (*v & 0xFF) <= 4) s.serial.parityType = *v & 0xFF;
   if (auto v = store.ReadInt("stopBits"); v && (*v & 0xFF) <= 2) s.serial.stopBits = *v & 0xFF;
   ReadRanged(store, "flowCntl", s.serial.flowCntl, 0, 2);
+  // A hand-written file may name a kind and still hold another second
+  // correction or line: the kind's own values win, as in the dialog.
+  ApplyFixedReceiverLine(s.Receiver, s.dSec, s.serial);
 }
 
 void StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes) {

@@ -5,7 +5,8 @@
 
 // Reads the stored settings over `s`. A value that is missing, of the wrong
 // type or outside its range keeps the value `s` already holds (its default);
-// a server text longer than the field's room is cut.
+// a server text longer than the field's room is cut. A receiver kind with a
+// fixed line then sets its second correction and line over what was read.
 void LoadSettings(SettingsStore& store, Settings& s);
 
 // Writes all eighteen values and tells the user the outcome.

@@ -7,6 +7,7 @@
 
 #include "app/app.h"
 #include "platform/linux/flock_instance_lock.h"
+#include "platform/qt/termination_signals.h"
 #include "service/run_headless.h"
 #include "ui/desktop_platform.h"
 #include "ui/product.h"
@@ -79,6 +80,10 @@ int main(int argc, char* argv[]) {
   }
   if (parser.isSet(headlessOption)) return RunHeadless();
 
+  // SIGTERM and SIGINT end the window program as closing it does. Without
+  // them caught it still runs; the signals then end it at once.
+  TerminationSignals termination;
+  if (!termination.Installed()) std::fputs("quor: cannot catch SIGTERM and SIGINT\n", stderr);
   QObject mainThreadContext;
   DesktopPlatform desktop(&mainThreadContext);
   App app(desktop.platform);
@@ -86,6 +91,8 @@ int main(int argc, char* argv[]) {
   desktop.messageBoxes.SetOwner(form.get());
   desktop.poster.SetAfterEach([&form] { form->RefreshSoon(); });
   desktop.timers.SetAfterEach([&form] { form->RefreshSoon(); });
+  desktop.messageBoxes.SetAfterEach([&form] { form->RefreshSoon(); });
+  QObject::connect(&termination, &TerminationSignals::Received, form.get(), &TMainForm::EndBySignal);
   form->show();
   // As a click would, once the window has been shown and its tick started.
   if (parser.isSet(connectOption)) {

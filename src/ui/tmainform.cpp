@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QSystemTrayIcon>
+#include <QThread>
 #include <QToolButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -322,6 +323,27 @@ void TMainForm::ButtonEndClick() {
 }
 
 void TMainForm::reject() { ButtonEndClick(); }
+
+void TMainForm::EndBySignal() {
+  if (endingBySignal_) return;  // a later signal while the first is handled
+  endingBySignal_ = true;
+  EndWhenNoDialog(0);
+}
+
+// Each round cancels the innermost dialog and looks again a little later,
+// once its exec() may have returned. A dialog that stays is given up on after
+// a second: leaving the main loop then ends its exec() as well.
+void TMainForm::EndWhenNoDialog(int round) {
+  constexpr int kRoundMs = 10, kMaxRounds = 100;
+  QWidget* modal = QApplication::activeModalWidget();
+  if ((modal || QThread::currentThread()->loopLevel() > 1) && round < kMaxRounds) {
+    if (auto* dialog = qobject_cast<QDialog*>(modal)) dialog->reject();
+    QTimer::singleShot(kRoundMs, this, [this, round] { EndWhenNoDialog(round + 1); });
+    return;
+  }
+  if (app_.tick.Connected) ButtonConnectClick();  // "接続終了", the port is released
+  ButtonEndClick();                               // "Quor運用終了", the log file is closed
+}
 
 void TMainForm::CSpinButtondSSUpClick() {
   ::CSpinButtondSSUpClick(app_);

@@ -42,6 +42,11 @@ class TMainForm : public QDialog {
   void ButtonSendCommClick();
   void ButtonParmSetClick();
   void ButtonTestDlgClick();
+  // SIGTERM or SIGINT: ends as the user would, disconnecting first ("接続終了")
+  // and then closing the window ("Quor運用終了", the log file closed). A
+  // dialog open over the window is cancelled first, and the end waits until
+  // its exec() has returned, so nothing is pulled away under it.
+  void EndBySignal();
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -51,10 +56,12 @@ class TMainForm : public QDialog {
  private:
   void BuildControls();
   void RestoreFromTray();
+  void EndWhenNoDialog(int round);
 
   App& app_;
   QTimer tickTimer_;
   bool closed_ = false;
+  bool endingBySignal_ = false;
   TFormLog* formLog_ = nullptr;
   // The test dialog while it is shown.
   TFormEtcComm* formEtcComm_ = nullptr;

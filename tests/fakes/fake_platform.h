@@ -81,24 +81,25 @@ class FakeCounter : public Counter {
   double rate_ = 1.0;
 };
 
+// Questions wait until the test answers them, oldest first.
 class FakeMessageBoxes : public MessageBoxes {
  public:
   void Show(const std::string& text) override { shown.push_back(text); }
   void ShowSystemError(const std::string& text) override { systemErrors.push_back(text); }
-  void Confirm(const std::string& text, std::function<void(bool)> answer) override {
+  void Confirm(const std::string& text, std::function<void(bool ok)> answer) override {
     asked.push_back(text);
     pending.push_back(std::move(answer));
   }
   // Answers the oldest open question; false when none is open.
   bool Answer(bool ok) {
     if (pending.empty()) return false;
-    auto answer = std::move(pending.front());
+    std::function<void(bool)> answer = std::move(pending.front());
     pending.pop_front();
     answer(ok);
     return true;
   }
   std::vector<std::string> shown, systemErrors, asked;
-  std::deque<std::function<void(bool)>> pending;
+  std::deque<std::function<void(bool ok)>> pending;
 };
 
 class FakeLogFile : public LogFile {

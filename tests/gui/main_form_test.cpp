@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -96,6 +99,42 @@ TEST_F(MainForm, WithoutASystemTrayTheWindowIsMinimisedNotHidden) {
   QTest::mouseClick(tray, Qt::LeftButton);
   EXPECT_TRUE(form.isVisible());
   EXPECT_TRUE(form.isMinimized());
+}
+
+TEST_F(MainForm, ASignalCancelsAnOpenDialogThenDisconnectsAndCloses) {
+  QTest::mouseClick(form.findChild<QPushButton*>("ButtonConnect"), Qt::LeftButton);
+  ASSERT_TRUE(app.tick.Connected);
+  // As in the program: the main loop runs; the log window's exec() inside it
+  // is the dialog open when the signal comes.
+  QEventLoop mainLoop;
+  bool connectedWhenDialogReturned = false;
+  QTimer::singleShot(0, [&] {
+    QTest::mouseClick(form.findChild<QPushButton*>("ButtonDispLog"), Qt::LeftButton);
+    connectedWhenDialogReturned = app.tick.Connected;
+  });
+  QTimer::singleShot(100, [&] {
+    ASSERT_TRUE(form.FormLog()->isVisible());
+    form.EndBySignal();
+    form.EndBySignal();  // a second signal adds nothing
+  });
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] { if (!form.isVisible()) mainLoop.quit(); });
+  poll.start(10);
+  QTimer::singleShot(5000, &mainLoop, &QEventLoop::quit);
+  mainLoop.exec();
+
+  EXPECT_FALSE(form.isVisible());
+  EXPECT_FALSE(form.FormLog()->isVisible());
+  EXPECT_TRUE(connectedWhenDialogReturned);  // nothing ended under the dialog
+  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(fake.serial.IsOpen());
+  const auto& memo = app.log.MemoLog();
+  ASSERT_GE(memo.size(), 2u);
+  EXPECT_NE(memo[memo.size() - 2].find("接続終了"), std::string::npos) << memo[memo.size() - 2];
+  EXPECT_NE(memo.back().find("Quor運用終了"), std::string::npos) << memo.back();
+  EXPECT_EQ(std::count_if(memo.begin(), memo.end(),
+                          [](const std::string& l) { return l.find("Quor運用終了") != std::string::npos; }),
+            1);
 }
 
 }  // namespace

@@ -32,7 +32,7 @@ TEST_F(StoreFile, RoundTripThroughTheFile) {
   FakeMessageBoxes boxes;
   EXPECT_FALSE(store.Exists());
   Settings s;
-  s.Port = 2; s.TimeZone = -5; s.SyncParm = -9; s.IsLogOut = 1;
+  s.Port = 2; s.Receiver = kOtherReceiver; s.TimeZone = -5; s.SyncParm = -9; s.IsLogOut = 1;
   s.ServerIpAddr = " a, b=c;\"x\" 日本 ";
   s.serial = SerialParams{0, 11, 0, 3, 1, 0};
   StoreSettings(store, s, boxes);
@@ -59,9 +59,10 @@ TEST_F(StoreFile, HandEditedFileWithBadValuesLoadsDefaults) {
            "ServerIpAddr=a, b\nboudRate=20\nstopBits=1\ngarbage line without equals\n");
   QtSettingsStore store(path);
   Settings s;
+  s.Receiver = kOtherReceiver;  // a kind that fixes no line, so the line read is what is seen
   LoadSettings(store, s);
   EXPECT_EQ(s.Port, 0);
-  EXPECT_EQ(s.Receiver, 0);
+  EXPECT_EQ(s.Receiver, kOtherReceiver);
   EXPECT_EQ(s.dSec, 2);
   EXPECT_EQ(s.TimeZone, -5);       // the good value is taken
   EXPECT_EQ(s.ServerIpAddr, "");   // a list is not text

@@ -75,8 +75,9 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
       {"parityType", 0x105},  {"stopBits", 0x3},     /* flowCntl missing */
   };
   Settings s;
+  s.Receiver = kOtherReceiver;  // a kind that fixes no line, so the line read is what is seen
   LoadSettings(store, s);
-  EXPECT_EQ(s.Port, 0); EXPECT_EQ(s.dSSS, 3); EXPECT_EQ(s.Receiver, 0); EXPECT_EQ(s.dSec, 2);
+  EXPECT_EQ(s.Port, 0); EXPECT_EQ(s.dSSS, 3); EXPECT_EQ(s.Receiver, kOtherReceiver); EXPECT_EQ(s.dSec, 2);
   EXPECT_EQ(s.TimeZone, 9); EXPECT_EQ(s.NtpIntv, 10); EXPECT_EQ(s.SyncParm, 0);
   EXPECT_EQ(s.AutoAdjust, 1); EXPECT_EQ(s.BaseMesg, 0); EXPECT_EQ(s.BeepCond, 2);
   EXPECT_EQ(s.LanOpt, 1); EXPECT_EQ(s.IsLogOut, 0); EXPECT_EQ(s.ServerIpAddr, "");
@@ -88,6 +89,39 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
   LoadSettings(store, s);
   EXPECT_EQ(s.serial.parityType, 2);
   EXPECT_EQ(s.ServerIpAddr, std::string(107, 'a'));
+}
+
+TEST(SettingsPersistence, AFixedReceiverKindOverridesAHandWrittenLine) {
+  // Each file names a kind and holds a second correction and a line of its
+  // own (14400 baud, 7 data bits, even parity, 1.5 stop bits, hardware flow
+  // control) on COM3.
+  struct Case {
+    int32_t kind;
+    int32_t dSec;
+    SerialParams serial;
+  } const cases[] = {
+      {kJupiter, 2, {0, 5, 1, 0, 0, 2}},
+      {kGt77, 0, {0, 5, 1, 0, 0, 2}},
+      {kCca370h, 0, {0, 5, 1, 0, 2, 2}},
+      {kGarminStd, 1, {0, 5, 1, 0, 2, 2}},
+      {kOtherReceiver, -7, {0, 7, 0, 1, 1, 0}},  // free: the file's values stay
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.kind);
+    FakeSettingsStore store;
+    store.exists = true;
+    store.values = {{"Port", 2},     {"Receiver", c.kind}, {"dSec", -7},     {"boudRate", 7},
+                    {"dataBits", 0}, {"parityType", 1},    {"stopBits", 1}, {"flowCntl", 0}};
+    Settings s;
+    s.serial.PortIndex = 2;
+    LoadSettings(store, s);
+    EXPECT_EQ(s.Port, 2);
+    EXPECT_EQ(s.Receiver, c.kind);
+    EXPECT_EQ(s.dSec, c.dSec);
+    SerialParams want = c.serial;
+    want.PortIndex = 2;  // the port index is not the kind's to set
+    EXPECT_EQ(s.serial, want);
+  }
 }
 
 TEST(SettingsPersistence, AFailedStoreIsToldNotHidden) {

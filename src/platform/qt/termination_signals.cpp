@@ -1,4 +1,4 @@
-#include "service/termination_signals.h"
+#include "platform/qt/termination_signals.h"
 
 #include <fcntl.h>
 #include <signal.h>
