@@ -338,12 +338,12 @@ TEST(ReceiverGeneratorTiming, EachModelStartsAtItsOwnOffsetAndStraysWithinItsSpr
     double spread;  // standard deviation of the start from second to second
   };
   const Case cases[] = {
-      {ReceiverModel::JupiterNmea, 0.05, 0, 0.025},
+      {ReceiverModel::JupiterNmea, 0.05, 0, 0.010},
       {ReceiverModel::JupiterBinary, 0.05, 0.60, 0.0005},
       {ReceiverModel::Gt77, 0.03, 0, 0.010},
       {ReceiverModel::Cca370h, 0.03, 0.60, 0.001},
       {ReceiverModel::Garmin, 0.02, 0, 0.009},
-      {ReceiverModel::MultiGnss, 0.10, 0, 0.030},
+      {ReceiverModel::MultiGnss, 0.10, 0, 0.010},
   };
   constexpr int kSeconds = 3000;
   for (const Case& c : cases) {
