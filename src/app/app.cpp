@@ -17,7 +17,6 @@ App::App(Platform& p)
                                 {edgeReference, counterScale, p.clock},
                                 p.udp,
                                 discipline,
-                                edgeReference,
                                 *this,
                                 testDialog,
                                 p.textCodec,

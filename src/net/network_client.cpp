@@ -8,8 +8,7 @@
 NetworkClient::NetworkClient(const NetworkClientDeps& deps)
     : d_(deps),
       strays_(deps.log, deps.time.clock),
-      sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.edge,
-                           deps.log, deps.testDialog, strays_, deps.view.StatusBar,
+      sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.log, deps.testDialog, strays_, deps.view.StatusBar,
                            deps.view.ButtonSyncPCEnabled, deps.random}) {}
 
 void NetworkClient::Connect() {

@@ -24,7 +24,6 @@ struct NetworkClientDeps {
   ServiceClock time;
   UdpEndpoint& udp;
   ClockDiscipline& discipline;
-  EdgeReference& edge;
   LogSink& log;
   TestDialogModel& testDialog;
   TextCodec& codec;

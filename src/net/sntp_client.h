@@ -26,7 +26,6 @@ struct SntpClientDeps {
   ServiceClock time;
   UdpEndpoint& udp;
   ClockDiscipline& discipline;  // the only way to the PC clock
-  EdgeReference& edge;          // network mode: the reference time served
   LogSink& log;
   TestDialogModel& testDialog;
   StrayAnswerLog& strays;

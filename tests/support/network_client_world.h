@@ -35,7 +35,7 @@ struct NetworkClientWorld {
   std::array<std::string, 8> position;  // the controls a position answer fills
   std::deque<uint32_t> randoms;
   NetworkClient client{NetworkClientDeps{
-      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, edge, log, testDialog,
+      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, testDialog,
       fake.codec,
       {statusBar, editJst, syncEnabled, serverInfoEnabled,
        {&position[0], &position[1], &position[2], &position[3], &position[4], &position[5],
