@@ -80,7 +80,9 @@ void SimWorld::ScheduleSecond(int64_t second) {
       Schedule(t + options.pulseWidth, [this] { DsrChange(); });
     }
     const ReceiverGenerator& generator = noFix && noFix(second) ? noFixGenerator_ : generator_;
-    for (const Burst& burst : generator.BurstsAfterEdge(second - kNtpToUnix)) ScheduleBurst(t, burst);
+    for (const Burst& burst : generator.BurstsAfterEdge(second - kNtpToUnix)) {
+      ScheduleBurst(t, burst);
+    }
   });
 }
 
@@ -90,8 +92,9 @@ void SimWorld::ScheduleBurst(double edge, const Burst& burst) {
   auto shared = std::make_shared<Burst>(burst);
   const double byteTime = ReceiverGenerator::ByteTime(options.baud);
   for (const PacedPiece& piece : PaceBurst(burst, options.baud)) {
-    const double captured =
-        edge + burst.startOffset + static_cast<double>(piece.begin + 1) * byteTime + options.readWakeLatency;
+    const double firstByteIn =
+        edge + burst.startOffset + static_cast<double>(piece.begin + 1) * byteTime;
+    const double captured = firstByteIn + options.readWakeLatency;
     const double read = std::max(edge + piece.offset, captured);
     Schedule(captured, [this, shared, piece, read] {
       CounterCapture arrival;
