@@ -16,6 +16,7 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,6 +27,7 @@
 #include "platform/linux/serial_hand_over.h"
 #include "platform/linux/serial_line_settings.h"
 #include "platform/linux/serial_line_speed.h"
+#include "platform/linux/serial_modem_line_waiter.h"
 #include "platform/linux/serial_port_linux.h"
 
 using namespace std::chrono_literals;
@@ -152,7 +154,8 @@ struct FakeClock : PcClock {
 // Blocks like the modem-line ioctl: in a read of a pipe, which only a byte
 // written by the test (one DSR change), a signal (EINTR) or Unplug() (EIO)
 // ends. delayBeforeWait widens the gap between the worker's stop check and
-// the wait, where a stop signal would be lost.
+// the wait, where a stop signal would be lost. The level and the driver's
+// count are what the test set (nullopt: the device cannot tell).
 class PipeModemLineWaiter : public ModemLineWaiter {
  public:
   PipeModemLineWaiter() { EXPECT_EQ(pipe2(fds_, O_CLOEXEC), 0); }
@@ -172,6 +175,21 @@ class PipeModemLineWaiter : public ModemLineWaiter {
     errno = n == 0 ? EIO : err;
     return -1;
   }
+  bool ReadDsrLevel(int, bool& asserted) override {
+    std::lock_guard lock(lineMutex_);
+    if (level_) asserted = *level_;
+    return level_.has_value();
+  }
+  bool ReadDsrChangeCount(int, uint32_t& count) override {
+    std::lock_guard lock(lineMutex_);
+    if (changes_) count = *changes_;
+    return changes_.has_value();
+  }
+  void SetLine(std::optional<bool> newLevel, std::optional<uint32_t> newChanges) {
+    std::lock_guard lock(lineMutex_);
+    level_ = newLevel;
+    changes_ = newChanges;
+  }
   void Change() { ASSERT_EQ(write(fds_[1], "x", 1), 1); }
   void Unplug() {
     if (fds_[1] >= 0) close(fds_[1]);
@@ -185,6 +203,9 @@ class PipeModemLineWaiter : public ModemLineWaiter {
 
  private:
   int fds_[2] = {-1, -1};
+  std::mutex lineMutex_;
+  std::optional<bool> level_ = false;
+  std::optional<uint32_t> changes_ = 0u;
 };
 
 // A pseudo-terminal: the test holds the master, the port opens the slave.
@@ -476,6 +497,72 @@ TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
     }
     EXPECT_EQ(edgeSink.noModemLines, 0);
   }
+}
+
+// After the counter and the clock, each wake-up reads the level and the
+// driver's count: the changes since the previous wake-up (more than one when
+// some came while the worker was awake), 0 whenever the count cannot be
+// compared; a level that cannot be read is taken as changed once.
+TEST_F(SerialTest, EdgeCarriesTheLineLevelAndTheChangesSinceThePreviousWakeUp) {
+  struct Wake {
+    std::optional<bool> level;
+    std::optional<uint32_t> count;
+    bool asserted;
+    uint32_t changes;
+  };
+  const Wake wakes[] = {
+      {true, 0xFFFFFFFEu, true, 1},   // one change since the open (count 0xFFFFFFFD)
+      {false, 1u, false, 3},          // three, two of them while awake; the count wraps
+      {true, std::nullopt, true, 0},  // no count
+      {false, 9u, false, 0},          // a count again, but nothing to compare it with
+      {std::nullopt, 10u, true, 1},   // no level: changed once
+      {std::nullopt, 11u, false, 1},
+  };
+  PipeModemLineWaiter waiter;
+  waiter.SetLine(false, 0xFFFFFFFDu);
+  LinuxSerialPort port(counter, clock, poster, &waiter);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok) << errorText;
+  int waits = 1;
+  for (const Wake& w : wakes) {
+    ASSERT_TRUE(WaitFor([&] { return waiter.waits == waits; }));
+    waiter.SetLine(w.level, w.count);
+    waiter.Change();
+    ++waits;
+  }
+  ASSERT_TRUE(poster.RunUntil([&] { return sink.edges.size() == std::size(wakes); }));
+  for (size_t i = 0; i < std::size(wakes); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(sink.edges[i].dsrAsserted, wakes[i].asserted);
+    EXPECT_EQ(sink.edges[i].dsrChanges, wakes[i].changes);
+  }
+}
+
+// A pseudo-terminal has no modem lines: the real calls say they cannot tell.
+TEST_F(SerialTest, RealModemLineCallsOnAPseudoTerminalCannotTell) {
+  const int fd = open(pty.slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  IoctlModemLineWaiter real;
+  bool asserted = true;
+  uint32_t count = 77;
+  errno = 0;
+  EXPECT_FALSE(real.ReadDsrLevel(fd, asserted));
+  EXPECT_TRUE(errno == ENOTTY || errno == EINVAL) << std::strerror(errno);
+  errno = 0;
+  EXPECT_FALSE(real.ReadDsrChangeCount(fd, count));
+  EXPECT_TRUE(errno == ENOTTY || errno == EINVAL) << std::strerror(errno);
+  EXPECT_EQ(real.WaitForDsrChange(fd), -1);
+  EXPECT_TRUE(errno == ENOTTY || errno == EINVAL) << std::strerror(errno);
+  EXPECT_TRUE(asserted);
+  EXPECT_EQ(count, 77u);
+
+  // Read through the worker's reader: level taken as changed, no count.
+  DsrLineReader line(real);
+  line.Start(fd);
+  EdgeCapture edge;
+  line.Read(fd, edge);
+  EXPECT_TRUE(edge.dsrAsserted);
+  EXPECT_EQ(edge.dsrChanges, 0u);
+  close(fd);
 }
 
 TEST_F(SerialTest, CloseReturnsPromptlyWhileTheDsrWaitBlocks) {

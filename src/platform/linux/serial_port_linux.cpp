@@ -127,12 +127,15 @@ uint64_t LinuxSerialPort::DroppedBytes() const {
 
 void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
   AllowWaitInterrupt();
+  DsrLineReader line(waiter_);
+  line.Start(fd_);
   while (!stopping_) {
     if (waiter_.WaitForDsrChange(fd_) == 0) {
       // Capture first: everything else, posting included, comes after.
       EdgeCapture edge;
       edge.counter = useTickCount ? counter_.TickCountMs() : counter_.ReadCounter();
       edge.pcLocal = clock_.GetLocalTime();
+      line.Read(fd_, edge);
       PostDeliveryIf(session_->handOver.PushEdge(edge));
       continue;
     }

@@ -15,8 +15,9 @@
 #include "platform/serial_port.h"
 
 // The receiver port on Linux. Two workers run while it is open: one waits for
-// DSR changes and captures the counter and the PC clock at each, the other
-// reads received bytes. Both only capture and hand over; the events reach the
+// DSR changes and captures the counter and the PC clock at each, then the
+// line's level and the driver's count of changes; the other reads received
+// bytes. Both only capture and hand over; the events reach the
 // sink on the main thread, in order, through the poster. A third worker puts
 // the queued writes on the line and posts their outcomes the same way.
 class LinuxSerialPort : public SerialPort {
