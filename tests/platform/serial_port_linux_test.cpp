@@ -114,12 +114,16 @@ struct RecordingSink : SerialEventSink {
     order += '|';
     ++events;
   }
-  void OnBytes(const uint8_t* data, size_t size, const CounterCapture*) override {
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override {
     EXPECT_LE(size, 1024u);
     bytes.append(reinterpret_cast<const char*>(data), size);
     order.append(reinterpret_cast<const char*>(data), size);
+    passes.emplace_back(reinterpret_cast<const char*>(data), size);
+    arrivals.push_back(arrival != nullptr ? std::optional(*arrival) : std::nullopt);
     ++events;
   }
+  std::vector<std::string> passes;
+  std::vector<std::optional<CounterCapture>> arrivals;
   void OnBytesDropped(uint64_t dropped) override {
     ++dropReports;
     droppedSoFar = dropped;
@@ -140,7 +144,11 @@ struct FakeCounter : Counter {
   std::atomic<uint32_t> next{0xFFFFFFF0u};
   uint64_t Frequency() override { return frequency; }
   uint32_t ReadCounter() override { return next++; }
-  uint32_t TickCountMs() override { return 4242; }
+  uint32_t TickCountMs() override {
+    ++ticksRead;
+    return 4242;
+  }
+  std::atomic<int> ticksRead{0};
 };
 
 struct FakeClock : PcClock {
@@ -606,7 +614,7 @@ TEST_F(SerialTest, UnpluggedDeviceIsReportedOnceAndBothWorkersEnd) {
     ASSERT_EQ(port.Open(Com(2), lostSink, errorText), SerialPort::OpenResult::Ok);
     device.Send("$GPZDA\r\n");
     ASSERT_TRUE(poster.RunUntil([&] { return lostSink.bytes.size() == 8; }));
-    ASSERT_TRUE(poster.RunUntil([&] { return waiter.waiting == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return waiter.waiting == 1; }));
 
     device.CloseMaster();
     if (dsrSeesItToo) waiter.Unplug();
@@ -720,6 +728,41 @@ TEST_F(SerialTest, AByteStormIntoAStalledMainLoopStaysBoundedAndIsAccountedFor) 
   EXPECT_EQ(sink.lost, 0);
 }
 
+// The receive worker captures the counter (or the tick count) and the clock
+// when bytes are there, before it reads them; two reads that wait for a
+// lagging main loop reach the sink apart, each with its own capture.
+TEST_F(SerialTest, ReadsWaitingForTheMainLoopKeepTheirOwnArrivals) {
+  for (const uint64_t frequency : {uint64_t{10'000'000}, uint64_t{0}}) {
+    SCOPED_TRACE(frequency);
+    RecordingSink readSink;
+    counter.frequency = frequency;
+    const uint32_t start = counter.next;
+    const int ticksBefore = counter.ticksRead;
+    const auto captures = [&] {
+      return static_cast<int>(counter.next - start) + counter.ticksRead - ticksBefore;
+    };
+    LinuxSerialPort port(counter, clock, poster);
+    ASSERT_EQ(port.Open(Com(2), readSink, errorText), SerialPort::OpenResult::Ok) << errorText;
+    const std::string first = "$GPZDA,1*00\r\n", second = "$GPZDA,2*00\r\n";
+    for (const std::string* line : {&first, &second}) {
+      const int before = captures();
+      pty.Send(*line);
+      ASSERT_TRUE(WaitFor([&] { return captures() > before; }));
+      std::this_thread::sleep_for(20ms);  // read and handed over
+    }
+    ASSERT_TRUE(poster.RunUntil([&] { return readSink.bytes.size() == first.size() + second.size(); }));
+    EXPECT_EQ(readSink.passes, (std::vector<std::string>{first, second}));
+    ASSERT_EQ(readSink.arrivals.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+      ASSERT_TRUE(readSink.arrivals[i].has_value());
+      EXPECT_EQ(readSink.arrivals[i]->counter, frequency != 0 ? start + i : 4242u);
+      EXPECT_EQ(readSink.arrivals[i]->pcLocal, clock.now);
+    }
+    port.Close();
+    counter.next = start + 2;
+  }
+}
+
 TEST_F(SerialTest, EdgesAndBytesReachTheSinkInTheOrderTheyHappened) {
   PipeModemLineWaiter waiter;
   LinuxSerialPort port(counter, clock, poster, &waiter);
@@ -747,15 +790,19 @@ namespace {
 
 // Each call to the sink as a word: a pass of bytes as its size, an edge as E
 // and its counter, N for no modem lines, L: and the reason, D and the count.
+// The arrival counter of each pass is kept beside them.
 struct CallLog : SerialEventSink {
   std::vector<std::string> calls;
+  std::vector<uint32_t> arrivals;
   std::string bytes;
   std::function<void()> afterBytes;
   void OnDsrChange(const EdgeCapture& edge) override {
     calls.push_back("E" + std::to_string(edge.counter));
   }
-  void OnBytes(const uint8_t* data, size_t size, const CounterCapture*) override {
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override {
     calls.push_back(std::to_string(size));
+    EXPECT_NE(arrival, nullptr);
+    arrivals.push_back(arrival != nullptr ? arrival->counter : 0);
     bytes.append(reinterpret_cast<const char*>(data), size);
     if (afterBytes) afterBytes();
   }
@@ -772,8 +819,11 @@ std::string Pattern(size_t size, char first) {
   return s;
 }
 
-bool Push(SerialHandOver& handOver, const std::string& bytes) {
-  return handOver.PushBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+// One read of the bytes, arrived at counter value `arrival`.
+bool Push(SerialHandOver& handOver, const std::string& bytes, uint32_t arrival = 0) {
+  CounterCapture capture;
+  capture.counter = arrival;
+  return handOver.PushBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), capture);
 }
 
 EdgeCapture Edge(uint32_t counter) {
@@ -812,19 +862,20 @@ TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
   SerialHandOver handOver;
   const std::atomic<bool> alive{true};
   const std::string first = Pattern(kBound - 10, 'a'), over = Pattern(100, 'A');
-  Push(handOver, first);
-  Push(handOver, over);  // 10 fit, 90 dropped
+  Push(handOver, first, 1);
+  Push(handOver, over, 2);  // 10 fit, 90 dropped
   handOver.PushEdge(Edge(1));
-  Push(handOver, "12345");  // dropped
+  Push(handOver, "12345", 3);  // dropped
   EXPECT_EQ(handOver.Dropped(), 95u);
   CallLog log;
   handOver.Deliver(log, alive);
   // The loss is told where it began, with the count when delivered; the edge
-  // is never dropped.
-  std::vector<std::string> want(kBound / 1024, "1024");
-  want.insert(want.end(), {"D95", "E1"});
+  // is never dropped. What was kept of a read comes with its arrival.
+  std::vector<std::string> want((kBound - 10) / 1024, "1024");
+  want.insert(want.end(), {"1014", "10", "D95", "E1"});
   EXPECT_EQ(log.calls, want);
   EXPECT_EQ(log.bytes, first + over.substr(0, 10));
+  EXPECT_EQ(log.arrivals.back(), 2u);
 
   // Taken, there is room again; a later loss is counted but not told again.
   EXPECT_TRUE(Push(handOver, Pattern(200, 'a')));
@@ -836,6 +887,24 @@ TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
                           [](const std::string& call) { return call[0] == 'D'; }),
             0);
   EXPECT_EQ(handOver.Dropped(), 295u);
+}
+
+// However many reads wait, each is its own pass (or passes, beyond 1024)
+// with the arrival captured for it, so no pass spans two reads.
+TEST(SerialHandOver, EachReadIsDeliveredApartWithItsArrival) {
+  SerialHandOver handOver;
+  const std::atomic<bool> alive{true};
+  const std::string big = Pattern(1500, 'a');
+  Push(handOver, "abc", 11);
+  Push(handOver, "defg", 12);
+  handOver.PushEdge(Edge(7));
+  Push(handOver, big, 13);
+  Push(handOver, "h", 14);
+  CallLog log;
+  handOver.Deliver(log, alive);
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"3", "4", "E7", "1024", "476", "1"}));
+  EXPECT_EQ(log.arrivals, (std::vector<uint32_t>{11, 12, 13, 13, 14}));
+  EXPECT_EQ(log.bytes, "abcdefg" + big + "h");
 }
 
 TEST(SerialHandOver, NothingMoreOnceTheOpenHasEnded) {

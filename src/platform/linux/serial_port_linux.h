@@ -17,7 +17,7 @@
 // The receiver port on Linux. Two workers run while it is open: one waits for
 // DSR changes and captures the counter and the PC clock at each, then the
 // line's level and the driver's count of changes; the other reads received
-// bytes. Both only capture and hand over; the events reach the
+// bytes, capturing the same as soon as they are there, before each read. Both only capture and hand over; the events reach the
 // sink on the main thread, in order, through the poster. A third worker puts
 // the queued writes on the line and posts their outcomes the same way.
 class LinuxSerialPort : public SerialPort {
@@ -50,7 +50,9 @@ class LinuxSerialPort : public SerialPort {
 
   bool StartWorkers(std::string& errorText);
   void RunDsrWorker(bool useTickCount);
-  void RunReceiveWorker();
+  void RunReceiveWorker(bool useTickCount);
+  // The counter (or the ms tick count) and the PC clock, read together.
+  CounterCapture Capture(bool useTickCount);
   // Posts a delivery when a push asks for one (see SerialHandOver).
   void PostDeliveryIf(bool needed);
   void ReportPortLost(const std::string& reason);
