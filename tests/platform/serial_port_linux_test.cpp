@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/line_assembly.h"
 #include "platform/linux/serial_device_path.h"
 #include "platform/linux/serial_hand_over.h"
 #include "platform/linux/serial_line_settings.h"
@@ -761,6 +762,37 @@ TEST_F(SerialTest, ReadsWaitingForTheMainLoopKeepTheirOwnArrivals) {
     port.Close();
     counter.next = start + 2;
   }
+}
+
+// A receiver at 38400 Bd with many sentences while the main loop lags: the
+// reads wait, each up to 1024 bytes that cut through the sentences, and line
+// assembly must still give every sentence.
+TEST_F(SerialTest, ALongStreamIntoALaggingMainLoopLosesNoSentence) {
+  LinuxSerialPort port(counter, clock, poster);
+  SerialParams p = Com(2);
+  p.boudRate = 9;
+  ASSERT_EQ(port.Open(p, sink, errorText), SerialPort::OpenResult::Ok) << errorText;
+  std::vector<std::string> sentences;
+  std::string stream;
+  for (int i = 0; i < 400; ++i) {
+    sentences.push_back("$GPGGA," + std::to_string(100000 + i) +
+                        ",3540.7371,N,13946.0280,E,1,08,1.0,40.0,M,37.0,M,,*00\r\n");
+    stream += sentences.back();
+  }
+  ASSERT_LT(stream.size(), SerialHandOver::kMaxWaitingBytes);
+  pty.Send(stream);
+  std::this_thread::sleep_for(100ms);  // all read and waiting
+  ASSERT_TRUE(poster.RunUntil([&] { return sink.bytes.size() == stream.size(); }));
+  EXPECT_EQ(port.DroppedBytes(), 0u);
+
+  LineAssembler assembler(kJupiter);
+  std::vector<std::string> records;
+  for (const std::string& pass : sink.passes) {
+    assembler.ChunkReady(reinterpret_cast<const uint8_t*>(pass.data()), pass.size(),
+                         [&](std::string_view r) { records.emplace_back(r); });
+  }
+  EXPECT_EQ(records.size(), sentences.size()) << "in " << sink.passes.size() << " passes";
+  EXPECT_TRUE(records == sentences);
 }
 
 TEST_F(SerialTest, EdgesAndBytesReachTheSinkInTheOrderTheyHappened) {
