@@ -40,8 +40,8 @@ class SerialHandOver {
   bool PushPortLost(const std::string& reason);
 
   // Main thread: takes everything waiting and hands it to the sink in order,
-  // each read as its own passes of at most kMaxPass, with its arrival. Stops as soon as alive goes false,
-  // which Close() does, from the sink too.
+  // each read in passes of its own of at most kMaxPass, with its arrival.
+  // Stops as soon as alive goes false, which Close() does, from the sink too.
   void Deliver(SerialEventSink& sink, const std::atomic<bool>& alive);
 
   // Bytes dropped in this open so far.

@@ -132,8 +132,10 @@ void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
   while (!stopping_) {
     if (waiter_.WaitForDsrChange(fd_) == 0) {
       // Capture first: everything else, posting included, comes after.
+      const CounterCapture now = Capture(useTickCount);
       EdgeCapture edge;
-      static_cast<CounterCapture&>(edge) = Capture(useTickCount);
+      edge.counter = now.counter;
+      edge.pcLocal = now.pcLocal;
       line.Read(fd_, edge);
       PostDeliveryIf(session_->handOver.PushEdge(edge));
       continue;

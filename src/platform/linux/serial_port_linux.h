@@ -16,10 +16,11 @@
 
 // The receiver port on Linux. Two workers run while it is open: one waits for
 // DSR changes and captures the counter and the PC clock at each, then the
-// line's level and the driver's count of changes; the other reads received
-// bytes, capturing the same as soon as they are there, before each read. Both only capture and hand over; the events reach the
-// sink on the main thread, in order, through the poster. A third worker puts
-// the queued writes on the line and posts their outcomes the same way.
+// line's level and the driver's count of changes; the other captures the
+// same as soon as received bytes are there, then reads them. Both only
+// capture and hand over; the events reach the sink on the main thread, in
+// order, through the poster. A third worker puts the queued writes on the
+// line and posts their outcomes the same way.
 class LinuxSerialPort : public SerialPort {
  public:
   // waiter: the DSR wait to use (tests); nullptr for the real ioctl. Not owned.
