@@ -511,7 +511,7 @@ TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
 // After the counter and the clock, each wake-up reads the level and the
 // driver's count: the changes since the previous wake-up (more than one when
 // some came while the worker was awake), 0 whenever the count cannot be
-// compared; a level that cannot be read is taken as changed once.
+// compared; a level that cannot be read follows from the count.
 TEST_F(SerialTest, EdgeCarriesTheLineLevelAndTheChangesSinceThePreviousWakeUp) {
   struct Wake {
     std::optional<bool> level;
@@ -524,8 +524,9 @@ TEST_F(SerialTest, EdgeCarriesTheLineLevelAndTheChangesSinceThePreviousWakeUp) {
       {false, 1u, false, 3},          // three, two of them while awake; the count wraps
       {true, std::nullopt, true, 0},  // no count
       {false, 9u, false, 0},          // a count again, but nothing to compare it with
-      {std::nullopt, 10u, true, 1},   // no level: changed once
-      {std::nullopt, 11u, false, 1},
+      {std::nullopt, 10u, true, 1},   // no level: from the count
+      {std::nullopt, 12u, true, 2},
+      {std::nullopt, std::nullopt, false, 0},  // neither: changed once
   };
   PipeModemLineWaiter waiter;
   waiter.SetLine(false, 0xFFFFFFFDu);

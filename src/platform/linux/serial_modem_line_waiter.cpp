@@ -28,12 +28,16 @@ void DsrLineReader::Start(int fd) {
 }
 
 void DsrLineReader::Read(int fd, EdgeCapture& edge) {
-  bool asserted = false;
-  level_ = waiter_.ReadDsrLevel(fd, asserted) ? asserted : !level_;
-  edge.dsrAsserted = level_;
   uint32_t count = 0;
   const bool counted = waiter_.ReadDsrChangeCount(fd, count);
   edge.dsrChanges = counted && counted_ ? count - count_ : 0;
   counted_ = counted;
   count_ = count;
+  bool asserted = false;
+  if (waiter_.ReadDsrLevel(fd, asserted)) {
+    level_ = asserted;
+  } else if (edge.dsrChanges % 2 == 1 || edge.dsrChanges == 0) {
+    level_ = !level_;
+  }
+  edge.dsrAsserted = level_;
 }

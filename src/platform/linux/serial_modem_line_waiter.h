@@ -30,8 +30,8 @@ class IoctlModemLineWaiter : public ModemLineWaiter {
 // What the DSR worker reads right after it has captured the counter and the
 // clock at a wake-up: the level, and the changes counted since its previous
 // wake-up. A change that came while the worker was awake did not end the
-// wait, but it is in the count. A level that cannot be read is taken as
-// changed once since the last one.
+// wait, but it is in the count. A level that cannot be read follows from
+// the count, or without one is taken as changed once since the last one.
 class DsrLineReader {
  public:
   explicit DsrLineReader(ModemLineWaiter& waiter) : waiter_(waiter) {}
