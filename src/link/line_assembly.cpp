@@ -9,6 +9,7 @@ LineAssembler::LineAssembler(ReceiverKind kind) : traits_(&TraitsOf(kind)) {}
 
 void LineAssembler::Reset() {
   lineLength_ = 0;
+  overLong_ = false;
   binaryMode_ = false;
   syncPending_ = false;
 }
@@ -18,11 +19,6 @@ void LineAssembler::ChunkReady(const uint8_t* data, size_t size, SentenceBuffer&
 }
 
 void LineAssembler::ChunkReady(const uint8_t* data, size_t size, const RecordSink& emit) {
-  // A pass that does not fit behind the pending line is dropped with it.
-  if (lineLength_ + size > kLineCapacity) {
-    Reset();
-    return;
-  }
   bool asciiOnly = true;
   for (size_t i = 0; i < size && asciiOnly; ++i) asciiOnly = data[i] < 0x80;
   if (!asciiOnly || binaryMode_)
@@ -36,9 +32,9 @@ void LineAssembler::AssembleText(const uint8_t* data, size_t size, const RecordS
   for (size_t i = 0; i < size; ++i) {
     Append(data[i]);
     if (data[i] != '\n') continue;
-    if (line_[0] == '$' || line_[0] == '=')
+    if (!overLong_ && (line_[0] == '$' || line_[0] == '='))
       emit(std::string_view(reinterpret_cast<const char*>(line_.data()), lineLength_));
-    lineLength_ = 0;
+    StartLine();
   }
 }
 
@@ -51,11 +47,11 @@ void LineAssembler::AssembleFrames(const uint8_t* data, size_t size, const Recor
     if (!binaryMode_) {
       if (byte == kJupiterSyncByte1 && SyncWordStartsFrame()) {
         binaryMode_ = true;
-        lineLength_ = 0;
+        StartLine();
         Append(kJupiterSyncByte0);
       } else if (LeadByteStartsFrame(byte)) {
         binaryMode_ = true;
-        lineLength_ = 0;
+        StartLine();
       }
     }
     syncPending_ = !binaryMode_ && byte == kJupiterSyncByte0;
@@ -127,8 +123,23 @@ void LineAssembler::TakeJupiterFrame(const RecordSink& emit) {
   Consume(length);
 }
 
+void LineAssembler::StartLine() {
+  lineLength_ = 0;
+  overLong_ = false;
+}
+
+// A line or frame that grows past the capacity is dropped: its bytes up to
+// its end (a line end, or a frame start) are passed over, and what follows
+// is assembled as usual.
 void LineAssembler::Append(uint8_t byte) {
-  if (lineLength_ < kLineCapacity) line_[lineLength_++] = byte;
+  if (overLong_) return;
+  if (lineLength_ < kLineCapacity) {
+    line_[lineLength_++] = byte;
+    return;
+  }
+  lineLength_ = 0;
+  overLong_ = true;
+  binaryMode_ = false;
 }
 
 void LineAssembler::Consume(size_t count) {

@@ -24,7 +24,8 @@ class LineAssembler {
   void Reset();
 
   // One receive pass (normally at most 1024 bytes). Appends each complete
-  // record to `out`; a record that does not fit there is dropped whole.
+  // record to `out`; a record that does not fit there is dropped whole. A
+  // line longer than kLineCapacity is dropped, and only it.
   void ChunkReady(const uint8_t* data, size_t size, SentenceBuffer& out);
   // The same, handing each complete record to `emit`.
   void ChunkReady(const uint8_t* data, size_t size, const RecordSink& emit);
@@ -43,12 +44,15 @@ class LineAssembler {
   // Decodes the frame at the start of the line once it is complete.
   void TakeFrame(const RecordSink& emit);
   void TakeJupiterFrame(const RecordSink& emit);
+  void StartLine();
   void Append(uint8_t byte);
   void Consume(size_t count);
 
   const ReceiverKindTraits* traits_;
   std::array<uint8_t, kLineCapacity> line_{};
   size_t lineLength_ = 0;
+  // The line ran past the capacity; its remaining bytes are passed over.
+  bool overLong_ = false;
   bool binaryMode_ = false;
   // The last byte seen by frame assembly was FF while no frame was being
   // assembled; an 81 next (also as the first byte of the next pass) starts a

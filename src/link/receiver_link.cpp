@@ -37,8 +37,9 @@ void ReceiverLink::OnBytes(const uint8_t* data, size_t size) {
 EdgeOutcome ReceiverLink::OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edge,
                                       EdgeReference& reference) {
   EdgeOutcome outcome;
+  const bool leading = pulseEdges_.IsLeadingEdge(edge, arrived_ ? &burstStart_ : nullptr);
   r.PpsSeen = true;
-  if (!r.PpsArmed) return outcome;
+  if (!leading || !r.PpsArmed) return outcome;
   outcome.armed = true;
   r.PrevEdgeCount = r.EdgeCount;
   r.EdgeCount = edge.counter;

@@ -9,6 +9,7 @@
 #include "link/text_burst.h"
 #include "link/line_assembly.h"
 #include "link/pps_timing_record.h"
+#include "link/pulse_edges.h"
 #include "link/sentence_buffer.h"
 #include "platform/serial_port.h"
 
@@ -24,7 +25,8 @@ struct EdgeOutcome {
 // interval window and given their PC and receiver times.
 class ReceiverLink {
  public:
-  ReceiverLink(ReceiverKind kind, const CounterScale& counter) : counter_(counter), assembler_(kind) {}
+  ReceiverLink(ReceiverKind kind, const CounterScale& counter)
+      : counter_(counter), assembler_(kind), pulseEdges_(counter) {}
 
   // One receive pass of bytes, read at `arrival`. Bytes that come after a
   // pause start a new burst; the records they complete are noted with the
@@ -33,11 +35,12 @@ class ReceiverLink {
   // The same, arriving now (tests).
   void OnBytes(const uint8_t* data, size_t size);
 
-  // A DSR change. An armed edge enters the interval statistics and the
-  // window; when its time is valid and ready, RxEdgeTime and PcEdgeTime are
-  // taken and the edge becomes the reference. Then the marker line "=PPS,,"
-  // follows the lines received before it, and the edge is disarmed. Every
-  // change marks that a 1PPS is wired.
+  // A DSR change. Only the leading edge of a pulse is an edge (see
+  // PulseEdges); every change marks that a 1PPS is wired. An armed edge
+  // enters the interval statistics and the window; when its time is valid
+  // and ready, RxEdgeTime and PcEdgeTime are taken and the edge becomes the
+  // reference. Then the marker line "=PPS,," follows the lines received
+  // before it, and the edge is disarmed.
   EdgeOutcome OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edge, EdgeReference& reference);
 
   // A pause this long between two arrivals separates two bursts.
@@ -64,4 +67,5 @@ class ReceiverLink {
   bool arrived_ = false;
   CounterCapture lastArrival_;
   CounterCapture burstStart_;
+  PulseEdges pulseEdges_;
 };

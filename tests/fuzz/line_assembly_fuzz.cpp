@@ -39,8 +39,8 @@ void CheckRecord(std::string_view record) {
 }
 
 // Pass sizes and buffer hand-overs from a hash of the stream: mostly small
-// passes, some long ones, empty ones, and now and then one too long for a
-// line (which the assembler drops with the pending line).
+// passes, some long ones, empty ones, and now and then one longer than a
+// line.
 class Passes {
  public:
   Passes(const uint8_t* data, size_t size) {

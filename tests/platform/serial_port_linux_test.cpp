@@ -16,16 +16,19 @@
 #include <iostream>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "link/line_assembly.h"
 #include "platform/linux/serial_device_path.h"
 #include "platform/linux/serial_hand_over.h"
 #include "platform/linux/serial_line_settings.h"
 #include "platform/linux/serial_line_speed.h"
+#include "platform/linux/serial_modem_line_waiter.h"
 #include "platform/linux/serial_port_linux.h"
 
 using namespace std::chrono_literals;
@@ -112,12 +115,16 @@ struct RecordingSink : SerialEventSink {
     order += '|';
     ++events;
   }
-  void OnBytes(const uint8_t* data, size_t size, const CounterCapture*) override {
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override {
     EXPECT_LE(size, 1024u);
     bytes.append(reinterpret_cast<const char*>(data), size);
     order.append(reinterpret_cast<const char*>(data), size);
+    passes.emplace_back(reinterpret_cast<const char*>(data), size);
+    arrivals.push_back(arrival != nullptr ? std::optional(*arrival) : std::nullopt);
     ++events;
   }
+  std::vector<std::string> passes;
+  std::vector<std::optional<CounterCapture>> arrivals;
   void OnBytesDropped(uint64_t dropped) override {
     ++dropReports;
     droppedSoFar = dropped;
@@ -138,7 +145,11 @@ struct FakeCounter : Counter {
   std::atomic<uint32_t> next{0xFFFFFFF0u};
   uint64_t Frequency() override { return frequency; }
   uint32_t ReadCounter() override { return next++; }
-  uint32_t TickCountMs() override { return 4242; }
+  uint32_t TickCountMs() override {
+    ++ticksRead;
+    return 4242;
+  }
+  std::atomic<int> ticksRead{0};
 };
 
 struct FakeClock : PcClock {
@@ -152,7 +163,8 @@ struct FakeClock : PcClock {
 // Blocks like the modem-line ioctl: in a read of a pipe, which only a byte
 // written by the test (one DSR change), a signal (EINTR) or Unplug() (EIO)
 // ends. delayBeforeWait widens the gap between the worker's stop check and
-// the wait, where a stop signal would be lost.
+// the wait, where a stop signal would be lost. The level and the driver's
+// count are what the test set (nullopt: the device cannot tell).
 class PipeModemLineWaiter : public ModemLineWaiter {
  public:
   PipeModemLineWaiter() { EXPECT_EQ(pipe2(fds_, O_CLOEXEC), 0); }
@@ -172,6 +184,21 @@ class PipeModemLineWaiter : public ModemLineWaiter {
     errno = n == 0 ? EIO : err;
     return -1;
   }
+  bool ReadDsrLevel(int, bool& asserted) override {
+    std::lock_guard lock(lineMutex_);
+    if (level_) asserted = *level_;
+    return level_.has_value();
+  }
+  bool ReadDsrChangeCount(int, uint32_t& count) override {
+    std::lock_guard lock(lineMutex_);
+    if (changes_) count = *changes_;
+    return changes_.has_value();
+  }
+  void SetLine(std::optional<bool> newLevel, std::optional<uint32_t> newChanges) {
+    std::lock_guard lock(lineMutex_);
+    level_ = newLevel;
+    changes_ = newChanges;
+  }
   void Change() { ASSERT_EQ(write(fds_[1], "x", 1), 1); }
   void Unplug() {
     if (fds_[1] >= 0) close(fds_[1]);
@@ -185,6 +212,9 @@ class PipeModemLineWaiter : public ModemLineWaiter {
 
  private:
   int fds_[2] = {-1, -1};
+  std::mutex lineMutex_;
+  std::optional<bool> level_ = false;
+  std::optional<uint32_t> changes_ = 0u;
 };
 
 // A pseudo-terminal: the test holds the master, the port opens the slave.
@@ -478,6 +508,73 @@ TEST_F(SerialTest, EdgeCapturesCounterAndClockOrTickCountWithoutCounter) {
   }
 }
 
+// After the counter and the clock, each wake-up reads the level and the
+// driver's count: the changes since the previous wake-up (more than one when
+// some came while the worker was awake), 0 whenever the count cannot be
+// compared; a level that cannot be read follows from the count.
+TEST_F(SerialTest, EdgeCarriesTheLineLevelAndTheChangesSinceThePreviousWakeUp) {
+  struct Wake {
+    std::optional<bool> level;
+    std::optional<uint32_t> count;
+    bool asserted;
+    uint32_t changes;
+  };
+  const Wake wakes[] = {
+      {true, 0xFFFFFFFEu, true, 1},   // one change since the open (count 0xFFFFFFFD)
+      {false, 1u, false, 3},          // three, two of them while awake; the count wraps
+      {true, std::nullopt, true, 0},  // no count
+      {false, 9u, false, 0},          // a count again, but nothing to compare it with
+      {std::nullopt, 10u, true, 1},   // no level: from the count
+      {std::nullopt, 12u, true, 2},
+      {std::nullopt, std::nullopt, false, 0},  // neither: changed once
+  };
+  PipeModemLineWaiter waiter;
+  waiter.SetLine(false, 0xFFFFFFFDu);
+  LinuxSerialPort port(counter, clock, poster, &waiter);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok) << errorText;
+  int waits = 1;
+  for (const Wake& w : wakes) {
+    ASSERT_TRUE(WaitFor([&] { return waiter.waits == waits; }));
+    waiter.SetLine(w.level, w.count);
+    waiter.Change();
+    ++waits;
+  }
+  ASSERT_TRUE(poster.RunUntil([&] { return sink.edges.size() == std::size(wakes); }));
+  for (size_t i = 0; i < std::size(wakes); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(sink.edges[i].dsrAsserted, wakes[i].asserted);
+    EXPECT_EQ(sink.edges[i].dsrChanges, wakes[i].changes);
+  }
+}
+
+// A pseudo-terminal has no modem lines: the real calls say they cannot tell.
+TEST_F(SerialTest, RealModemLineCallsOnAPseudoTerminalCannotTell) {
+  const int fd = open(pty.slavePath.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  IoctlModemLineWaiter real;
+  bool asserted = true;
+  uint32_t count = 77;
+  errno = 0;
+  EXPECT_FALSE(real.ReadDsrLevel(fd, asserted));
+  EXPECT_TRUE(errno == ENOTTY || errno == EINVAL) << std::strerror(errno);
+  errno = 0;
+  EXPECT_FALSE(real.ReadDsrChangeCount(fd, count));
+  EXPECT_TRUE(errno == ENOTTY || errno == EINVAL) << std::strerror(errno);
+  EXPECT_EQ(real.WaitForDsrChange(fd), -1);
+  EXPECT_TRUE(errno == ENOTTY || errno == EINVAL) << std::strerror(errno);
+  EXPECT_TRUE(asserted);
+  EXPECT_EQ(count, 77u);
+
+  // Read through the worker's reader: level taken as changed, no count.
+  DsrLineReader line(real);
+  line.Start(fd);
+  EdgeCapture edge;
+  line.Read(fd, edge);
+  EXPECT_TRUE(edge.dsrAsserted);
+  EXPECT_EQ(edge.dsrChanges, 0u);
+  close(fd);
+}
+
 TEST_F(SerialTest, CloseReturnsPromptlyWhileTheDsrWaitBlocks) {
   // Rounds: blocked in the wait; caught between the stop check and the wait
   // (where a single stop signal would be lost); closed at once.
@@ -519,7 +616,7 @@ TEST_F(SerialTest, UnpluggedDeviceIsReportedOnceAndBothWorkersEnd) {
     ASSERT_EQ(port.Open(Com(2), lostSink, errorText), SerialPort::OpenResult::Ok);
     device.Send("$GPZDA\r\n");
     ASSERT_TRUE(poster.RunUntil([&] { return lostSink.bytes.size() == 8; }));
-    ASSERT_TRUE(poster.RunUntil([&] { return waiter.waiting == 1; }));
+    ASSERT_TRUE(WaitFor([&] { return waiter.waiting == 1; }));
 
     device.CloseMaster();
     if (dsrSeesItToo) waiter.Unplug();
@@ -633,6 +730,72 @@ TEST_F(SerialTest, AByteStormIntoAStalledMainLoopStaysBoundedAndIsAccountedFor) 
   EXPECT_EQ(sink.lost, 0);
 }
 
+// The receive worker captures the counter (or the tick count) and the clock
+// when bytes are there, before it reads them; two reads that wait for a
+// lagging main loop reach the sink apart, each with its own capture.
+TEST_F(SerialTest, ReadsWaitingForTheMainLoopKeepTheirOwnArrivals) {
+  for (const uint64_t frequency : {uint64_t{10'000'000}, uint64_t{0}}) {
+    SCOPED_TRACE(frequency);
+    RecordingSink readSink;
+    counter.frequency = frequency;
+    const uint32_t start = counter.next;
+    const int ticksBefore = counter.ticksRead;
+    const auto captures = [&] {
+      return static_cast<int>(counter.next - start) + counter.ticksRead - ticksBefore;
+    };
+    LinuxSerialPort port(counter, clock, poster);
+    ASSERT_EQ(port.Open(Com(2), readSink, errorText), SerialPort::OpenResult::Ok) << errorText;
+    const std::string first = "$GPZDA,1*00\r\n", second = "$GPZDA,2*00\r\n";
+    for (const std::string* line : {&first, &second}) {
+      const int before = captures();
+      pty.Send(*line);
+      ASSERT_TRUE(WaitFor([&] { return captures() > before; }));
+      std::this_thread::sleep_for(20ms);  // read and handed over
+    }
+    ASSERT_TRUE(poster.RunUntil([&] { return readSink.bytes.size() == first.size() + second.size(); }));
+    EXPECT_EQ(readSink.passes, (std::vector<std::string>{first, second}));
+    ASSERT_EQ(readSink.arrivals.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+      ASSERT_TRUE(readSink.arrivals[i].has_value());
+      EXPECT_EQ(readSink.arrivals[i]->counter, frequency != 0 ? start + i : 4242u);
+      EXPECT_EQ(readSink.arrivals[i]->pcLocal, clock.now);
+    }
+    port.Close();
+    counter.next = start + 2;
+  }
+}
+
+// A receiver at 38400 Bd with many sentences while the main loop lags: the
+// reads wait, each up to 1024 bytes that cut through the sentences, and line
+// assembly must still give every sentence.
+TEST_F(SerialTest, ALongStreamIntoALaggingMainLoopLosesNoSentence) {
+  LinuxSerialPort port(counter, clock, poster);
+  SerialParams p = Com(2);
+  p.boudRate = 9;
+  ASSERT_EQ(port.Open(p, sink, errorText), SerialPort::OpenResult::Ok) << errorText;
+  std::vector<std::string> sentences;
+  std::string stream;
+  for (int i = 0; i < 400; ++i) {
+    sentences.push_back("$GPGGA," + std::to_string(100000 + i) +
+                        ",3540.7371,N,13946.0280,E,1,08,1.0,40.0,M,37.0,M,,*00\r\n");
+    stream += sentences.back();
+  }
+  ASSERT_LT(stream.size(), SerialHandOver::kMaxWaitingBytes);
+  pty.Send(stream);
+  std::this_thread::sleep_for(100ms);  // all read and waiting
+  ASSERT_TRUE(poster.RunUntil([&] { return sink.bytes.size() == stream.size(); }));
+  EXPECT_EQ(port.DroppedBytes(), 0u);
+
+  LineAssembler assembler(kJupiter);
+  std::vector<std::string> records;
+  for (const std::string& pass : sink.passes) {
+    assembler.ChunkReady(reinterpret_cast<const uint8_t*>(pass.data()), pass.size(),
+                         [&](std::string_view r) { records.emplace_back(r); });
+  }
+  EXPECT_EQ(records.size(), sentences.size()) << "in " << sink.passes.size() << " passes";
+  EXPECT_TRUE(records == sentences);
+}
+
 TEST_F(SerialTest, EdgesAndBytesReachTheSinkInTheOrderTheyHappened) {
   PipeModemLineWaiter waiter;
   LinuxSerialPort port(counter, clock, poster, &waiter);
@@ -660,15 +823,19 @@ namespace {
 
 // Each call to the sink as a word: a pass of bytes as its size, an edge as E
 // and its counter, N for no modem lines, L: and the reason, D and the count.
+// The arrival counter of each pass is kept beside them.
 struct CallLog : SerialEventSink {
   std::vector<std::string> calls;
+  std::vector<uint32_t> arrivals;
   std::string bytes;
   std::function<void()> afterBytes;
   void OnDsrChange(const EdgeCapture& edge) override {
     calls.push_back("E" + std::to_string(edge.counter));
   }
-  void OnBytes(const uint8_t* data, size_t size, const CounterCapture*) override {
+  void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override {
     calls.push_back(std::to_string(size));
+    EXPECT_NE(arrival, nullptr);
+    arrivals.push_back(arrival != nullptr ? arrival->counter : 0);
     bytes.append(reinterpret_cast<const char*>(data), size);
     if (afterBytes) afterBytes();
   }
@@ -685,8 +852,11 @@ std::string Pattern(size_t size, char first) {
   return s;
 }
 
-bool Push(SerialHandOver& handOver, const std::string& bytes) {
-  return handOver.PushBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+// One read of the bytes, arrived at counter value `arrival`.
+bool Push(SerialHandOver& handOver, const std::string& bytes, uint32_t arrival = 0) {
+  CounterCapture capture;
+  capture.counter = arrival;
+  return handOver.PushBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), capture);
 }
 
 EdgeCapture Edge(uint32_t counter) {
@@ -725,19 +895,20 @@ TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
   SerialHandOver handOver;
   const std::atomic<bool> alive{true};
   const std::string first = Pattern(kBound - 10, 'a'), over = Pattern(100, 'A');
-  Push(handOver, first);
-  Push(handOver, over);  // 10 fit, 90 dropped
+  Push(handOver, first, 1);
+  Push(handOver, over, 2);  // 10 fit, 90 dropped
   handOver.PushEdge(Edge(1));
-  Push(handOver, "12345");  // dropped
+  Push(handOver, "12345", 3);  // dropped
   EXPECT_EQ(handOver.Dropped(), 95u);
   CallLog log;
   handOver.Deliver(log, alive);
   // The loss is told where it began, with the count when delivered; the edge
-  // is never dropped.
-  std::vector<std::string> want(kBound / 1024, "1024");
-  want.insert(want.end(), {"D95", "E1"});
+  // is never dropped. What was kept of a read comes with its arrival.
+  std::vector<std::string> want((kBound - 10) / 1024, "1024");
+  want.insert(want.end(), {"1014", "10", "D95", "E1"});
   EXPECT_EQ(log.calls, want);
   EXPECT_EQ(log.bytes, first + over.substr(0, 10));
+  EXPECT_EQ(log.arrivals.back(), 2u);
 
   // Taken, there is room again; a later loss is counted but not told again.
   EXPECT_TRUE(Push(handOver, Pattern(200, 'a')));
@@ -749,6 +920,24 @@ TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
                           [](const std::string& call) { return call[0] == 'D'; }),
             0);
   EXPECT_EQ(handOver.Dropped(), 295u);
+}
+
+// However many reads wait, each is its own pass (or passes, beyond 1024)
+// with the arrival captured for it, so no pass spans two reads.
+TEST(SerialHandOver, EachReadIsDeliveredApartWithItsArrival) {
+  SerialHandOver handOver;
+  const std::atomic<bool> alive{true};
+  const std::string big = Pattern(1500, 'a');
+  Push(handOver, "abc", 11);
+  Push(handOver, "defg", 12);
+  handOver.PushEdge(Edge(7));
+  Push(handOver, big, 13);
+  Push(handOver, "h", 14);
+  CallLog log;
+  handOver.Deliver(log, alive);
+  EXPECT_EQ(log.calls, (std::vector<std::string>{"3", "4", "E7", "1024", "476", "1"}));
+  EXPECT_EQ(log.arrivals, (std::vector<uint32_t>{11, 12, 13, 13, 14}));
+  EXPECT_EQ(log.bytes, "abcdefg" + big + "h");
 }
 
 TEST(SerialHandOver, NothingMoreOnceTheOpenHasEnded) {

@@ -1,6 +1,8 @@
 #include "sim/sim_world.h"
 
+#include <algorithm>
 #include <cmath>
+#include <memory>
 
 #include "app/connection.h"
 #include "app/startup.h"
@@ -25,6 +27,7 @@ SimWorld::SimWorld(SimOptions o)
   FormCreate(app);
   FormShow(app);
   lastDelivery_ = o.startNtp;
+  dsrAsserted_ = !o.pulseAsserted;
   double firstTick = std::floor(o.startNtp) + o.tickPhase;
   while (firstTick < o.startNtp) firstTick += 0.1;
   ScheduleTick(firstTick);
@@ -73,39 +76,74 @@ void SimWorld::ScheduleSecond(int64_t second) {
     ScheduleSecond(second + 1);
     if (silentSecond && silentSecond(second)) return;
     if (options.pps && !(noPulse && noPulse(second))) {
-      for (double change : {t, t + options.pulseWidth}) {
-        double at = change;
-        if (options.edgeWakeJitter > 0) {
-          at += std::uniform_real_distribution<double>(0, options.edgeWakeJitter)(rng_);
-        }
-        Schedule(at, [this, at] {
-          // The worker's first action: counter and PC clock together.
-          EdgeCapture edge;
-          edge.counter = options.counterFrequency == 0 ? fake.counter.TickCountMs()
-                                                       : fake.counter.ReadCounter();
-          edge.pcLocal = fake.clock.GetLocalTime();
-          HandOver(at, [this, edge] {
-            if (fake.serial.sink) {
-              fake.serial.sink->OnDsrChange(edge);
-              ++edgesDelivered;
-            }
-          });
-        });
-      }
+      DsrChange();
+      Schedule(t + options.pulseWidth, [this] { DsrChange(); });
     }
     const ReceiverGenerator& generator = noFix && noFix(second) ? noFixGenerator_ : generator_;
     for (const Burst& burst : generator.BurstsAfterEdge(second - kNtpToUnix)) {
-      auto shared = std::make_shared<Burst>(burst);
-      for (const PacedPiece& piece : PaceBurst(burst, options.baud)) {
-        const double at = t + piece.offset;
-        Schedule(at, [this, shared, piece, at] {
-          HandOver(at, [this, shared, piece] {
-            if (fake.serial.sink) {
-              fake.serial.sink->OnBytes(shared->bytes.data() + piece.begin, piece.end - piece.begin);
-            }
-          });
+      ScheduleBurst(t, burst);
+    }
+  });
+}
+
+// Each piece is read once its last byte has crossed the line; the receive
+// worker captured its arrival when the first byte was in.
+void SimWorld::ScheduleBurst(double edge, const Burst& burst) {
+  auto shared = std::make_shared<Burst>(burst);
+  const double byteTime = ReceiverGenerator::ByteTime(options.baud);
+  for (const PacedPiece& piece : PaceBurst(burst, options.baud)) {
+    const double firstByteIn =
+        edge + burst.startOffset + static_cast<double>(piece.begin + 1) * byteTime;
+    const double captured = firstByteIn + options.readWakeLatency;
+    const double read = std::max(edge + piece.offset, captured);
+    Schedule(captured, [this, shared, piece, read] {
+      CounterCapture arrival;
+      arrival.counter =
+          options.counterFrequency == 0 ? fake.counter.TickCountMs() : fake.counter.ReadCounter();
+      arrival.pcLocal = fake.clock.GetLocalTime();
+      Schedule(read, [this, shared, piece, read, arrival] {
+        HandOver(read, [this, shared, piece, arrival] {
+          if (fake.serial.sink) {
+            fake.serial.sink->OnBytes(shared->bytes.data() + piece.begin, piece.end - piece.begin,
+                                      &arrival);
+          }
         });
+      });
+    });
+  }
+}
+
+void SimWorld::DsrChange() {
+  dsrAsserted_ = !dsrAsserted_;
+  ++dsrCount_;
+  // No worker runs while the port is closed; its count starts at the open.
+  if (!fake.serial.sink) dsrCountRead_ = dsrCount_;
+  if (!fake.serial.sink || !edgeWorkerWaits_) return;
+  edgeWorkerWaits_ = false;
+  double at = Now() + options.edgeWakeLatency;
+  if (options.edgeWakeJitter > 0) {
+    at += std::uniform_real_distribution<double>(0, options.edgeWakeJitter)(rng_);
+  }
+  Schedule(at, [this, at] {
+    // The worker's first action: counter and PC clock together; then the
+    // line's level and the driver's count.
+    EdgeCapture edge;
+    edge.counter = options.counterFrequency == 0 ? fake.counter.TickCountMs()
+                                                 : fake.counter.ReadCounter();
+    edge.pcLocal = fake.clock.GetLocalTime();
+    edge.dsrAsserted = dsrAsserted_;
+    edge.dsrChanges = options.driverCountsChanges ? dsrCount_ - dsrCountRead_ : 0;
+    dsrCountRead_ = dsrCount_;
+    HandOver(at, [this, edge] {
+      if (fake.serial.sink) {
+        fake.serial.sink->OnDsrChange(edge);
+        ++edgesDelivered;
       }
+    });
+    if (options.edgeAwakeTime > 0) {
+      Schedule(at + options.edgeAwakeTime, [this] { edgeWorkerWaits_ = true; });
+    } else {
+      edgeWorkerWaits_ = true;
     }
   });
 }

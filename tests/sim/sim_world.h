@@ -3,6 +3,12 @@
 // drifts, a counter, and a receiver that sends its sentences or frames after
 // each second and (optionally) a 1PPS pulse on DSR at the second. Events
 // reach the core through a FIFO hand-over with a latency, as on the desktop.
+//
+// The pulse is seen as the adapter sees it: the edge worker wakes a little
+// after the change that ends its wait, reads the counter and the clock, the
+// line's level and the changes the driver counted since its previous wake-up,
+// and only then waits again. A change while it is awake does not end the next
+// wait, but it is counted.
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -23,8 +29,13 @@ struct SimOptions {
   double pcDrift = 0;                 // seconds per second
   double handOverLatency = 0.0005;    // worker thread to main loop, seconds
   double handOverJitter = 0;          // extra latency, uniform in [0, jitter]
-  double pulseWidth = 0.02;           // the pulse makes two DSR changes
-  double edgeWakeJitter = 0;          // the edge worker wakes 0..this late
+  double pulseWidth = 0.02;           // leading to trailing edge, seconds (below 1)
+  bool pulseAsserted = true;          // DSR asserted during the pulse (false: inverted)
+  double edgeWakeLatency = 0;         // the edge worker reads this long after the change
+  double edgeWakeJitter = 0;          // the edge worker wakes 0..this late, on top
+  double edgeAwakeTime = 0;           // from its read until it waits again
+  bool driverCountsChanges = true;    // false: the driver cannot count (dsrChanges 0)
+  double readWakeLatency = 50e-6;     // receive worker: first byte in to its capture
   double tickPhase = 0.037;           // where the 100 ms ticks fall in a second
   int baud = 4800;
   uint64_t counterFrequency = 10'000'000;
@@ -87,6 +98,9 @@ class SimWorld {
   void Schedule(double when, std::function<void()> fn);
   void HandOver(double captured, std::function<void()> fn);
   void ScheduleSecond(int64_t trueSecond);
+  void ScheduleBurst(double edge, const Burst& burst);
+  // The DSR line changes; the edge worker wakes if it waits.
+  void DsrChange();
   void ScheduleTick(double when);
   void TakeWrites();
 
@@ -98,4 +112,9 @@ class SimWorld {
   int lastSetCount_ = 0;
   size_t writesTaken_ = 0;
   double lastWriteDone_ = 0;
+  // The DSR line, the driver's count of its changes, and the edge worker.
+  bool dsrAsserted_ = false;
+  uint32_t dsrCount_ = 0;
+  uint32_t dsrCountRead_ = 0;
+  bool edgeWorkerWaits_ = true;
 };

@@ -28,6 +28,7 @@ struct Edges : ::testing::Test {
     EdgeCapture e;
     e.counter = count;
     e.pcLocal = fake.clock.GetLocalTime();
+    e.dsrChanges = 2;  // each capture a whole pulse: the leading edge, whatever the polarity
     return link.OnDsrChange(r, e, reference);
   }
 };

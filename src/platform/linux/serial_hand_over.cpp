@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <utility>
 
-bool SerialHandOver::PushBytes(const uint8_t* data, size_t size) {
+bool SerialHandOver::PushBytes(const uint8_t* data, size_t size, const CounterCapture& arrival) {
   std::lock_guard lock(mutex_);
   const size_t room = kMaxWaitingBytes - std::min(bytes_.size(), kMaxWaitingBytes);
   const size_t kept = std::min(size, room);
   bytes_.insert(bytes_.end(), data, data + kept);
+  if (kept > 0) reads_.push_back({bytes_.size(), arrival});
   if (kept < size) {
     dropped_ += size - kept;
     if (!dropMarked_) {
@@ -42,22 +43,28 @@ bool SerialHandOver::AddMarker(Kind kind, const EdgeCapture& edge) {
 void SerialHandOver::Deliver(SerialEventSink& sink, const std::atomic<bool>& alive) {
   if (!alive) return;
   std::vector<uint8_t> bytes;
+  std::vector<Read> reads;
   std::vector<Marker> markers;
   std::string lostReason;
   uint64_t dropped = 0;
   {
     std::lock_guard lock(mutex_);
     bytes.swap(bytes_);
+    reads.swap(reads_);
     markers.swap(markers_);
     lostReason = lostReason_;
     dropped = dropped_;
     deliveryPending_ = false;
   }
+  // The reads cover the bytes one after the other; a marker never falls
+  // inside one.
   size_t at = 0;
+  size_t read = 0;
   const auto bytesUpTo = [&](size_t end) {
     while (at < end && alive) {
-      const size_t n = std::min(end - at, kMaxPass);
-      sink.OnBytes(bytes.data() + at, n);
+      while (reads[read].end <= at) ++read;
+      const size_t n = std::min({end, reads[read].end, at + kMaxPass}) - at;
+      sink.OnBytes(bytes.data() + at, n, &reads[read].arrival);
       at += n;
     }
     return alive.load();

@@ -19,6 +19,10 @@
 // that: a delivery posted earlier may run later than, or carry bytes read
 // after, an edge posted meanwhile.)
 //
+// Each read keeps the arrival its worker captured, and is handed to the sink
+// as its own pass with it, however many reads wait: so where each burst began
+// is known also when the main loop lags.
+//
 // A delivery is posted only when the queue goes from taken to not taken, so at
 // most one waits in the main loop however fast bytes come. Bytes beyond
 // kMaxWaitingBytes waiting are dropped and counted; far more than any
@@ -29,14 +33,15 @@ class SerialHandOver {
   static constexpr size_t kMaxPass = 1024;  // what OnBytes promises
 
   // Worker side. Each returns true when the caller must post a delivery.
-  bool PushBytes(const uint8_t* data, size_t size);
+  // One read of bytes, captured at `arrival`.
+  bool PushBytes(const uint8_t* data, size_t size, const CounterCapture& arrival);
   bool PushEdge(const EdgeCapture& edge);
   bool PushNoModemLines();
   bool PushPortLost(const std::string& reason);
 
   // Main thread: takes everything waiting and hands it to the sink in order,
-  // bytes in passes of at most kMaxPass. Stops as soon as alive goes false,
-  // which Close() does, from the sink too.
+  // each read in passes of its own of at most kMaxPass, with its arrival.
+  // Stops as soon as alive goes false, which Close() does, from the sink too.
   void Deliver(SerialEventSink& sink, const std::atomic<bool>& alive);
 
   // Bytes dropped in this open so far.
@@ -50,11 +55,17 @@ class SerialHandOver {
     Kind kind;
     EdgeCapture edge;
   };
+  // Where a read's kept bytes end among the waiting bytes, and its arrival.
+  struct Read {
+    size_t end;
+    CounterCapture arrival;
+  };
   // With the lock held.
   bool AddMarker(Kind kind, const EdgeCapture& edge);
 
   mutable std::mutex mutex_;
   std::vector<uint8_t> bytes_;
+  std::vector<Read> reads_;
   std::vector<Marker> markers_;
   std::string lostReason_;
   uint64_t dropped_ = 0;

@@ -106,7 +106,7 @@ bool LinuxSerialPort::StartWorkers(std::string& errorText) {
   }
   dsrHandle_ = dsrThread_.native_handle();
   try {
-    receiveThread_ = std::thread([this] { RunReceiveWorker(); });
+    receiveThread_ = std::thread([this, useTickCount] { RunReceiveWorker(useTickCount); });
   } catch (const std::system_error& e) {
     errorText = e.what();
     return false;
@@ -127,12 +127,16 @@ uint64_t LinuxSerialPort::DroppedBytes() const {
 
 void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
   AllowWaitInterrupt();
+  DsrLineReader line(waiter_);
+  line.Start(fd_);
   while (!stopping_) {
     if (waiter_.WaitForDsrChange(fd_) == 0) {
       // Capture first: everything else, posting included, comes after.
+      const CounterCapture now = Capture(useTickCount);
       EdgeCapture edge;
-      edge.counter = useTickCount ? counter_.TickCountMs() : counter_.ReadCounter();
-      edge.pcLocal = clock_.GetLocalTime();
+      edge.counter = now.counter;
+      edge.pcLocal = now.pcLocal;
+      line.Read(fd_, edge);
       PostDeliveryIf(session_->handOver.PushEdge(edge));
       continue;
     }
@@ -149,7 +153,14 @@ void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
   dsrLeft_ = true;
 }
 
-void LinuxSerialPort::RunReceiveWorker() {
+CounterCapture LinuxSerialPort::Capture(bool useTickCount) {
+  CounterCapture capture;
+  capture.counter = useTickCount ? counter_.TickCountMs() : counter_.ReadCounter();
+  capture.pcLocal = clock_.GetLocalTime();
+  return capture;
+}
+
+void LinuxSerialPort::RunReceiveWorker(bool useTickCount) {
   uint8_t buffer[kReadChunk];
   pollfd fds[2] = {{fd_, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
   while (!stopping_) {
@@ -168,10 +179,12 @@ void LinuxSerialPort::RunReceiveWorker() {
     }
     if ((events & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
 
-    // Read even on a hang-up: what was queued before it still counts.
+    // The bytes are there: capture before reading them. Read even on a
+    // hang-up: what was queued before it still counts.
+    const CounterCapture arrival = Capture(useTickCount);
     const ssize_t n = read(fd_, buffer, sizeof buffer);
     if (n > 0) {
-      PostDeliveryIf(session_->handOver.PushBytes(buffer, static_cast<size_t>(n)));
+      PostDeliveryIf(session_->handOver.PushBytes(buffer, static_cast<size_t>(n), arrival));
       continue;
     }
     const int err = n < 0 ? errno : 0;

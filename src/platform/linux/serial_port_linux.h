@@ -15,10 +15,12 @@
 #include "platform/serial_port.h"
 
 // The receiver port on Linux. Two workers run while it is open: one waits for
-// DSR changes and captures the counter and the PC clock at each, the other
-// reads received bytes. Both only capture and hand over; the events reach the
-// sink on the main thread, in order, through the poster. A third worker puts
-// the queued writes on the line and posts their outcomes the same way.
+// DSR changes and captures the counter and the PC clock at each, then the
+// line's level and the driver's count of changes; the other captures the
+// same as soon as received bytes are there, then reads them. Both only
+// capture and hand over; the events reach the sink on the main thread, in
+// order, through the poster. A third worker puts the queued writes on the
+// line and posts their outcomes the same way.
 class LinuxSerialPort : public SerialPort {
  public:
   // waiter: the DSR wait to use (tests); nullptr for the real ioctl. Not owned.
@@ -49,7 +51,9 @@ class LinuxSerialPort : public SerialPort {
 
   bool StartWorkers(std::string& errorText);
   void RunDsrWorker(bool useTickCount);
-  void RunReceiveWorker();
+  void RunReceiveWorker(bool useTickCount);
+  // The counter (or the ms tick count) and the PC clock, read together.
+  CounterCapture Capture(bool useTickCount);
   // Posts a delivery when a push asks for one (see SerialHandOver).
   void PostDeliveryIf(bool needed);
   void ReportPortLost(const std::string& reason);
