@@ -81,16 +81,11 @@ ReceiverDate TrueReceiverDate(int year, int month, int day) {
 }
 
 double NearestWithTimeOfDay(double nearNtpSeconds, int64_t timeOfDaySeconds) {
-  const double day = std::floor(nearNtpSeconds / kSecondsPerDay) * kSecondsPerDay;
-  double best = day + static_cast<double>(timeOfDaySeconds);
-  for (double shift : {-1.0, 1.0}) {
-    const double candidate = best + shift * kSecondsPerDay;
-    if (std::fabs(candidate - nearNtpSeconds) < std::fabs(best - nearNtpSeconds)) best = candidate;
-  }
-  // A time of day outside one day (carried, or garbled) may need more.
-  while (best - nearNtpSeconds > kSecondsPerDay / 2) best -= kSecondsPerDay;
-  while (nearNtpSeconds - best > kSecondsPerDay / 2) best += kSecondsPerDay;
-  return best;
+  // Whole days from the time of day to the nearest such instant; also for a
+  // time of day outside one day (carried, or garbled).
+  const double timeOfDay = static_cast<double>(timeOfDaySeconds);
+  const double days = std::nearbyint((nearNtpSeconds - timeOfDay) / kSecondsPerDay);
+  return timeOfDay + days * kSecondsPerDay;
 }
 
 double NearestDayTime(double pcNtpSeconds, int localHour, int minute, int second,

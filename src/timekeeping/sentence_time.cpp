@@ -75,7 +75,8 @@ int ReadTimeOfDay(TimeKeeper& tk, int hour, int minute, int second) {
   p.Minute = minute;
   p.Second = second;
   const int dayCarry = ApplySecondCorrection(tk, second == 60);
-  return HeldTimeOfDay(p) + dayCarry * 86400;
+  const int64_t t = int64_t{HeldTimeOfDay(p)} + int64_t{dayCarry} * 86400;
+  return t > INT32_MAX ? INT32_MAX : t < INT32_MIN ? INT32_MIN : static_cast<int>(t);
 }
 
 void TakeReading(TimeKeeper& tk, const TimeReading& reading) {
