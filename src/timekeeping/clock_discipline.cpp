@@ -57,11 +57,13 @@ ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
 }
 
 ClockDiscipline::Outcome ClockDiscipline::TakeServerTime(double serverTime, double pcTime,
-                                                         uint32_t count, double uncertainty) {
+                                                         uint32_t count, double uncertainty,
+                                                         const UpstreamClaim& claim) {
   const double target = serverTime + SyncOffsetMs() * 0.001;
   if (!(std::fabs(target - pcTime) <= kNeverFromMs / 1000.0)) return Outcome::kTooFar;
   if (!StepAtCount(target, count, ClockSource::kServer)) return Outcome::kFailed;
   state_.uncertainty = uncertainty;
+  state_.upstream = claim;
   return Outcome::kStepped;
 }
 

@@ -68,8 +68,10 @@ class ClockDiscipline {
 
   // A server's time that held at `count` (the network client). Stepped at
   // once, with the sync adjustment; refused (kTooFar) at an hour or more.
-  // `pcTime` is the PC clock at `count`.
-  Outcome TakeServerTime(double serverTime, double pcTime, uint32_t count, double uncertainty);
+  // `pcTime` is the PC clock at `count`; `claim` what the server said of
+  // its own time, kept in the state with the setting.
+  Outcome TakeServerTime(double serverTime, double pcTime, uint32_t count, double uncertainty,
+                         const UpstreamClaim& claim = {});
 
   // "同期": sets the clock to `target` (NTP seconds, UTC) as it held at
   // `count`, plus the sync adjustment. A step of an hour or more is first

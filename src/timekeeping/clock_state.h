@@ -1,6 +1,17 @@
 #pragma once
+#include <cstdint>
 
 #include "timekeeping/clock_measurement.h"
+
+// What a time server claimed of its own time in the reply the PC clock was
+// last set from: passed on to this program's own clients.
+struct UpstreamClaim {
+  int leap = 0;               // its leap indicator
+  int stratum = 0;
+  uint8_t address[4] = {};    // its IPv4 address (the reference id we serve)
+  double rootDelay = 0;       // seconds
+  double rootDispersion = 0;  // seconds
+};
 
 // What is known of the PC clock: whether it keeps a time source's time, the
 // source, how well (the uncertainty of the source's measurements), and when
@@ -15,4 +26,5 @@ struct ClockState {
   double uncertainty = 0;    // seconds
   double offset = 0;         // PC minus source at the last check, sync adjustment taken off (s)
   double referenceTime = 0;  // NTP seconds of the last check or setting that found it on
+  UpstreamClaim upstream;    // source kServer: what the server claimed
 };
