@@ -12,6 +12,7 @@
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
+#include "net/service_claim.h"
 #include "net/sntp_server.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
@@ -71,8 +72,9 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   void OnDatagram(const UdpDatagram& datagram) override;
   void OnHostLookupFailed(const std::string& host, int tag) override;
 
-  // Where the time served now comes from.
+  // Where the time served now comes from, and what a reply claims of it.
   TimeSource ServiceSource() const;
+  ServiceClaim ServiceClaimNow() const;
   // Whom the network client works for now.
   ClientRole NetworkRole() const;
   // What the main window shows of the receiver, for a position answer;

@@ -2,8 +2,11 @@
 // and the own LAN protocol.
 #include "app/app.h"
 
+#include <algorithm>
+
 #include "app/connection.h"
 #include "common/text_format.h"
+#include "common/time_arithmetic.h"
 
 TimeSource App::ServiceSource() const {
   if (!tick.Connected || settings.Port == kNetworkPort || !session) return TimeSource::kPcClock;
@@ -14,6 +17,28 @@ TimeSource App::ServiceSource() const {
   if (!time.TimeUsable()) return TimeSource::kPcClock;
   if (time.EdgeReferenceFresh()) return TimeSource::kReceiverPps;
   return discipline.ClockOnReference() ? TimeSource::kReceiver : TimeSource::kPcClock;
+}
+
+ServiceClaim App::ServiceClaimNow() const {
+  ClaimFacts f;
+  f.source = ServiceSource();
+  const ClockState& state = discipline.State();
+  f.clock = &state;
+  const double now = platform.clock.ReadNtpSeconds();
+  f.now = now;
+  f.sinceReference = std::max(0.0, now - state.referenceTime);
+  f.serveLocalClock = settings.ServeLocalClock == 1;
+  if (session) {
+    f.edgeJitter = session->time.EdgeJitter();
+    f.sinceEdge = counterScale.SecondsSince(edgeReference.LastEdgeCount);
+    f.edgeTime = NtpTimestampDecode(edgeReference.EdgeNtpTime, now);
+  }
+  // Network mode: the server's time counts for its interval (an hour when
+  // asked only by hand), with a minute's grace for the schedule.
+  const double interval = settings.NtpIntv > 0 ? settings.NtpIntv * 60.0 : 3600.0;
+  f.serverFresh = tick.Connected && settings.Port == kNetworkPort && state.onReference &&
+                  state.source == ClockSource::kServer && f.sinceReference <= interval + 60;
+  return ClaimFor(f);
 }
 
 void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }
@@ -43,7 +68,8 @@ void App::OnHostLookupFailed(const std::string& host, int tag) {
 }
 
 void App::OnNtpPacket(const UdpDatagram& datagram) {
-  const std::optional<ReceivedReply> reply = server.HandleNtpPacket(datagram, ServiceSource());
+  const std::optional<ReceivedReply> reply =
+      server.HandleNtpPacket(datagram, ServiceSource(), ServiceClaimNow());
   if (reply) network.OnSntpReply(*reply, NetworkRole());
 }
 

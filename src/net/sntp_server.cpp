@@ -1,5 +1,6 @@
 #include "net/sntp_server.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -8,29 +9,28 @@
 
 namespace {
 
-// What the reply claims: stratum 1 "GPS" with a receiver (precision 2^-12 s
-// with 1PPS, 2^-3 s before it), otherwise the PC clock as a local clock,
-// "LOCL" at stratum 10. Stratum 0 would be a kiss code, which standard clients
-// drop; a Quor client still refuses a "LOCL" server as it refuses stratum 0.
-void Claim(NtpPacket& reply, TimeSource source) {
-  if (source == TimeSource::kPcClock) {
-    reply.Stratum = NtpPacket::kLocalClockStratum;
-    reply.Precision = 0;
-    std::memcpy(reply.ReferenceId, NtpPacket::kLocalClockId, 4);
-    return;
-  }
-  reply.Stratum = 1;
-  reply.Precision = source == TimeSource::kReceiverPps ? -12 : -3;
-  const uint8_t gps[4] = {'G', 'P', 'S', 0};
-  std::memcpy(reply.ReferenceId, gps, 4);
+// A length of time as the 16.16 fixed-point seconds of the root fields.
+void EncodeShort(double seconds, uint8_t out[4]) {
+  const double units = std::clamp(seconds, 0.0, 65535.0) * 65536.0;
+  const auto v = static_cast<uint32_t>(units);
+  out[0] = static_cast<uint8_t>(v >> 24);
+  out[1] = static_cast<uint8_t>(v >> 16);
+  out[2] = static_cast<uint8_t>(v >> 8);
+  out[3] = static_cast<uint8_t>(v);
 }
 
 int64_t WholeSecond(double ntpSeconds) { return static_cast<int64_t>(std::floor(ntpSeconds)); }
 
+// A client's request: Mode 3, or an NTPv1 request, whose header has no mode.
+bool IsRequest(const NtpPacket& p) {
+  return p.Mode == NtpPacket::kModeClient || (p.Version == 1 && p.Mode == 0);
+}
+
 }  // namespace
 
 std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& datagram,
-                                                         TimeSource source) {
+                                                         TimeSource source,
+                                                         const ServiceClaim& claim) {
   // The time is taken before anything else, and set back by how long the
   // datagram waited after the kernel received it.
   const ServiceInstant now = ServiceNow(d_.time, source);
@@ -40,9 +40,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   if (!packet) return std::nullopt;
   const NtpPacket& p = *packet;
 
-  if (p.Mode == NtpPacket::kModeClient) {
-    SendSntpReply(p, datagram, source, now, waited);
-  }
+  if (IsRequest(p) && Answerable(p, now, waited)) SendSntpReply(p, datagram, claim, now, waited);
 
   const double pcNow = source == TimeSource::kReceiverPps ? d_.time.clock.ReadNtpSeconds()
                                                           : now.ntpSeconds;
@@ -53,7 +51,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
                                StrPrintf("LI:%d,VN:%d,Mode:%d,Stratum:%d,Poll:%d,Prec:%d",
                                          p.LeapIndicator, p.Version, p.Mode, p.Stratum, p.Poll,
                                          p.Precision));
-    if (p.Mode == NtpPacket::kModeClient) line += ",From:" + datagram.fromAddress;
+    if (IsRequest(p)) line += ",From:" + datagram.fromAddress;
     d_.statusBar = line;
     LogLimited(line, pcNow);
   }
@@ -61,7 +59,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   if (p.Mode == NtpPacket::kModeServer) {
     return ReceivedReply{p, datagram.fromAddress, arrival, now.count, waited};
   }
-  if (p.Mode != NtpPacket::kModeClient && p.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
+  if (!IsRequest(p) && p.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
     const std::string text = StrPrintf("メッセージ無効(LI=%d)", p.LeapIndicator);
     d_.statusBar = text;
     LogLimited(text, pcNow);
@@ -69,16 +67,30 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   return std::nullopt;
 }
 
+bool SntpServer::Answerable(const NtpPacket& request, const ServiceInstant& now,
+                            double waited) const {
+  if (request.Version < 1 || request.Version > 4) return false;
+  if (waited > kMaxQueuedSeconds) return false;
+  return !(stepped_ && CountSpan(d_.time.counter, stepCount_, now.count) <= waited + 0.001);
+}
+
 void SntpServer::SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram,
-                               TimeSource source, const ServiceInstant& now, double waited) {
-  NtpPacket reply = request;
-  // A reply never passes on the client's "unsynchronised": the leap
-  // indicator is this server's, and it has no leap second to announce.
-  reply.LeapIndicator = 0;
+                               const ServiceClaim& claim, const ServiceInstant& now,
+                               double waited) {
+  // The request's version and poll; everything the reply claims is this
+  // server's own, never the request's echoed back.
+  NtpPacket reply;
+  reply.Version = request.Version;
+  reply.Poll = request.Poll;
   reply.Mode = NtpPacket::kModeServer;
-  std::memcpy(reply.Reference, d_.time.edge.EdgeNtpTime, 8);
+  reply.LeapIndicator = claim.leap;
+  reply.Stratum = claim.stratum;
+  reply.Precision = claim.precision;
+  std::memcpy(reply.ReferenceId, claim.referenceId, 4);
+  EncodeShort(claim.rootDelay, reply.RootDelay);
+  EncodeShort(claim.rootDispersion, reply.RootDispersion);
+  if (claim.referenceTime > 0) NtpTimestampEncode(claim.referenceTime, reply.Reference);
   std::memcpy(reply.Originate, request.Transmit, 8);
-  Claim(reply, source);
   NtpTimestampEncode(now.ntpSeconds - waited, reply.Receive);
   // The reply is finished: the transmit time is the receive time carried on
   // by the counter.

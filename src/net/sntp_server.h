@@ -6,6 +6,7 @@
 #include "common/log_sink.h"
 #include "net/log_rate_limit.h"
 #include "net/ntp_packet.h"
+#include "net/service_claim.h"
 #include "net/service_time.h"
 #include "platform/udp_endpoint.h"
 
@@ -37,20 +38,38 @@ class SntpServer {
 
   explicit SntpServer(const SntpServerDeps& deps) : d_(deps) {}
 
-  // One received NTP packet: logs it, answers a request (Mode 3, whatever
-  // its leap indicator) and hands back a reply (Mode 4) for the client.
-  std::optional<ReceivedReply> HandleNtpPacket(const UdpDatagram& datagram, TimeSource source);
+  // A datagram that waited longer than this in the socket is not answered:
+  // its client has given up on it, and its receive time would be uncertain.
+  static constexpr double kMaxQueuedSeconds = 1.0;
+
+  // One received NTP packet: logs it, answers a request (Mode 3, or an
+  // NTPv1 request, which has no mode; versions 1 to 4, answered with the
+  // request's version) with what `claim` says of the time, and hands back a
+  // reply (Mode 4) for the client.
+  std::optional<ReceivedReply> HandleNtpPacket(const UdpDatagram& datagram, TimeSource source,
+                                               const ServiceClaim& claim);
+
+  // The PC clock was set at `count`: a request that waited across the
+  // setting is not answered, as its receive time is on the other side.
+  void NoteClockStep(uint32_t count) {
+    stepped_ = true;
+    stepCount_ = count;
+  }
 
   // Once per tick: writes the count of packet lines held back in the
   // seconds before.
   void Tick();
 
  private:
-  void SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram, TimeSource source,
-                     const ServiceInstant& now, double waited);
+  void SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram,
+                     const ServiceClaim& claim, const ServiceInstant& now, double waited);
+  // Whether a request that waited `waited` seconds before `now` may be answered.
+  bool Answerable(const NtpPacket& request, const ServiceInstant& now, double waited) const;
   void LogLimited(const std::string& line, double pcNow);
   void LogUnlogged(double pcNow);
 
   SntpServerDeps d_;
   LogRateLimit limit_{kLogLinesPerSecond};
+  bool stepped_ = false;
+  uint32_t stepCount_ = 0;
 };

@@ -5,7 +5,7 @@
 #include "common/receiver_kinds.h"
 #include "settings/serial_params.h"
 
-// The eighteen stored settings, named by their stored value names. The serial
+// The stored settings, named by their stored value names. The serial
 // ones live in `SerialParams` (its port index is copied from `Port` when the
 // port is opened and is not stored).
 struct Settings {
@@ -21,6 +21,9 @@ struct Settings {
   int32_t BeepCond = 2;    // 0 never, 1 every second, 2 unstable reception
   int32_t LanOpt = 1;      // 0 own LAN protocol, 1 SNTP
   int32_t IsLogOut = 0;    // write the log file
+  // Without a time source, serve the PC clock at stratum 10 "LOCL" (an
+  // isolated LAN that prefers a common time to none); else unsynchronised.
+  int32_t ServeLocalClock = 0;
   std::string ServerIpAddr;  // host name or dotted address, at most kServerAddrMax
   SerialParams serial;
 

@@ -41,6 +41,7 @@ void SettingsDialog::FormShow() {
   RadioGroupBeepCond = s.BeepCond;
   RadioGroupLanOpt = s.LanOpt;
   CheckBoxLogOut = s.IsLogOut != 0;
+  CheckBoxServeLocalClock = s.ServeLocalClock != 0;
 
   dSec = s.dSec;
   TimeZone = s.TimeZone;
@@ -182,5 +183,6 @@ Settings SettingsDialog::Chosen() const {
   s.BeepCond = RadioGroupBeepCond;
   s.LanOpt = RadioGroupLanOpt;
   s.IsLogOut = CheckBoxLogOut ? 1 : 0;
+  s.ServeLocalClock = CheckBoxServeLocalClock ? 1 : 0;
   return s;
 }

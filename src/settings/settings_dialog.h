@@ -42,6 +42,7 @@ class SettingsDialog {
   int ComboBoxPort = 0, ComboBoxReceiver = 0;
   int RadioGroupBaseMesg = 0, RadioGroupBeepCond = 0, RadioGroupLanOpt = 0, RadioGroupAutoAdjust = 0;
   bool CheckBoxLogOut = false, CheckBoxAddregistory = false;
+  bool CheckBoxServeLocalClock = false;
   std::string ComboBoxServerIpAddr, EditMyIpAddr;
 
   // Texts of the spin edits.

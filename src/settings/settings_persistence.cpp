@@ -25,6 +25,7 @@ void LoadSettings(SettingsStore& store, Settings& s) {
   ReadRanged(store, "BeepCond", s.BeepCond, 0, 2);
   ReadRanged(store, "LanOpt", s.LanOpt, 0, 1);
   ReadRanged(store, "IsLogOut", s.IsLogOut, 0, 1);
+  ReadRanged(store, "ServeLocalClock", s.ServeLocalClock, 0, 1);
   // A missing server text reads as empty text.
   s.ServerIpAddr = store.ReadString("ServerIpAddr").value_or("");
   if (s.ServerIpAddr.size() > Settings::kServerAddrMax) s.ServerIpAddr.resize(Settings::kServerAddrMax);
@@ -53,6 +54,7 @@ void StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes)
       {"BeepCond", s.BeepCond},
       {"LanOpt", s.LanOpt},
       {"IsLogOut", s.IsLogOut},
+      {"ServeLocalClock", s.ServeLocalClock},
       {"ServerIpAddr", s.ServerIpAddr},
       {"boudRate", s.serial.boudRate},
       {"dataBits", s.serial.dataBits},

@@ -11,6 +11,7 @@ struct UpstreamClaim {
   uint8_t address[4] = {};    // its IPv4 address (the reference id we serve)
   double rootDelay = 0;       // seconds
   double rootDispersion = 0;  // seconds
+  double roundTrip = 0;       // the measured delay to it, seconds
 };
 
 // What is known of the PC clock: whether it keeps a time source's time, the

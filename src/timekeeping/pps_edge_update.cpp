@@ -1,25 +1,9 @@
 #include "timekeeping/pps_edge_update.h"
 
-#include <cmath>
-
 #include "common/text_format.h"
 #include "timekeeping/second_processing.h"
 #include "timekeeping/time_keeper.h"
 
-namespace {
-
-// How far one edge's time may stray, from the spread of the edge intervals
-// (each interval has the jitter of two edges); a millisecond until the
-// statistics tell, or when edges are timed in milliseconds.
-double EdgeUncertainty(const TimeKeeper& tk) {
-  const PpsTimingRecord& r = tk.pps;
-  const uint32_t frequency = tk.counterScale.CounterFrequency();
-  if (frequency == 0 || r.IntervalCount < 10) return 0.001;
-  const double spread = std::sqrt(r.IntervalM2 / (r.IntervalCount - 1)) / std::sqrt(2.0);
-  return std::max(spread / frequency, 1e-6);
-}
-
-}  // namespace
 
 void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge) {
   PpsTimingRecord& r = tk.pps;
@@ -41,7 +25,7 @@ void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge) {
   m.reference = edge.rxEdgeTime;
   m.pc = edge.pcEdgeTime;
   m.count = edge.count;
-  m.uncertainty = EdgeUncertainty(tk);
+  m.uncertainty = tk.EdgeJitter();
   m.second = r.Second;
   m.usable = edge.timeTaken && !r.LeapSecond;
   m.stamp = ReceiverStamp(r);

@@ -125,6 +125,10 @@ class TimeKeeper {
   // hold the receiver's time, and the counter's 32-bit count lasts only
   // minutes (429 s at 10 MHz).
   bool EdgeReferenceFresh() const;
+  // How far one edge's time strays (s), from the spread of the edge
+  // intervals (each has the jitter of two edges); a millisecond until the
+  // statistics tell, or when edges are timed in milliseconds.
+  double EdgeJitter() const;
   // The table entry of the receiver kind (the setting cannot change while
   // connected).
   const ReceiverKindTraits& Kind() const { return TraitsOf(settings.Receiver); }

@@ -133,6 +133,9 @@ void TFormSetParm::BuildControls() {
   ng->addWidget(MakeLabel(sntpBox, "接続間隔"), 2, 0);
   ng->addLayout(intervalRow, 2, 1);
   ng->addWidget(RadioGroupLanOpt, 0, 3, 3, 1);
+  CheckBoxServeLocalClock =
+      MakeCheckBox(sntpBox, "CheckBoxServeLocalClock", "時刻源がなくてもPCの時計を配信(Stratum 10)");
+  ng->addWidget(CheckBoxServeLocalClock, 3, 0, 1, 4);
 
   ButtonSet = DialogButton(this, "ButtonSet", "設定");
   ButtonSet->setDefault(true);
@@ -194,6 +197,7 @@ void TFormSetParm::Collect() {
   m.RadioGroupBeepCond = RadioGroupBeepCond->ItemIndex();
   m.RadioGroupLanOpt = RadioGroupLanOpt->ItemIndex();
   m.CheckBoxLogOut = CheckBoxLogOut->isChecked();
+  m.CheckBoxServeLocalClock = CheckBoxServeLocalClock->isChecked();
   m.CheckBoxAddregistory = CheckBoxAddregistory->isChecked();
   m.ComboBoxServerIpAddr = ComboBoxServerIpAddr->currentText().toStdString();
 }
@@ -207,6 +211,7 @@ void TFormSetParm::Refresh() {
   RadioGroupBeepCond->SetItemIndex(m.RadioGroupBeepCond);
   RadioGroupLanOpt->SetItemIndex(m.RadioGroupLanOpt);
   CheckBoxLogOut->setChecked(m.CheckBoxLogOut);
+  CheckBoxServeLocalClock->setChecked(m.CheckBoxServeLocalClock);
   CheckBoxAddregistory->setChecked(m.CheckBoxAddregistory);
   const QString server = QString::fromStdString(m.ComboBoxServerIpAddr);
   if (ComboBoxServerIpAddr->currentText() != server) ComboBoxServerIpAddr->setEditText(server);

@@ -14,6 +14,7 @@ namespace {
 
 struct Answer {
   int stratum = -1;
+  int leap = -1;
   std::string referenceId;
   double transmitError = 0;  // served time minus true time, seconds
 };
@@ -30,6 +31,7 @@ Answer Ask(SimWorld& w) {
   const std::optional<NtpPacket> reply = NtpPacket::Parse(bytes.data(), bytes.size());
   if (!reply) return a;
   a.stratum = reply->Stratum;
+  a.leap = reply->LeapIndicator;
   a.referenceId.assign(reinterpret_cast<const char*>(reply->ReferenceId),
                        strnlen(reinterpret_cast<const char*>(reply->ReferenceId), 4));
   a.transmitError = NtpTimestampDecode(reply->Transmit, w.Now()) - w.Now();
@@ -62,12 +64,14 @@ TEST(TimeService, AReceiverWithoutUsableTimeIsNotServedAsGps) {
       if (silent) w.silentSecond = lost; else w.noFix = lost;
       w.RunFor(10);
       a = Ask(w);
-      EXPECT_EQ(a.stratum, NtpPacket::kLocalClockStratum);
+      // No time source now: said so (stratum 0, LI 3), not served as GPS.
+      EXPECT_EQ(a.stratum, 0);
+      EXPECT_EQ(a.leap, 3);
       EXPECT_EQ(a.referenceId, "LOCL");
       w.RunFor(590);
       a = Ask(w);
-      EXPECT_EQ(a.stratum, NtpPacket::kLocalClockStratum);
-      // The PC clock, kept until the loss, serves the time meanwhile.
+      EXPECT_EQ(a.stratum, 0);
+      // The PC clock, kept until the loss, still carries the time meanwhile.
       EXPECT_NEAR(a.transmitError, w.PcError(), 1e-4);
       EXPECT_NEAR(a.transmitError, served, 1e-3);
 

@@ -89,7 +89,7 @@ struct NetworkClientWorld {
   // A datagram arriving at the client's port as a reply.
   void Deliver(const std::vector<uint8_t>& bytes, ClientRole role = ClientRole::kNetwork,
                const std::string& from = "192.168.1.5", TimeSource source = TimeSource::kPcClock) {
-    if (auto reply = handler.HandleNtpPacket(MakeDatagram(bytes, from, 123), source)) {
+    if (auto reply = handler.HandleNtpPacket(MakeDatagram(bytes, from, 123), source, ServiceClaim{})) {
       client.OnSntpReply(*reply, role);
     }
   }

@@ -33,11 +33,25 @@ struct SntpServerWorld {
     return b;
   }
 
+  // What the program claims for a source: a receiver's time, checked a
+  // second ago, or no source at all.
+  ClockState checked{true, ClockSource::kPps, 1e-6, 0, 3'976'000'000.0};
+  ServiceClaim ClaimOf(TimeSource source) const {
+    ClaimFacts f;
+    f.source = source;
+    f.clock = &checked;
+    f.edgeJitter = 2e-6;
+    f.sinceEdge = 0.5;
+    f.edgeTime = 3'976'000'000.0;
+    f.sinceReference = 1;
+    return ClaimFor(f);
+  }
+
   // Hands one datagram to the server as the routing would.
   std::optional<ReceivedReply> Receive(const std::vector<uint8_t>& bytes, TimeSource source,
                                        double waited = 0, const std::string& from = "10.0.0.7",
                                        uint16_t port = 40123) {
-    return server.HandleNtpPacket(MakeDatagram(bytes, from, port, waited), source);
+    return server.HandleNtpPacket(MakeDatagram(bytes, from, port, waited), source, ClaimOf(source));
   }
 
   NtpPacket LastReply() const {

@@ -25,6 +25,15 @@ struct LanPair : ::testing::Test {
       FormShow(*app);
     }
     ButtonConnectClick(server);  // a receiver on COM1
+    // Its time usable, and the PC clock checked against it (no 1PPS).
+    server.session->time.pps.ReceptionOk = true;
+    ClockMeasurement check;
+    check.source = ClockSource::kSentences;
+    check.reference = check.pc = serverPc.time.Pc();
+    check.uncertainty = 0.01;
+    check.second = 10;
+    check.usable = true;
+    server.discipline.Measure(check);
     MainView& v = server.view;
     v.EditStatus = "受信中(NMEA)";
     v.LabelMapDatum = "日本測地系";

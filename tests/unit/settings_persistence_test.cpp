@@ -32,11 +32,12 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   Settings s;
   s.Port = 3; s.dSSS = 7; s.Receiver = 4; s.dSec = -9; s.TimeZone = -13; s.NtpIntv = 60;
   s.SyncParm = -3; s.AutoAdjust = 0; s.BaseMesg = 1; s.BeepCond = 0; s.LanOpt = 0; s.IsLogOut = 1;
+  s.ServeLocalClock = 1;
   s.ServerIpAddr = " ntp.example.jp  ";
   s.serial = SerialParams{0, 12, 0, 4, 2, 1};
   StoreSettings(store, s, boxes);
   ASSERT_EQ(boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存しました"});
-  EXPECT_EQ(store.values.size(), 18u);
+  EXPECT_EQ(store.values.size(), 19u);
 
   Settings loaded;
   LoadSettings(store, loaded);
@@ -44,6 +45,7 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   EXPECT_EQ(loaded.dSec, -9); EXPECT_EQ(loaded.TimeZone, -13); EXPECT_EQ(loaded.NtpIntv, 60);
   EXPECT_EQ(loaded.SyncParm, -3); EXPECT_EQ(loaded.AutoAdjust, 0); EXPECT_EQ(loaded.BaseMesg, 1);
   EXPECT_EQ(loaded.BeepCond, 0); EXPECT_EQ(loaded.LanOpt, 0); EXPECT_EQ(loaded.IsLogOut, 1);
+  EXPECT_EQ(loaded.ServeLocalClock, 1);
   EXPECT_EQ(loaded.ServerIpAddr, " ntp.example.jp  ");
   EXPECT_EQ(loaded.serial, (SerialParams{0, 12, 0, 4, 2, 1}));
 }

@@ -12,46 +12,72 @@ struct SntpServerTest : ::testing::Test, SntpServerWorld {
   double Decode(const uint8_t ts[8]) const { return NtpTimestampDecode(ts, fake.time.Now()); }
 };
 
-// What the reply claims follows where the time comes from.
-TEST_F(SntpServerTest, ThreeClaims) {
-  const struct {
-    TimeSource source;
-    int stratum, precision;
-    const char id[4];
-  } cases[] = {
-      {TimeSource::kPcClock, 10, 0, {'L', 'O', 'C', 'L'}},  // not 0: that is a kiss code
-      {TimeSource::kReceiver, 1, -3, {'G', 'P', 'S', 0}},
-      {TimeSource::kReceiverPps, 1, -12, {'G', 'P', 'S', 0}},
-  };
-  for (const auto& c : cases) {
-    Receive(Request(), c.source);
-    const NtpPacket r = LastReply();
-    EXPECT_EQ(r.Stratum, c.stratum);
-    EXPECT_EQ(r.Precision, c.precision);
-    EXPECT_EQ(std::memcmp(r.ReferenceId, c.id, 4), 0);
-  }
-}
-
-// The reply keeps the request's version, poll, root delay and dispersion,
-// echoes its transmit time as the origin, and goes back to its source port
-// as 48 bytes, whatever the request's size.
-TEST_F(SntpServerTest, ReplyEchoesTheRequest) {
-  NtpTimestampEncode(3'975'999'000.0, edge.EdgeNtpTime);
+// The reply carries what the claim says, and of the request only its
+// version, poll and transmit time (as the origin): a request's root delay
+// and dispersion are never echoed. It goes back to the source port as 48
+// bytes, whatever the request's size.
+TEST_F(SntpServerTest, ReplyCarriesTheClaimAndOnlyTheRequestsVersionPollAndTime) {
   const auto request = Request(0x1B, 68);  // VN 3
-  EXPECT_FALSE(Receive(request, TimeSource::kPcClock, 0, "192.168.1.20", 5555));
+  ServiceClaim claim;
+  claim.leap = 1;
+  claim.stratum = 1;
+  std::memcpy(claim.referenceId, "GPS\0", 4);
+  claim.precision = -18;
+  claim.rootDelay = 0;
+  claim.rootDispersion = 0.0015;
+  claim.referenceTime = 3'975'999'000.0;
+  EXPECT_FALSE(server.HandleNtpPacket(MakeDatagram(request, "192.168.1.20", 5555), TimeSource::kReceiverPps, claim));
   ASSERT_EQ(fake.udp.sent.size(), 1u);
   const auto& sent = fake.udp.sent.back();
   EXPECT_EQ(sent.host, "192.168.1.20");
   EXPECT_EQ(sent.port, 5555);
   EXPECT_EQ(sent.bytes.size(), 48u);
   const NtpPacket r = LastReply();
+  EXPECT_EQ(r.LeapIndicator, 1);
   EXPECT_EQ(r.Version, 3);
   EXPECT_EQ(r.Mode, 4);
+  EXPECT_EQ(r.Stratum, 1);
   EXPECT_EQ(r.Poll, 6);
-  EXPECT_EQ(std::memcmp(r.RootDelay, request.data() + 4, 4), 0);
-  EXPECT_EQ(std::memcmp(r.RootDispersion, request.data() + 8, 4), 0);
+  EXPECT_EQ(r.Precision, -18);
+  EXPECT_EQ(std::memcmp(r.ReferenceId, "GPS\0", 4), 0);
+  const uint8_t zero[4] = {}, dispersion[4] = {0, 0, 0, 98};  // 0.0015 s in 16.16
+  EXPECT_EQ(std::memcmp(r.RootDelay, zero, 4), 0);
+  EXPECT_EQ(std::memcmp(r.RootDispersion, dispersion, 4), 0);
   EXPECT_EQ(std::memcmp(r.Originate, request.data() + 40, 8), 0);
-  EXPECT_EQ(std::memcmp(r.Reference, edge.EdgeNtpTime, 8), 0);
+  EXPECT_DOUBLE_EQ(Decode(r.Reference), 3'975'999'000.0);
+}
+
+// Versions 1 to 4 are answered with their own version, an NTPv1 request
+// (which has no mode) too; version 0 and 5 to 7 get nothing, as from chronyd.
+TEST_F(SntpServerTest, VersionsOneToFourAreAnswered) {
+  const struct { int version, mode; bool answered; } cases[] = {
+      {1, 3, true}, {2, 3, true}, {3, 3, true}, {4, 3, true}, {1, 0, true},
+      {0, 3, false}, {5, 3, false}, {6, 3, false}, {7, 3, false}, {2, 0, false}, {4, 0, false},
+  };
+  for (const auto& c : cases) {
+    fake.udp.sent.clear();
+    Receive(Request(static_cast<uint8_t>(c.version << 3 | c.mode)), TimeSource::kReceiverPps);
+    ASSERT_EQ(fake.udp.sent.size(), c.answered ? 1u : 0u) << c.version << " " << c.mode;
+    if (!c.answered) continue;
+    EXPECT_EQ(LastReply().Version, c.version);
+    EXPECT_EQ(LastReply().Mode, 4);
+  }
+}
+
+// A request that waited long in the socket, or across a setting of the PC
+// clock, is not answered: its receive time would be wrong.
+TEST_F(SntpServerTest, ARequestQueuedTooLongOrAcrossAStepIsNotAnswered) {
+  Receive(Request(), TimeSource::kPcClock, 1.2);
+  EXPECT_TRUE(fake.udp.sent.empty());
+  Receive(Request(), TimeSource::kPcClock, 0.9);
+  EXPECT_EQ(fake.udp.sent.size(), 1u);
+  fake.time.Advance(0.2);
+  server.NoteClockStep(counterScale.Now());
+  fake.time.Advance(0.1);
+  Receive(Request(), TimeSource::kPcClock, 0.2);
+  EXPECT_EQ(fake.udp.sent.size(), 1u);
+  Receive(Request(), TimeSource::kPcClock, 0.05);
+  EXPECT_EQ(fake.udp.sent.size(), 2u);
 }
 
 // Common clients send LI 3 ("not synchronised") in every request: they are

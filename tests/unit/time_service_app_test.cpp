@@ -46,33 +46,44 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   const auto request = SntpServerWorld::Request();
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   ASSERT_EQ(fake.udp.sent.size(), 1u);
-  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);  // a local clock offline
+  // Offline: no time source, said as such (LI 3, stratum 0); with the
+  // setting to serve the local clock, stratum 10.
+  EXPECT_EQ(fake.udp.sent.back().bytes[0] >> 6, 3);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);
+  app.settings.ServeLocalClock = 1;
+  fake.udp.Deliver(request, "10.0.0.7", 40000);
+  EXPECT_EQ(fake.udp.sent.back().bytes[0] >> 6, 0);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
+  app.settings.ServeLocalClock = 0;
 
-  // Connected, before the receiver's time is usable: still a local clock.
+  // Connected, before the receiver's time is usable: still no source.
   ButtonConnectClick(app);
   fake.udp.Deliver(request, "10.0.0.7", 40000);
-  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);
   app.session->time.pps.ReceptionOk = true;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
-  EXPECT_EQ(fake.udp.sent.back().bytes[1], 10);
+  EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);
   // Once a check has found the PC clock on the receiver's time.
   ClockMeasurement check;
   check.source = ClockSource::kSentences;
   check.reference = fake.time.Pc() - 0.012;
   check.pc = fake.time.Pc();
+  check.uncertainty = 0.025;
   check.second = 10;
   check.usable = true;
   app.discipline.Measure(check);
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 1);
-  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
+  // The precision of the sentences' timing (25 ms fits under 2^-5 s).
+  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -5);
   // 1PPS seen, but no edge's time taken yet: the PC clock still.
   app.session->time.pps.PpsSeen = true;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
-  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -3);
+  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -5);
+  // An edge: the precision of its timing (a millisecond until its spread is known).
   app.session->time.timing.TicksSinceEdgeTaken = 0;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
-  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -12);
+  EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -9);
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  LI:0,VN:4,Mode:3,Stratum:0,Poll:6,Prec:0,From:10.0.0.7");
 }
 
