@@ -46,13 +46,17 @@ std::vector<uint8_t> BuildPositionAnswer(const std::optional<PositionFields>& fi
   return datagram;
 }
 
+// Split on the raw bytes before decoding: '=' is never a CP932 trail byte,
+// so a field ends at its '=' even when a broken character comes before it,
+// and each field decodes on its own.
 std::vector<std::string> ShowPositionAnswer(const std::string& word, TextCodec& codec) {
   std::vector<std::string> fields;
-  const std::string text = codec.FromCp932(word.empty() ? word : word.substr(1));
+  const std::string bytes = word.empty() ? word : word.substr(1);
   size_t start = 0;
   while (fields.size() < 8) {
-    const size_t end = text.find('=', start);
-    fields.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+    const size_t end = bytes.find('=', start);
+    fields.push_back(
+        codec.FromCp932(bytes.substr(start, end == std::string::npos ? std::string::npos : end - start)));
     if (end == std::string::npos) break;
     start = end + 1;
   }

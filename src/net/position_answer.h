@@ -24,7 +24,8 @@ std::vector<uint8_t> BuildPositionAnswer(const std::optional<PositionFields>& fi
                                          TextCodec& codec);
 
 // The fields of an answer's second word ("=f1=f2..."), as UTF-8: at most
-// eight, the rest ignored.
+// eight, the rest ignored. Split on '=' before decoding, so a broken
+// character shows as '?' in its own field and never moves the others.
 std::vector<std::string> ShowPositionAnswer(const std::string& word, TextCodec& codec);
 
 // Whether the second word says the server has no position to give ("=X", or

@@ -41,8 +41,12 @@ class RadioGroup : public QGroupBox {
   QButtonGroup buttons_;
 };
 
+// Labels show their text as it is: a label fed from the receiver or the LAN
+// must not turn markup it was sent into headings or links.
 inline QLabel* MakeLabel(QWidget* parent, const char* text, const char* name = nullptr) {
-  auto* l = new QLabel(QString::fromUtf8(text), parent);
+  auto* l = new QLabel(parent);
+  l->setTextFormat(Qt::PlainText);
+  l->setText(QString::fromUtf8(text));
   if (name) l->setObjectName(name);
   return l;
 }
@@ -86,7 +90,7 @@ inline QLineEdit* DatumEdit(QWidget* parent, int digits) {
 // "測地系ｺｰﾄﾞ" and the datum field, side by side.
 inline QHBoxLayout* DatumRow(QWidget* parent, QLineEdit* edit) {
   auto* row = new QHBoxLayout;
-  row->addWidget(new QLabel(QString::fromUtf8("測地系ｺｰﾄﾞ"), parent));
+  row->addWidget(MakeLabel(parent, "測地系ｺｰﾄﾞ"));
   row->addWidget(edit);
   return row;
 }

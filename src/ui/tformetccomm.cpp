@@ -80,8 +80,7 @@ void TFormEtcComm::BuildControls() {
   ButtonClear = DialogButton(this, "ButtonClear", "クリア");
   CheckBoxToLogFile = MakeCheckBox(this, "CheckBoxToLogFile", "センテンスをログに出力",
                                    m.CheckBoxToLogFile);
-  LabelCommand = new QLabel(QString::fromUtf8("コマンド"), this);
-  LabelCommand->setObjectName("LabelCommand");
+  LabelCommand = MakeLabel(this, "コマンド", "LabelCommand");
   EditCommand = new QLineEdit(QString::fromStdString(m.EditCommand), this);
   EditCommand->setObjectName("EditCommand");
   EditCommand->setMaxLength(static_cast<int>(TestDialogModel::kMaxCommandLength));
@@ -97,8 +96,7 @@ void TFormEtcComm::BuildControls() {
        {ButtonPause, ButtonClear, ButtonLogOut, ButtonSyncServ, ButtonSendComm, ButtonCancel}) {
     b->setAutoDefault(false);
   }
-  LabelChecksum = new QLabel(this);
-  LabelChecksum->setObjectName("LabelChecksum");
+  LabelChecksum = MakeLabel(this, "", "LabelChecksum");
   StatusBar = DialogStatusBar(this);
 
   // The controls under the list; the buttons stand in the two right columns.

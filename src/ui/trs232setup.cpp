@@ -41,7 +41,7 @@ TRs232Setup::TRs232Setup(const SerialParams& running, QWidget* parent)
       {"ﾌﾛｰ制御 ", FlowCtrlComboBox}};
   int row = 0;
   for (const auto& [label, box] : rows) {
-    grid->addWidget(new QLabel(QString::fromUtf8(label), group), row, 0);
+    grid->addWidget(MakeLabel(group, label), row, 0);
     grid->addWidget(box, row++, 1);
   }
 

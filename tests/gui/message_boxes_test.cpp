@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTemporaryFile>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <vector>
@@ -56,6 +58,36 @@ TEST(QtQuestionBox, ShowsTheTextOverItsOwnerAndEachEndReachesTheAnswer) {
     EXPECT_EQ(answers.size(), 1u);
   }
   EXPECT_EQ(afterEach, 3);
+}
+
+// A box's text can carry an address or a server's time: markup in it is
+// shown as it is.
+TEST(QtMessageBox, ShowsMarkupInItsTextLiterally) {
+  const std::string text = "接続先 <h1><u>x</u></h1> が見つかりません!!";
+  QWidget owner;
+  owner.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+  QtMessageBoxes boxes;
+  boxes.SetOwner(&owner);
+  const std::function<void()> shows[] = {
+      [&] { boxes.Show(text); },
+      [&] { boxes.ShowSystemError(text); },
+      [&] { boxes.Confirm(text, [](bool) {}); },
+  };
+  for (const auto& show : shows) {
+    bool seen = false;
+    // Show and ShowSystemError return only once the box is closed.
+    QTimer::singleShot(0, [&] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->textFormat(), Qt::PlainText);
+      EXPECT_EQ(box->text().toStdString(), text);
+      seen = true;
+      box->reject();
+    });
+    show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return seen && !QApplication::activeModalWidget(); }, 2000));
+  }
 }
 
 TEST(HeadlessQuestion, IsToldOnStandardErrorAndAnsweredCancelFromTheMainLoop) {

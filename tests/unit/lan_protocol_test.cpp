@@ -85,6 +85,43 @@ TEST(PositionAnswer, ShowsAtMostEightFields) {
   EXPECT_FALSE(NoPositionInAnswer("=a"));
 }
 
+// A broken CP932 character never eats the '=' after it: the answer is split
+// on its bytes and each field decoded on its own, so every field stays in
+// its control. '=' (0x3D) is no trail byte, so a lead byte before it is a
+// lone lead byte and its field shows it as '?'.
+TEST(PositionAnswer, BrokenCharacterKeepsEveryFieldInPlace) {
+  FakeTextCodec codec;
+  for (const char lead : {'\x81', '\x9f', '\xe0', '\xfc'}) {
+    for (size_t broken = 0; broken < 8; ++broken) {
+      std::string word;
+      std::vector<std::string> expected;
+      for (size_t i = 0; i < 8; ++i) {
+        const std::string name = "f" + std::to_string(i);
+        word += "=" + name + (i == broken ? std::string(1, lead) : "");
+        expected.push_back(name + (i == broken ? "?" : ""));
+      }
+      EXPECT_EQ(ShowPositionAnswer(word, codec), expected)
+          << "lead 0x" << std::hex << (static_cast<unsigned>(lead) & 0xff) << " in field " << broken;
+    }
+  }
+
+  const struct {
+    const char* word;
+    std::vector<std::string> fields;
+  } kCases[] = {
+      // Whole two-byte characters right before and after the separator.
+      {"=\x8e\xf3=\x90\x4d\x92\x86=\x81\x40", {"受", "信中", "\u3000"}},
+      // A lone lead byte before an empty field, and empty fields around it.
+      {"=a\x81==b", {"a?", "", "b"}},
+      {"===\xe0=", {"", "", "?", ""}},
+      // A lone lead byte as the whole first field and at the very end.
+      {"=\x9f=b=\xfc", {"?", "b", "?"}},
+  };
+  for (const auto& c : kCases) {
+    EXPECT_EQ(ShowPositionAnswer(c.word, codec), c.fields) << c.word;
+  }
+}
+
 // Every own-protocol answer is limited per source address: a small burst,
 // then a few a second. Other addresses are answered meanwhile.
 TEST(LanProtocolServerTest, AnswersAreLimitedPerSourceAddress) {
