@@ -41,7 +41,8 @@ ServiceClaim ClaimFor(const ClaimFacts& f) {
     }
     return c;
   }
-  if (f.serverFresh && s) {
+  // A server is passed on only with a stratum of its own to add to.
+  if (f.serverFresh && s && s->upstream.stratum >= 1 && s->upstream.stratum <= 15) {
     const UpstreamClaim& u = s->upstream;
     c.leap = u.leap;
     c.stratum = static_cast<uint8_t>(std::min(u.stratum + 1, 15));

@@ -33,16 +33,28 @@ quor_sntp_until_s1 20 || fail "sntp did not see stratum 1"
 offset=$(echo "$out" | grep -oE '[+-][0-9]+\.[0-9]+ \+/-' | head -1 | cut -d' ' -f1)
 [ -n "$offset" ] || fail "sntp printed no offset"
 echo "offset seen by sntp from Quor on gpssim: $offset s"
-# sntp does not print the reference: read it from a reply of our own asking.
-refid=$(timeout 10 python3 - <<'PY'
-import socket
+# sntp does not print the reference: read it from a reply of our own asking,
+# with what it claims: the sentences' precision, a root dispersion of tens of
+# ms that covers the offset sntp saw, no root delay of the request's (1 s
+# each is sent), and a reference time of the last check.
+claim=$(timeout 10 python3 - "$offset" <<'PY'
+import socket, struct, sys, time
 s = socket.socket(socket.AF_INET, socket.SOCK_DGRAM)
 s.settimeout(3)
-s.sendto(bytes([0x23]) + bytes(47), ("127.0.0.1", 123))
+request = bytes([0x23, 0, 6, 0]) + struct.pack(">II", 0x10000, 0x10000) + bytes(36)
+s.sendto(request, ("127.0.0.1", 123))
 reply = s.recv(512)
-print(reply[1], reply[12:16].rstrip(b"\0").decode("ascii", "replace"))
+precision = struct.unpack(">b", reply[3:4])[0]
+delay, dispersion = (v / 65536 for v in struct.unpack(">II", reply[4:12]))
+reference = struct.unpack(">I", reply[16:20])[0] - 2208988800
+ok = (-8 <= precision <= -3 and delay == 0 and abs(float(sys.argv[1])) <= dispersion <= 0.2
+      and abs(time.time() - reference) < 60)
+print(reply[1], reply[12:16].rstrip(b"\0").decode("ascii", "replace"),
+      "claims ok" if ok else "claims wrong: prec %d delay %.3f disp %.3f ref %d s ago" % (
+          precision, delay, dispersion, time.time() - reference))
 PY
 )
-[ "$refid" = "1 GPS" ] || fail "stratum and reference: '$refid', not '1 GPS'"
+echo "$claim"
+[ "$claim" = "1 GPS claims ok" ] || fail "stratum, reference and claims: '$claim'"
 quor_wait_log "From:127.0.0.1" 5 || fail "the request was not logged"
 echo "sntp gpssim: ok"

@@ -300,6 +300,7 @@ TEST_F(ApplyingSettings, GT77ChosenAndStoredThenApplied) {
     d.RadioGroupBeepCond = 1;
     d.RadioGroupLanOpt = 0;
     d.ComboBoxServerIpAddr = "ntp.example.jp";
+    d.CheckBoxServeLocalClock = true;
     d.CheckBoxAddregistory = true;
   }));
   const Settings& s = app.settings;
@@ -312,6 +313,7 @@ TEST_F(ApplyingSettings, GT77ChosenAndStoredThenApplied) {
   EXPECT_EQ(s.BeepCond, 1);
   EXPECT_EQ(s.LanOpt, 0);
   EXPECT_EQ(s.ServerIpAddr, "ntp.example.jp");
+  EXPECT_EQ(s.ServeLocalClock, 1);
   EXPECT_EQ(app.network.schedule.NtpRequestCount, 0);
   EXPECT_EQ(app.view.LabelJst, "LST");
   // The program's own local time follows the new zone at once.
@@ -324,6 +326,7 @@ TEST_F(ApplyingSettings, GT77ChosenAndStoredThenApplied) {
   EXPECT_EQ(loaded.dSec, 0);
   EXPECT_EQ(loaded.TimeZone, 8);
   EXPECT_EQ(loaded.ServerIpAddr, "ntp.example.jp");
+  EXPECT_EQ(loaded.ServeLocalClock, 1);
   EXPECT_EQ(loaded.serial, (SerialParams{0, 5, 1, 0, 0, 2}));
   EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存しました"});
 }
