@@ -59,7 +59,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   }
 
   if (p.Mode == NtpPacket::kModeServer) {
-    return ReceivedReply{p, datagram.fromAddress, arrival, now.count, waited};
+    return ReceivedReply{p, datagram.fromAddress, arrival, now.count, waited, datagram.fromPort};
   }
   if (p.Mode != NtpPacket::kModeClient && p.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
     const std::string text = StrPrintf("メッセージ無効(LI=%d)", p.LeapIndicator);
