@@ -26,6 +26,10 @@ struct TickState {
   bool ClockSetPending = false;
   LocalTimeRecord SyncPressTime;  // when "同期" was pressed offline
   uint32_t SyncPressCount = 0;    // the counter then
+  // After a silent own-protocol server dropped the connection: ticks left
+  // until connecting again (0: none pending), and the wait last given.
+  int ReconnectTicks = 0;
+  int ReconnectWaitTicks = 0;
 };
 
 // The composition root: owns the subsystems and the view models, and routes

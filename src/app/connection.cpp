@@ -1,6 +1,7 @@
 #include "app/connection.h"
 
 #include "app/app.h"
+#include "app/network_reconnect.h"
 #include "common/time_arithmetic.h"
 
 namespace {
@@ -23,7 +24,7 @@ void OpenPort(App& app) {
   v.StatusBar = "接続しました";
 }
 
-void ConnectNetwork(App& app) {
+void ConnectNetwork(App& app, bool again) {
   if (!app.NetworkAvailable) {
     app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
     return;
@@ -41,7 +42,7 @@ void ConnectNetwork(App& app) {
   v.ButtonConnectCaption = "切断(&G)";
   v.ButtonToTaskTrayEnabled = true;
   v.ButtonParmSetEnabled = false;
-  app.network.Connect();
+  app.network.Connect(again);
   app.LogWithPcTime("NTP接続開始");
 }
 
@@ -55,6 +56,7 @@ void ConnectReceiver(App& app) {
   v.ButtonSyncPCEnabled = false;
   v.ButtonTestDlgEnabled = true;
 
+  app.network.ForgetKisses();
   app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
   app.session.emplace(app);
   // The PC clock is not known to keep this receiver's time until checked.
@@ -66,7 +68,7 @@ void ConnectReceiver(App& app) {
   v.ButtonParmSetEnabled = false;
 }
 
-void Connect(App& app) {
+void Connect(App& app, bool again = false) {
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();
   app.discipline.UseTimeZone(app.settings.TimeZone);
   // Until the first edge, the time served is the PC's, counted from now.
@@ -76,7 +78,7 @@ void Connect(App& app) {
   app.network.schedule.Start(now.Minute);
 
   if (app.settings.Port == kNetworkPort) {
-    ConnectNetwork(app);
+    ConnectNetwork(app, again);
   } else {
     ConnectReceiver(app);
   }
@@ -119,6 +121,7 @@ void CloseReceiverPort(App& app) {
 }
 
 void ButtonConnectClick(App& app) {
+  StopReconnecting(app);
   if (app.tick.Connected) {
     Disconnect(app);
   } else {
@@ -138,6 +141,17 @@ void DropNetworkConnection(App& app, const std::string& statusText) {
   v.ButtonSyncPCEnabled = true;
   v.ButtonServerInfoEnabled = false;
   v.StatusBar = statusText;
+}
+
+void ConnectNetworkAgain(App& app) {
+  if (app.tick.Connected || app.settings.Port != kNetworkPort) return;
+  Connect(app, true);
+  AskServerNow(app, kSendPeriodic);
+}
+
+void AskServerNow(App& app, int tag) {
+  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
+  app.network.AskNow(tag);
 }
 
 void ButtonServerInfoClick(App& app) {

@@ -19,5 +19,13 @@ void ButtonServerInfoClick(App& app);
 // its name could not be looked up): offline, with `statusText` shown.
 void DropNetworkConnection(App& app, const std::string& statusText);
 
+// Network mode connects again by itself (after a silent server): the
+// server's kisses still hold, and the server is asked once it is open.
+void ConnectNetworkAgain(App& app);
+
+// Asks the time server as soon as the connection allows (network mode);
+// `tag` as for a send (kSendByButton: a failed lookup shows a message box).
+void AskServerNow(App& app, int tag);
+
 // Closes the receiver port and ends its session.
 void CloseReceiverPort(App& app);

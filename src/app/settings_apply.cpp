@@ -1,6 +1,7 @@
 #include "app/settings_apply.h"
 
 #include "app/app.h"
+#include "app/network_reconnect.h"
 #include "common/text_format.h"
 #include "settings/settings_dialog.h"
 
@@ -10,6 +11,7 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   const bool loggingSwitchedOn = s.IsLogOut == 0 && chosen.IsLogOut == 1;
   s = chosen;
   app.network.schedule.NtpRequestCount = 0;
+  StopReconnecting(app);
   app.discipline.UseTimeZone(s.TimeZone);
 
   // Logging switched on: a file of its own from now, in the program's

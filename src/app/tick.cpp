@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "app/connection.h"
+#include "app/network_reconnect.h"
 #include "app/receiver_commands.h"
 #include "common/text_format.h"
 #include "net/network_client.h"
@@ -15,6 +16,8 @@ namespace {
 
 // Not connected: the PC's time, or a pending "同期" to the nearest minute.
 void TickOffline(App& app) {
+  TickReconnect(app);
+  if (app.tick.Connected) return;
   if (app.tick.ClockSetPending) {
     app.discipline.SetToWholeMinute(app.tick.SyncPressTime, app.tick.SyncPressCount);
     app.tick.ClockSetPending = false;
@@ -44,13 +47,17 @@ void TickReceiver(App& app) {
 }
 
 // Connected to a time server: the client's waits and schedule; a silent
-// own-protocol server ends the connection.
+// own-protocol server ends the connection, which is opened again later.
 void TickNetwork(App& app) {
-  if (app.network.Tick() != NetworkClient::TickResult::kTimedOut) return;
+  if (app.network.Tick() != NetworkClient::TickResult::kTimedOut) {
+    if (app.settings.LanOpt == 0 && app.network.Opened()) NoteNetworkOpened(app);
+    return;
+  }
   const LocalTimeRecord t = app.platform.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "タイムアウト発生、回線を切断します!!");
   DropNetworkConnection(app, line);
   app.LogLine(line);
+  ReconnectLater(app);
 }
 
 }  // namespace

@@ -11,9 +11,10 @@ NetworkClient::NetworkClient(const NetworkClientDeps& deps)
       sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.log, deps.testDialog, strays_, deps.view.StatusBar,
                            deps.view.ButtonSyncPCEnabled, deps.random}) {}
 
-void NetworkClient::Connect() {
+void NetworkClient::Connect(bool again) {
   NetworkView& v = d_.view;
   Disconnect();
+  if (!again) sntp_.ForgetKisses();
   if (d_.settings.LanOpt != 0) {
     v.ButtonSyncPCEnabled = true;
     v.ButtonServerInfoEnabled = false;
@@ -38,10 +39,21 @@ void NetworkClient::CancelRequest() {
   WaitTicks = 0;
   handshakePending_ = false;
   positionPending_ = false;
+  askWhenOpen_ = 0;
+  askAfterHold_ = false;
   sntp_.Cancel();
 }
 
+void NetworkClient::AskNow(int tag) {
+  if (handshakePending_) {
+    askWhenOpen_ = tag;
+    return;
+  }
+  SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, tag);
+}
+
 NetworkClient::TickResult NetworkClient::Tick() {
+  sntp_.TickHold();
   if (AwaitingData && d_.settings.LanOpt == 0) {
     if (++WaitTicks > kAnswerWaitTicks) {
       Disconnect();
@@ -55,29 +67,35 @@ NetworkClient::TickResult NetworkClient::Tick() {
   }
   const LocalTimeRecord t = d_.time.clock.GetLocalTime();
   if (d_.view.ButtonSyncPCEnabled) d_.view.EditJst = Hms(t.Hour, t.Minute, t.Second);
-  if (schedule.Due(t.Minute, t.Second, d_.settings.NtpIntv)) {
+  // A request the server's "RATE" held back goes out once the hold is over.
+  if (schedule.Due(t.Minute, t.Second, d_.settings.NtpIntv) || (askAfterHold_ && !sntp_.Held())) {
     SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendPeriodic);
   }
   return TickResult::kRunning;
 }
 
-void NetworkClient::TickReceiver() { sntp_.TickReplyWait(ClientRole::kReceiver); }
+void NetworkClient::TickReceiver() {
+  sntp_.TickHold();
+  sntp_.TickReplyWait(ClientRole::kReceiver);
+}
 
 void NetworkClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
-  if (role == ClientRole::kNetwork && d_.settings.LanOpt == 0) {
+  schedule.NtpRequestCount = 0;
+  const bool sent = sntp_.SendSntpRequest(role, source, tag);
+  if (role != ClientRole::kNetwork) return;
+  askAfterHold_ = !sent && sntp_.Held();
+  if (sent && d_.settings.LanOpt == 0) {
     AwaitingData = true;
     WaitTicks = 0;
   }
-  sntp_.SendSntpRequest(role, source, tag);
-  schedule.NtpRequestCount = 0;
 }
 
 void NetworkClient::OnSntpReply(const ReceivedReply& reply, ClientRole role) {
   const SntpClient::ReplyOutcome outcome = sntp_.OnReply(reply, role);
-  if (outcome != SntpClient::ReplyOutcome::kIgnored &&
-      outcome != SntpClient::ReplyOutcome::kInvalid && role == ClientRole::kNetwork) {
-    AwaitingData = false;
-  }
+  if (outcome == SntpClient::ReplyOutcome::kIgnored || role != ClientRole::kNetwork) return;
+  // Answered, taken or not: the server is there.
+  AwaitingData = false;
+  if (outcome == SntpClient::ReplyOutcome::kRateKiss) askAfterHold_ = true;
 }
 
 void NetworkClient::OnConnectAnswer(const std::string& from) {
@@ -93,6 +111,7 @@ void NetworkClient::OnConnectAnswer(const std::string& from) {
   v.StatusBar = d_.settings.NtpIntv != 0 ? "ネットワーク接続中"
                                          : "ネットワーク接続中、「同期」ボタンで接続先に合わせる";
   d_.log.LogWithPcTime("Quor接続開始");
+  if (askWhenOpen_ != 0) SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, std::exchange(askWhenOpen_, 0));
 }
 
 void NetworkClient::ButtonServerInfoClick() {

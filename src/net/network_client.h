@@ -51,11 +51,20 @@ class NetworkClient {
   int WaitTicks = 0;
 
   // Network mode begins (after the server address was checked): SNTP is
-  // ready at once; the own protocol sends its handshake first.
-  void Connect();
+  // ready at once; the own protocol sends its handshake first. The user's
+  // connection forgets the server's kisses; connecting `again` by itself
+  // after a silent server keeps them.
+  void Connect(bool again = false);
   // Ends network mode, or a receiver connection's client: nothing awaited
   // survives it.
   void Disconnect();
+  // A new receiver connection: the server's kisses no longer hold.
+  void ForgetKisses() { sntp_.ForgetKisses(); }
+  // Asks the server as soon as it can: now, or once the own protocol's
+  // handshake is answered.
+  void AskNow(int tag);
+  // The own protocol's handshake has been answered (always so with SNTP).
+  bool Opened() const { return !handshakePending_; }
   // Gives up what is awaited, staying connected.
   void CancelRequest();
 
@@ -90,6 +99,8 @@ class NetworkClient {
   StrayAnswerLog strays_;
   SntpClient sntp_;
   bool handshakePending_ = false;
+  int askWhenOpen_ = 0;          // the tag of a request to send once opened; 0: none
+  bool askAfterHold_ = false;    // a request was wanted while a "RATE" kiss held it back
   bool positionPending_ = false;
   bool lookupFailureTold_ = false;
 };

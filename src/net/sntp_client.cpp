@@ -1,5 +1,6 @@
 #include "net/sntp_client.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -23,7 +24,18 @@ SntpClient::SntpClient(const SntpClientDeps& deps) : d_(deps) {
   if (!d_.random) d_.random = SystemRandom();
 }
 
-void SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
+bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
+  if (denied_ || holdTicks_ > 0) {
+    if (tag == kSendByButton) {
+      const LocalTimeRecord t = d_.time.clock.GetLocalTime();
+      const std::string text =
+          denied_ ? "NTPサーバに拒否されています、再接続まで要求しません"
+                  : StrPrintf("NTPサーバの求めにより要求を控えています(あと %d 秒)", (holdTicks_ + 9) / 10);
+      const std::string line = Stamped(t.Hour, t.Minute, t.Second, text);
+      Report(role, line, line, line);
+    }
+    return false;
+  }
   NtpPacket request;
   request.LeapIndicator = 0;
   request.Version = 4;
@@ -46,59 +58,111 @@ void SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
   d_.udp.Send(requestHost_, kNtpPort, bytes.data(), bytes.size(), tag);
   SntpReplyAwaited = true;
   waitTicks_ = 0;
+  return true;
 }
 
 SntpClient::ReplyOutcome SntpClient::OnReply(const ReceivedReply& reply, ClientRole role) {
   if (!SntpReplyAwaited || !FromServer(requestHost_, reply.fromAddress) ||
-      std::memcmp(reply.packet.Originate, requestTransmit_, 8) != 0) {
-    d_.strays.Ignored("NTP応答", reply.fromAddress);
+      reply.fromPort != kNtpPort || std::memcmp(reply.packet.Originate, requestTransmit_, 8) != 0) {
+    d_.strays.Ignored("NTP応答", reply.fromPort == kNtpPort
+                                     ? reply.fromAddress
+                                     : StrPrintf("%s:%u", reply.fromAddress.c_str(), reply.fromPort));
     return ReplyOutcome::kIgnored;
   }
-  if (reply.packet.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
-    ShowAndLog(StrPrintf("メッセージ無効(LI=%d)", reply.packet.LeapIndicator));
-    return ReplyOutcome::kInvalid;
-  }
+  // The request is answered: its origin is not taken again.
+  SntpReplyAwaited = false;
+  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = true;
+
+  // T4 is T1 carried on by the counter to the datagram's arrival.
+  const NtpPacket& p = reply.packet;
+  ExchangeTimes times;
+  times.t1 = requestTime_;
+  times.t2 = NtpTimestampDecode(p.Receive, times.t1);
+  times.t3 = NtpTimestampDecode(p.Transmit, times.t1);
+  times.t4 = times.t1 + CountSpan(d_.time.counter, RequestSentCount, reply.arrivalCount) -
+             reply.waitedSeconds;
+  const LocalTimeRecord arrival = NtpSecondsToLocalTime(reply.arrivalNtp, d_.settings.TimeZone);
+  const ReplyFault fault = CheckReply(p, times);
+  if (fault != ReplyFault::kNone) return Refuse(fault, reply, times, arrival);
+  lastHoldTicks_ = 0;
   ReplyOutcome outcome = ReplyOutcome::kIgnored;
-  ApplySntpReply(reply, role, outcome);
+  ApplySntpReply(reply, times, role, outcome);
   return outcome;
 }
 
-void SntpClient::ApplySntpReply(const ReceivedReply& reply, ClientRole role,
-                                ReplyOutcome& outcome) {
+SntpClient::ReplyOutcome SntpClient::Refuse(ReplyFault fault, const ReceivedReply& reply,
+                                            const ExchangeTimes& times,
+                                            const LocalTimeRecord& arrival) {
   const NtpPacket& p = reply.packet;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = true;
+  std::string text;
+  ReplyOutcome outcome = ReplyOutcome::kRejected;
+  switch (fault) {
+    case ReplyFault::kKissRate:
+      lastHoldTicks_ = std::min(HoldCapTicks(), lastHoldTicks_ > 0 ? 2 * lastHoldTicks_ : kFirstRateHoldTicks);
+      holdTicks_ = lastHoldTicks_;
+      text = StrPrintf("NTPサーバから要求を控えるよう求められました(RATE)、%d 秒待ちます",
+                       holdTicks_ / 10);
+      outcome = ReplyOutcome::kRateKiss;
+      break;
+    case ReplyFault::kKissDeny:
+      denied_ = true;
+      text = StrPrintf("NTPサーバに拒否されました(%s)、再接続まで要求しません", KissCode(p).c_str());
+      outcome = ReplyOutcome::kDenyKiss;
+      break;
+    case ReplyFault::kLeap:
+      text = StrPrintf("メッセージ無効(LI=%d)", p.LeapIndicator);
+      break;
+    case ReplyFault::kKissOther:
+    case ReplyFault::kStratum:
+    case ReplyFault::kLocalClock:
+      text = StrPrintf("応答メッセージ無効(Stratum=%d)", p.Stratum);
+      break;
+    case ReplyFault::kVersion:
+      text = StrPrintf("NTP応答を採用しません(バージョン %d)", p.Version);
+      break;
+    case ReplyFault::kNoTransmit:
+      text = "NTP応答を採用しません(送信時刻なし)";
+      break;
+    case ReplyFault::kTransmitBeforeReceive:
+      text = "NTP応答を採用しません(送信時刻が受信時刻より前)";
+      break;
+    case ReplyFault::kRoundTrip:
+      text = StrPrintf("NTP応答を採用しません(往復時間 %+.3lf 秒)", times.RoundTrip());
+      break;
+    case ReplyFault::kNone:
+      break;
+  }
+  // The leap indicator's text has always been shown without a time.
+  const std::string line =
+      fault == ReplyFault::kLeap ? text : Stamped(arrival.Hour, arrival.Minute, arrival.Second, text);
+  if (d_.testDialog.TestDialogShown) {
+    d_.testDialog.AddRow(line);
+  } else if (fault == ReplyFault::kKissDeny) {
+    ShowAndLog(line);  // once a connection: nothing more is asked
+  } else {
+    ShowAndLogLimited(fault, line);
+  }
+  return outcome;
+}
+
+void SntpClient::ApplySntpReply(const ReceivedReply& reply, const ExchangeTimes& times,
+                                ClientRole role, ReplyOutcome& outcome) {
+  const NtpPacket& p = reply.packet;
   const int zone = d_.settings.TimeZone;
   const LocalTimeRecord arrival = NtpSecondsToLocalTime(reply.arrivalNtp, zone);
-
-  // A server with no time of its own to give (stratum 0, or a Quor without a
-  // receiver) is not followed.
-  if (p.FromUnsynchronisedServer() && d_.settings.LanOpt == 1) {
-    const std::string text = StrPrintf("応答メッセージ無効(Stratum=%d)", p.Stratum);
-    if (d_.testDialog.TestDialogShown) {
-      d_.testDialog.AddRow(text);
-    } else {
-      ShowAndLog(Stamped(arrival.Hour, arrival.Minute, arrival.Second, text));
-    }
-    outcome = ReplyOutcome::kRejected;
-    return;
-  }
-
-  // T4 is T1 carried on by the counter to the datagram's arrival.
-  const double t1 = requestTime_;
-  const double t2 = NtpTimestampDecode(p.Receive, t1);
-  const double t3 = NtpTimestampDecode(p.Transmit, t1);
-  const double t4 = t1 + CountSpan(d_.time.counter, RequestSentCount, reply.arrivalCount) -
-                    reply.waitedSeconds;
-  const double delay = (t4 - t1) - (t3 - t2);
-  const double offset = ((t2 - t1) + (t3 - t4)) / 2;
-  SntpReplyAwaited = false;
+  const double t4 = times.t4;
+  const double delay = times.RoundTrip();
+  const double offset = times.Offset();
 
   // The server's time and the PC's at the arrival, carried on by the counter
   // to the moment the datagram was read; the discipline adds the sync
-  // adjustment and refuses a correction of an hour or more.
+  // adjustment and refuses a correction of an hour or more. The uncertainty:
+  // half the round trip and what the server allows for its own time.
   const double waited = reply.waitedSeconds;
-  const ClockDiscipline::Outcome set = d_.discipline.TakeServerTime(
-      t4 + offset + waited, t4 + waited, reply.arrivalCount, std::fabs(delay) / 2);
+  const UpstreamClaim claim = ClaimOf(p, reply.fromAddress);
+  const ClockDiscipline::Outcome set =
+      d_.discipline.TakeServerTime(t4 + offset + waited, t4 + waited, reply.arrivalCount,
+                                   std::fabs(delay) / 2 + claim.rootDispersion, claim);
   if (set == ClockDiscipline::Outcome::kTooFar) {
     Report(role, "Delay exceeds 1 hour limit!!", "Delay exceeds 1 hour limit!!",
            Stamped(arrival.Hour, arrival.Minute, arrival.Second,
@@ -124,6 +188,26 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, ClientRole role,
          Stamped(setTime.Hour, setTime.Minute, setTime.Second,
                  StrPrintf("同期しました［遅延量 %+.3lf 秒、補正量 %+.3lf 秒］", delay, offset)));
   outcome = ReplyOutcome::kCorrected;
+}
+
+int SntpClient::HoldCapTicks() const {
+  return d_.settings.NtpIntv > 0 ? d_.settings.NtpIntv * 600 : 600;
+}
+
+void SntpClient::ForgetKisses() {
+  holdTicks_ = 0;
+  lastHoldTicks_ = 0;
+  denied_ = false;
+}
+
+void SntpClient::ShowAndLogLimited(ReplyFault fault, const std::string& line) {
+  d_.statusBar = line;
+  LogRateLimit& limit = refusalLimits_[static_cast<size_t>(fault)];
+  const auto minute = static_cast<int64_t>(std::floor(d_.time.clock.ReadNtpSeconds() / 60.0));
+  const uint64_t earlier = limit.TakeUnlogged(minute);
+  if (!limit.Allow(minute)) return;
+  d_.log.LogLine(earlier > 0 ? line + StrPrintf("、ほか %llu 件", static_cast<unsigned long long>(earlier))
+                             : line);
 }
 
 bool SntpClient::TickReplyWait(ClientRole role) {

@@ -1,11 +1,14 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
 
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
+#include "net/log_rate_limit.h"
 #include "net/service_time.h"
+#include "net/sntp_reply_checks.h"
 #include "net/sntp_server.h"
 #include "net/stray_answer_log.h"
 #include "platform/udp_endpoint.h"
@@ -37,7 +40,8 @@ struct SntpClientDeps {
 };
 
 // One SNTP exchange at a time with the server `ServerIpAddr`: the request,
-// the judgement of the reply and the clock correction it gives.
+// the judgement of the reply, the clock correction it gives, and what the
+// server's kisses ask of the client.
 class SntpClient {
  public:
   // Ticks of 100 ms a request is awaited before it is given up.
@@ -46,40 +50,66 @@ class SntpClient {
   // claims at best) are random, so a forger cannot guess the origin an
   // answer must echo; the client keeps its own send time at full precision.
   static constexpr uint32_t kRandomFractionMask = 0x000FFFFF;
+  // The first wait a "RATE" kiss asks for, in ticks; each further one doubles
+  // it, up to the request interval (`NtpIntv`, or a minute when it is 0).
+  static constexpr int kFirstRateHoldTicks = 50;
 
   explicit SntpClient(const SntpClientDeps& deps);
 
   // Sends a request to the server (port 123); the time it leaves is taken
-  // from `source`.
-  void SendSntpRequest(ClientRole role, TimeSource source, int tag);
+  // from `source`. Not sent (false) while a "RATE" kiss holds the client
+  // back, or after a "DENY" or "RSTR"; a button's request is told why.
+  bool SendSntpRequest(ClientRole role, TimeSource source, int tag);
 
-  // A Mode 4 packet. Taken only while a request is awaited, from the address
-  // it went to, and echoing its transmit timestamp; anything else is ignored.
-  enum class ReplyOutcome { kIgnored, kInvalid, kRejected, kRefused, kCorrected, kNotSet };
+  // A Mode 4 packet. Only an answer to the awaited request is judged: from
+  // the address and port 123 it went to, echoing its transmit timestamp;
+  // anything else is ignored. An answer ends the wait whether or not it is
+  // taken; one refused by the checks never reaches the clock.
+  enum class ReplyOutcome { kIgnored, kRejected, kRateKiss, kDenyKiss, kRefused, kCorrected, kNotSet };
   ReplyOutcome OnReply(const ReceivedReply& reply, ClientRole role);
 
   // Once per tick while connected: counts the wait for a reply. True when
   // the wait ran out this tick (then it is over and has been reported).
   bool TickReplyWait(ClientRole role);
+  // Once per tick in every connected state: counts down a "RATE" hold.
+  // True on the tick the hold ends.
+  bool TickHold() { return holdTicks_ > 0 && --holdTicks_ == 0; }
 
   // Forgets an awaited request (disconnecting).
   void Cancel() { SntpReplyAwaited = false; }
+  // The user connects again: the server's kisses no longer hold.
+  void ForgetKisses();
+
+  bool Held() const { return holdTicks_ > 0; }
+  bool Denied() const { return denied_; }
 
   bool SntpReplyAwaited = false;
   uint32_t RequestSentCount = 0;
 
  private:
-  void ApplySntpReply(const ReceivedReply& reply, ClientRole role, ReplyOutcome& outcome);
+  void ApplySntpReply(const ReceivedReply& reply, const ExchangeTimes& times, ClientRole role,
+                      ReplyOutcome& outcome);
+  ReplyOutcome Refuse(ReplyFault fault, const ReceivedReply& reply, const ExchangeTimes& times,
+                      const LocalTimeRecord& arrival);
   // A result in the form of where it is shown: a row of the open test
   // dialog, the status bar and log of a receiver connection, or those of the
   // network mode.
   void Report(ClientRole role, const std::string& dialogRow, const std::string& receiverLine,
               const std::string& networkLine);
   void ShowAndLog(const std::string& line);
+  // A refusal: shown always, logged once a minute for each reason.
+  void ShowAndLogLimited(ReplyFault fault, const std::string& line);
+  int HoldCapTicks() const;
 
   SntpClientDeps d_;
   double requestTime_ = 0;        // T1, as taken
   uint8_t requestTransmit_[8] = {};
   std::string requestHost_;
   int waitTicks_ = 0;
+  int holdTicks_ = 0;      // left of a "RATE" hold
+  int lastHoldTicks_ = 0;  // the last hold given, doubled by the next kiss
+  bool denied_ = false;
+  std::array<LogRateLimit, static_cast<size_t>(ReplyFault::kRoundTrip) + 1> refusalLimits_{
+      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1},
+      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}};
 };

@@ -57,7 +57,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   }
 
   if (p.Mode == NtpPacket::kModeServer) {
-    return ReceivedReply{p, datagram.fromAddress, arrival, now.count, waited};
+    return ReceivedReply{p, datagram.fromAddress, arrival, now.count, waited, datagram.fromPort};
   }
   if (!IsRequest(p) && p.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
     const std::string text = StrPrintf("メッセージ無効(LI=%d)", p.LeapIndicator);
@@ -71,7 +71,8 @@ bool SntpServer::Answerable(const NtpPacket& request, const ServiceInstant& now,
                             double waited) const {
   if (request.Version < 1 || request.Version > 4) return false;
   if (waited > kMaxQueuedSeconds) return false;
-  return !(stepped_ && CountSpan(d_.time.counter, stepCount_, now.count) <= waited + 0.001);
+  // Set since the datagram arrived: its wait spans the setting.
+  return !(stepped_ && CountSpan(d_.time.counter, stepCount_, now.count) < waited);
 }
 
 void SntpServer::SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram,

@@ -17,6 +17,7 @@ struct ReceivedReply {
   double arrivalNtp = 0;    // the service time at its arrival
   uint32_t arrivalCount = 0;
   double waitedSeconds = 0;  // how long it waited before arrivalCount was read
+  uint16_t fromPort = 0;
 };
 
 // What the SNTP server works with but does not own.

@@ -24,7 +24,7 @@ void HeadlessService::Start() {
   FormCreate(app_);
   if (FormShow(app_)) tickTimer_.start();
   ButtonConnectClick(app_);
-  if (app_.tick.Connected && app_.settings.Port == kNetworkPort) ButtonSyncPCClick(app_);
+  AskServerNow(app_, kSendByButton);  // with the own protocol, once its handshake is answered
   ReportStatus();
   if (app_.settings.Port != kNetworkPort && !app_.platform.serialPort.IsOpen()) {
     WriteStderrLine("quor: the receiver's port could not be opened; ending with status 1");

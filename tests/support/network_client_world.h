@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,8 @@ struct NetworkClientWorld {
   uint8_t serverStratum = 1;
   char serverId[4] = {'G', 'P', 'S', 0};
   int serverLeap = 0;
+  // Changes to the reply after it is built (its time stamps included).
+  std::function<void(NtpPacket&)> alterReply;
 
   // The last datagram the client sent.
   const FakeUdpEndpoint::Sent& LastSent() const { return fake.udp.sent.back(); }
@@ -82,14 +85,16 @@ struct NetworkClientWorld {
     fake.time.Advance(hold);
     NtpTimestampEncode(fake.time.Now() + serverOffset, reply.Transmit);
     fake.time.Advance(oneWay);
+    if (alterReply) alterReply(reply);
     const auto bytes = reply.Bytes();
     return {bytes.begin(), bytes.end()};
   }
 
   // A datagram arriving at the client's port as a reply.
   void Deliver(const std::vector<uint8_t>& bytes, ClientRole role = ClientRole::kNetwork,
-               const std::string& from = "192.168.1.5", TimeSource source = TimeSource::kPcClock) {
-    if (auto reply = handler.HandleNtpPacket(MakeDatagram(bytes, from, 123), source, ServiceClaim{})) {
+               const std::string& from = "192.168.1.5", TimeSource source = TimeSource::kPcClock,
+               uint16_t port = 123) {
+    if (auto reply = handler.HandleNtpPacket(MakeDatagram(bytes, from, port), source, ServiceClaim{})) {
       client.OnSntpReply(*reply, role);
     }
   }

@@ -96,11 +96,23 @@ TEST_F(LanPair, HandshakeMonitorSyncAndTimeOut) {
   EXPECT_EQ(client.view.EditLat, "35ﾟ01'02.5\"N");
   EXPECT_EQ(client.view.EditNumMsg, "4");
 
-  // The clock is kept by SNTP from the server (stratum 1, before its 1PPS).
+  // The clock is kept by SNTP from the server (stratum 1, without 1PPS),
+  // and the client then serves the server's time at stratum 2, naming it.
   ButtonSyncPCClick(client);
   Carry();
   EXPECT_NEAR(clientPc.time.Pc(), clientPc.time.Now(), 1e-5);
   EXPECT_NE(client.view.StatusBar.find("同期しました"), std::string::npos);
+  EXPECT_FALSE(client.network.AwaitingData);
+  std::vector<uint8_t> request(48, 0);
+  request[0] = 0x23;
+  clientPc.udp.Deliver(request, "192.168.1.77", 40000);
+  ASSERT_FALSE(clientPc.udp.sent.empty());
+  const std::vector<uint8_t>& reply = clientPc.udp.sent.back().bytes;
+  EXPECT_EQ(reply[0] >> 6, 0);
+  EXPECT_EQ(reply[1], 2);
+  EXPECT_EQ(std::vector<uint8_t>(reply.begin() + 12, reply.begin() + 16),
+            (std::vector<uint8_t>{192, 168, 1, 5}));
+  clientPc.udp.sent.clear();
 
   // The server is gone: the next wait times out and the client goes offline.
   serverRunning = false;

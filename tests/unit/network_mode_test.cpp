@@ -6,10 +6,12 @@
 
 #include "app/app.h"
 #include "app/connection.h"
+#include "app/settings_apply.h"
 #include "app/startup.h"
 #include "app/tick.h"
 #include "common/time_arithmetic.h"
 #include "fakes/fake_platform.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -130,18 +132,98 @@ TEST_F(NetworkMode, HandshakeWithTheServer) {
   EXPECT_EQ(opened, 1);
 }
 
-// A silent own-protocol server: after 50 ticks the connection is dropped.
-TEST_F(NetworkMode, SilentServerTimesOut) {
+// A silent own-protocol server: after 50 ticks the connection is dropped,
+// and opened again by itself after 5 s, then after twice the wait before,
+// up to the interval; a server that answers the handshake again is asked at
+// once, and the waits start again from 5 s.
+TEST_F(NetworkMode, SilentServerTimesOutAndIsConnectedAgain) {
   app.settings.LanOpt = 0;
+  app.settings.NtpIntv = 1;  // a one-minute cap
   ButtonConnectClick(app);
   Ticks(50);
   EXPECT_TRUE(app.tick.Connected);
   Ticks(1);
   EXPECT_FALSE(app.tick.Connected);
   EXPECT_EQ(app.view.StatusBar, "12:03:05  タイムアウト発生、回線を切断します!!");
-  EXPECT_EQ(app.log.MemoLog().back(), app.view.StatusBar);
+  const auto& memo = app.log.MemoLog();
+  EXPECT_EQ(memo[memo.size() - 2], app.view.StatusBar);
+  EXPECT_EQ(memo.back(), "12:03:05  5 秒後に再接続します");
   EXPECT_EQ(app.view.ButtonConnectCaption, "接続(&G)");
   EXPECT_TRUE((Now() == Buttons{true, true, false, false}));
+
+  std::vector<int> waits;
+  for (int round = 0; round < 6; ++round) {
+    const size_t sent = fake.udp.sent.size();
+    int ticks = 0;
+    while (!app.tick.Connected && ticks < 2000) {
+      Ticks(1);
+      ++ticks;
+    }
+    waits.push_back(ticks / 10);
+    ASSERT_EQ(fake.udp.sent.size(), sent + 1);
+    EXPECT_EQ(fake.udp.sent.back().bytes, Bytes("Quor Conn"));
+    EXPECT_NE(memo.back().find("NTP接続開始"), std::string::npos);
+    EXPECT_EQ(app.view.StatusBar, "ネットワーク接続の準備中");
+    Ticks(51);  // silent again
+    EXPECT_FALSE(app.tick.Connected);
+  }
+  EXPECT_EQ(waits, (std::vector<int>{5, 10, 20, 40, 60, 60}));
+
+  // The server is back: its handshake answer opens the connection, and the
+  // server is asked at once.
+  while (!app.tick.Connected) Ticks(1);
+  fake.udp.Deliver(Bytes("Quor Ok"), "192.168.1.5", 123);
+  EXPECT_NE(memo.back().find("Quor接続開始"), std::string::npos);
+  ASSERT_EQ(fake.udp.sent.back().bytes.size(), 48u);
+  Answer();
+  Ticks(1);
+  EXPECT_NE(app.view.StatusBar.find("同期しました"), std::string::npos);
+  EXPECT_TRUE(app.tick.Connected);
+  // Lost again: the wait starts from 5 s.
+  ButtonSyncPCClick(app);
+  Ticks(51);
+  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_NE(memo.back().find("5 秒後に再接続します"), std::string::npos);
+}
+
+// The user's "接続(&G)"/"切断(&G)" or a settings change stops connecting again.
+TEST_F(NetworkMode, UserOrSettingsStopTheReconnecting) {
+  app.settings.LanOpt = 0;
+  for (const bool bySettings : {false, true}) {
+    ButtonConnectClick(app);
+    Ticks(51);
+    ASSERT_FALSE(app.tick.Connected);
+    if (bySettings) {
+      ButtonParmSetApply(app, SettingsDialog(app.settings, "192.168.1.10"));
+    } else {
+      ButtonConnectClick(app);  // connected by the user ...
+      ButtonConnectClick(app);  // ... and disconnected
+    }
+    const size_t sent = fake.udp.sent.size();
+    Ticks(700);
+    EXPECT_FALSE(app.tick.Connected) << bySettings;
+    EXPECT_EQ(fake.udp.sent.size(), sent) << bySettings;
+  }
+}
+
+// Asked at once on starting (as the service does): with SNTP the request
+// goes out now; with the own protocol after the handshake's answer.
+TEST_F(NetworkMode, AskedAtOnceAfterTheHandshake) {
+  for (const int lanOpt : {1, 0}) {
+    app.settings.LanOpt = lanOpt;
+    fake.udp.sent.clear();
+    ButtonConnectClick(app);
+    AskServerNow(app, kSendByButton);
+    if (lanOpt == 0) {
+      ASSERT_EQ(fake.udp.sent.size(), 1u);
+      EXPECT_EQ(fake.udp.sent.back().bytes, Bytes("Quor Conn"));
+      fake.udp.Deliver(Bytes("Quor Ok"), "192.168.1.5", 123);
+    }
+    ASSERT_EQ(fake.udp.sent.size(), lanOpt == 0 ? 2u : 1u) << lanOpt;
+    EXPECT_EQ(fake.udp.sent.back().bytes.size(), 48u);
+    EXPECT_EQ(fake.udp.sent.back().bytes[0], 0x23);
+    ButtonConnectClick(app);
+  }
 }
 
 // A server name that cannot be looked up: network mode goes offline; the

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <vector>
 
 #include "support/network_client_world.h"
@@ -146,6 +149,7 @@ TEST_F(SntpClientTest, ForgedRepliesNeverReachTheClock) {
   wrongOrigin[31] ^= 0x01;
   Deliver(wrongOrigin);
   Deliver(genuine, ClientRole::kNetwork, "192.168.1.66");
+  Deliver(genuine, ClientRole::kNetwork, "192.168.1.5", TimeSource::kPcClock, 1123);
   auto guessedTime = genuine;  // the right time, without the random bits
   guessedTime[29] &= 0xF0;
   guessedTime[30] = guessedTime[31] = 0;
@@ -210,43 +214,213 @@ TEST_F(SntpClientTest, RefusedSettingIsReported) {
             "  時刻校正に失敗 delay : +0.020000 sec, dT : +2.500000 sec");
 }
 
-// Replies that are answers but not usable: stratum 0 (a kiss code) or a
-// local clock ("LOCL", a Quor without a receiver) in SNTP mode, and LI 3,
-// leave the request awaited; the own protocol takes a Quor without a
-// receiver.
-TEST_F(SntpClientTest, UnusableRepliesKeepTheRequestAwaited) {
-  serverStratum = 0;
-  Ask();
-  Deliver(ServeLastRequest());
-  EXPECT_EQ(statusBar, "12:03:00  応答メッセージ無効(Stratum=0)");
-  EXPECT_TRUE(client.SntpReplyAwaited());
-  EXPECT_TRUE(syncEnabled);
+// Each check of an answer to the request, in both protocol modes: a reply
+// that fails one ends the wait (the server is there) but never reaches the
+// clock, though it would step it by 100 s; the reason is shown and logged.
+TEST_F(SntpClientTest, RepliesThatFailACheckAreRefused) {
+  const auto kiss = [](const char* code) {
+    return [code](NtpPacket& p) {
+      p.LeapIndicator = 3;
+      p.Stratum = 0;
+      std::memcpy(p.ReferenceId, code, 4);
+    };
+  };
+  const struct {
+    const char* name;
+    std::function<void(NtpPacket&)> alter;
+    const char* shown;  // what the status bar shows after the time stamp; "" when taken
+  } cases[] = {
+      {"version 1", [](NtpPacket& p) { p.Version = 1; }, ""},
+      {"version 3", [](NtpPacket& p) { p.Version = 3; }, ""},
+      {"version 0", [](NtpPacket& p) { p.Version = 0; }, "NTP応答を採用しません(バージョン 0)"},
+      {"version 5", [](NtpPacket& p) { p.Version = 5; }, "NTP応答を採用しません(バージョン 5)"},
+      {"version 7", [](NtpPacket& p) { p.Version = 7; }, "NTP応答を採用しません(バージョン 7)"},
+      {"LI 3", [](NtpPacket& p) { p.LeapIndicator = 3; }, "メッセージ無効(LI=3)"},
+      {"LI 1 (a leap second ahead)", [](NtpPacket& p) { p.LeapIndicator = 1; }, ""},
+      {"stratum 15", [](NtpPacket& p) { p.Stratum = 15; }, ""},
+      {"stratum 16", [](NtpPacket& p) { p.Stratum = 16; }, "応答メッセージ無効(Stratum=16)"},
+      {"stratum 255", [](NtpPacket& p) { p.Stratum = 255; }, "応答メッセージ無効(Stratum=255)"},
+      {"local clock",
+       [](NtpPacket& p) {
+         p.Stratum = 10;
+         std::memcpy(p.ReferenceId, "LOCL", 4);
+       },
+       "応答メッセージ無効(Stratum=10)"},
+      {"kiss RATE", kiss("RATE"), "NTPサーバから要求を控えるよう求められました(RATE)、5 秒待ちます"},
+      {"kiss DENY", kiss("DENY"), "NTPサーバに拒否されました(DENY)、再接続まで要求しません"},
+      {"kiss RSTR", kiss("RSTR"), "NTPサーバに拒否されました(RSTR)、再接続まで要求しません"},
+      {"kiss of another code", kiss("INIT"), "応答メッセージ無効(Stratum=0)"},
+      {"stratum 0 with LI 0", [](NtpPacket& p) { p.Stratum = 0; }, "応答メッセージ無効(Stratum=0)"},
+      {"no transmit time", [](NtpPacket& p) { std::memset(p.Transmit, 0, 8); },
+       "NTP応答を採用しません(送信時刻なし)"},
+      {"transmit before receive",
+       [](NtpPacket& p) { std::swap_ranges(p.Receive, p.Receive + 8, p.Transmit); },
+       "NTP応答を採用しません(送信時刻が受信時刻より前)"},
+      {"negative round trip",
+       [](NtpPacket& p) {
+         NtpTimestampEncode(NtpTimestampDecode(p.Receive, 0) + 1.0, p.Transmit);
+       },
+       "NTP応答を採用しません(往復時間 -0.978 秒)"},
+  };
+  for (const int lanOpt : {1, 0}) {
+    for (const auto& c : cases) {
+      NetworkClientWorld w;
+      w.settings.LanOpt = lanOpt;
+      w.serverOffset = 100;
+      w.alterReply = c.alter;
+      w.client.Connect();
+      w.client.OnConnectAnswer("192.168.1.5");  // the own protocol's handshake
+      w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+      EXPECT_TRUE(w.client.SntpReplyAwaited());
+      w.Deliver(w.ServeLastRequest());
+      const std::string what = std::string(c.name) + ", LanOpt " + std::to_string(lanOpt);
+      EXPECT_FALSE(w.client.SntpReplyAwaited()) << what;
+      EXPECT_FALSE(w.client.AwaitingData) << what;
+      EXPECT_TRUE(w.syncEnabled) << what;
+      if (*c.shown == '\0') {
+        EXPECT_EQ(w.fake.clock.setCount, 1) << what;
+        EXPECT_NE(w.statusBar.find("同期しました"), std::string::npos) << what;
+        continue;
+      }
+      EXPECT_EQ(w.fake.clock.setCount, 0) << what;
+      EXPECT_FALSE(w.discipline.ClockOnReference()) << what;
+      const std::string shown =
+          w.statusBar.size() > 10 && w.statusBar[8] == ' ' ? w.statusBar.substr(10) : w.statusBar;
+      EXPECT_EQ(shown, c.shown) << what;
+      EXPECT_EQ(w.log.lines.back(), w.statusBar) << what;
+    }
+  }
+  // The round trip may take as long as the reply is awaited, no longer.
+  for (const double oneWay : {2.4, 2.6}) {
+    NetworkClientWorld w;
+    w.oneWay = oneWay;
+    w.client.Connect();
+    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.Deliver(w.ServeLastRequest());
+    EXPECT_EQ(w.fake.clock.setCount, oneWay < 2.5 ? 1 : 0) << oneWay;
+    if (oneWay > 2.5) EXPECT_EQ(w.statusBar.substr(10), "NTP応答を採用しません(往復時間 +5.200 秒)");
+  }
+}
 
-  serverStratum = 10;
-  std::memcpy(serverId, "LOCL", 4);
-  Ask();
-  Deliver(ServeLastRequest());
-  EXPECT_EQ(statusBar, "12:03:00  応答メッセージ無効(Stratum=10)");
-  EXPECT_TRUE(client.SntpReplyAwaited());
-  EXPECT_EQ(fake.clock.setCount, 0);
-  std::memcpy(serverId, "GPS", 4);
-
+// A reason is logged once a minute however often it recurs; the status bar
+// shows each.
+TEST_F(SntpClientTest, RefusalsAreLoggedOnceAMinute) {
+  serverStratum = 16;
+  for (int i = 0; i < 4; ++i) {
+    Ask();
+    Deliver(ServeLastRequest());
+    fake.time.Advance(10);
+  }
+  EXPECT_EQ(log.Count("応答メッセージ無効(Stratum=16)"), 1);
   serverStratum = 1;
   serverLeap = 3;
   Ask();
   Deliver(ServeLastRequest());
-  EXPECT_EQ(statusBar, "メッセージ無効(LI=3)");
-  EXPECT_TRUE(client.SntpReplyAwaited());
+  EXPECT_EQ(log.Count("メッセージ無効(LI=3)"), 1);  // another reason: logged at once
+  serverLeap = 0;
+  serverStratum = 16;
+  fake.time.Advance(30);
+  Ask();
+  Deliver(ServeLastRequest());
+  EXPECT_EQ(statusBar, log.lines.back().substr(0, statusBar.size()));
+  EXPECT_NE(log.lines.back().find("ほか 3 件"), std::string::npos);
+}
+
+// A taken reply hands the server's claim to the clock state, with half the
+// round trip and the server's root dispersion as the uncertainty.
+TEST_F(SntpClientTest, TakenReplyKeepsTheServersClaim) {
+  serverStratum = 2;
+  serverLeap = 1;
+  alterReply = [](NtpPacket& p) {
+    const uint8_t delay[4] = {0x00, 0x01, 0x80, 0x00};       // 1.5 s
+    const uint8_t dispersion[4] = {0x00, 0x00, 0x40, 0x00};  // 0.25 s
+    std::memcpy(p.RootDelay, delay, 4);
+    std::memcpy(p.RootDispersion, dispersion, 4);
+  };
+  Ask();
+  Deliver(ServeLastRequest());
+  ASSERT_EQ(fake.clock.setCount, 1);
+  const ClockState& s = discipline.State();
+  EXPECT_EQ(s.upstream.leap, 1);
+  EXPECT_EQ(s.upstream.stratum, 2);
+  EXPECT_EQ(std::vector<uint8_t>(s.upstream.address, s.upstream.address + 4),
+            (std::vector<uint8_t>{192, 168, 1, 5}));
+  EXPECT_DOUBLE_EQ(s.upstream.rootDelay, 1.5);
+  EXPECT_DOUBLE_EQ(s.upstream.rootDispersion, 0.25);
+  EXPECT_NEAR(s.uncertainty, 0.010 + 0.25, 1e-6);
+}
+
+// "RATE": the wanted request goes out again after 5 s, then after twice
+// the wait before, up to the interval (a minute for NtpIntv 0); "同期"
+// during the wait says so and sends nothing; a taken reply starts the
+// doubling again.
+TEST_F(SntpClientTest, RateKissBacksOff) {
+  const auto kissRate = [](NtpPacket& p) {
+    p.Stratum = 0;
+    std::memcpy(p.ReferenceId, "RATE", 4);
+  };
+  const struct {
+    int ntpIntv;
+    std::vector<int> waits;  // seconds from each kiss to the next request
+  } cases[] = {{0, {5, 10, 20, 40, 60, 60}}, {10, {5, 10, 20, 40, 80, 160, 320, 600, 600}}};
+  for (const auto& c : cases) {
+    NetworkClientWorld w;
+    w.settings.NtpIntv = c.ntpIntv;
+    w.client.Connect();
+    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    std::vector<int> waits;
+    for (size_t i = 0; i < c.waits.size(); ++i) {
+      w.alterReply = kissRate;
+      w.Deliver(w.ServeLastRequest());
+      const size_t sent = w.fake.udp.sent.size();
+      w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+      EXPECT_EQ(w.fake.udp.sent.size(), sent);
+      EXPECT_NE(w.statusBar.find("NTPサーバの求めにより要求を控えています(あと "), std::string::npos);
+      int ticks = 0;
+      while (w.fake.udp.sent.size() == sent && ticks < 10000) {
+        w.Ticks(1);
+        ++ticks;
+      }
+      waits.push_back((ticks + 5) / 10);
+    }
+    EXPECT_EQ(waits, c.waits) << c.ntpIntv;
+    EXPECT_EQ(w.fake.clock.setCount, 0);
+    // Taken: the next kiss asks for 5 s again.
+    w.alterReply = nullptr;
+    w.Deliver(w.ServeLastRequest());
+    EXPECT_EQ(w.fake.clock.setCount, 1);
+    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.alterReply = kissRate;
+    w.Deliver(w.ServeLastRequest());
+    EXPECT_NE(w.statusBar.find("(RATE)、5 秒待ちます"), std::string::npos);
+  }
+}
+
+// "DENY" (or "RSTR"): nothing more is asked of the server, by the schedule
+// or by "同期", until the user connects again.
+TEST_F(SntpClientTest, DenyKissStopsAskingUntilConnectedAgain) {
+  alterReply = [](NtpPacket& p) {
+    p.Stratum = 0;
+    std::memcpy(p.ReferenceId, "DENY", 4);
+  };
+  client.schedule.Start(3);
+  Ask();
+  Deliver(ServeLastRequest());
+  const size_t sent = fake.udp.sent.size();
+  Ticks(13 * 600);  // past the 12:10 and 12:20 marks
+  Ask();
+  EXPECT_EQ(fake.udp.sent.size(), sent);
+  EXPECT_EQ(statusBar.substr(10), "NTPサーバに拒否されています、再接続まで要求しません");
+  EXPECT_EQ(log.Count("NTPサーバに拒否されました(DENY)"), 1);
   EXPECT_EQ(fake.clock.setCount, 0);
 
-  serverStratum = 0;
-  serverLeap = 0;
-  settings.LanOpt = 0;
+  client.Disconnect();
+  client.Connect();
+  alterReply = nullptr;
   Ask();
-  EXPECT_TRUE(client.AwaitingData);
+  EXPECT_EQ(fake.udp.sent.size(), sent + 1);
   Deliver(ServeLastRequest());
   EXPECT_EQ(fake.clock.setCount, 1);
-  EXPECT_FALSE(client.AwaitingData);
 }
 
 // The test dialog's client with 1PPS: T1 and T4 come from the edge and the

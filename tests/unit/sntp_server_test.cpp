@@ -78,6 +78,9 @@ TEST_F(SntpServerTest, ARequestQueuedTooLongOrAcrossAStepIsNotAnswered) {
   EXPECT_EQ(fake.udp.sent.size(), 1u);
   Receive(Request(), TimeSource::kPcClock, 0.05);
   EXPECT_EQ(fake.udp.sent.size(), 2u);
+  server.NoteClockStep(counterScale.Now());
+  Receive(Request(), TimeSource::kPcClock, 0);
+  EXPECT_EQ(fake.udp.sent.size(), 3u);
 }
 
 // Common clients send LI 3 ("not synchronised") in every request: they are
