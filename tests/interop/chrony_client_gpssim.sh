@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# chronyd as a client of a Quor on gpssim (a pseudo-terminal as COM1, no
+# 1PPS), in a network namespace of the test's own: chronyd takes Quor as its
+# source and reports the stratum Quor claims (1, so chronyd is at 2), and a
+# root dispersion that covers the offset it measures. chronyd runs with -x
+# and without the right to set the clock; it serves nothing (port 0).
+set -u
+QUOR=$(realpath "$1")
+GPSSIM=$2/tools/gpssim/gpssim
+. "$(dirname "$0")/lib.bash"
+
+if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
+  if ! unshare --net true 2>/dev/null; then echo "skipped: cannot make a network namespace here"; exit 0; fi
+  for tool in chronyd chronyc; do
+    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
+  done
+  [ -x "$GPSSIM" ] || { echo "skipped: gpssim is not built"; exit 0; }
+  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
+fi
+
+ip link set lo up
+quor_sandbox
+quor_gpssim "$SANDBOX/gps0"
+export QUOR_COM1=$SANDBOX/gps0
+printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
+quor_start --connect
+quor_wait_log "接続開始" 15 || fail "no data from the receiver"
+if quor_log | grep -q "UDPポート123を開けません"; then
+  echo "skipped: Quor could not bind port 123 here"; exit 0
+fi
+
+dir=$SANDBOX/chrony
+mkdir -p "$dir"
+chmod 700 "$dir"
+cat >"$dir/chrony.conf" <<CONF
+server 127.0.0.1 iburst minpoll 0 maxpoll 0
+port 0
+bindcmdaddress $dir/chronyd.sock
+pidfile $dir/chronyd.pid
+driftfile $dir/drift
+CONF
+capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$dir/chrony.conf'" >"$dir/out" 2>&1 &
+PIDS+=($!)
+
+tracking=""
+for ((i = 0; i < 40; i++)); do
+  sleep 1
+  tracking=$(chronyc -h "$dir/chronyd.sock" -n tracking 2>/dev/null)
+  echo "$tracking" | grep -qE '^Reference ID +: 7F000001' && break
+done
+echo "$tracking"
+echo "$tracking" | grep -qE '^Reference ID +: 7F000001' || { cat "$dir/out"; fail "chronyd did not take Quor as its source"; }
+echo "$tracking" | grep -qE '^Stratum +: 2$' || fail "chronyd is not at stratum 2 below Quor's stratum 1"
+# The offset chronyd measured lies within the root dispersion Quor claims
+# (plus the delay it measured itself, as chronyd's root dispersion adds it).
+awk '
+  /^Last offset/ { offset = $4 < 0 ? -$4 : $4 }
+  /^Root dispersion/ { dispersion = $4 }
+  END { printf "offset %.6f s, root dispersion %.6f s\n", offset, dispersion
+        exit !(dispersion >= 0.03 && offset <= dispersion) }' <<<"$tracking" ||
+  fail "the root dispersion does not cover the offset"
+echo "chrony client of Quor on gpssim: ok"
