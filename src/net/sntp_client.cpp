@@ -159,7 +159,8 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, const ExchangeTimes&
   // adjustment and refuses a correction of an hour or more. The uncertainty:
   // half the round trip and what the server allows for its own time.
   const double waited = reply.waitedSeconds;
-  const UpstreamClaim claim = ClaimOf(p, reply.fromAddress);
+  UpstreamClaim claim = ClaimOf(p, reply.fromAddress);
+  claim.roundTrip = std::fabs(delay);
   const ClockDiscipline::Outcome set =
       d_.discipline.TakeServerTime(t4 + offset + waited, t4 + waited, reply.arrivalCount,
                                    std::fabs(delay) / 2 + claim.rootDispersion, claim);

@@ -112,6 +112,10 @@ TEST_F(LanPair, HandshakeMonitorSyncAndTimeOut) {
   EXPECT_EQ(reply[1], 2);
   EXPECT_EQ(std::vector<uint8_t>(reply.begin() + 12, reply.begin() + 16),
             (std::vector<uint8_t>{192, 168, 1, 5}));
+  // Its root delay: the server's (0) and the round trip to it (2 ms of the
+  // carrying here), in 16.16 seconds.
+  const uint32_t rootDelay = reply[4] << 24 | reply[5] << 16 | reply[6] << 8 | reply[7];
+  EXPECT_NEAR(rootDelay / 65536.0, 0.002, 0.0002);
   clientPc.udp.sent.clear();
 
   // The server is gone: the next wait times out and the client goes offline.
