@@ -82,8 +82,14 @@ int ReadTimeOfDay(TimeKeeper& tk, int hour, int minute, int second) {
 void TakeReading(TimeKeeper& tk, const TimeReading& reading) {
   PpsTimingRecord& p = tk.pps;
   const ReceiverKindTraits& kind = tk.Kind();
-  if (reading.base) {
-    SecondTiming& k = tk.timing;
+  SecondTiming& k = tk.timing;
+  // A receiver that sends its time sentence several times a second (5 or
+  // 10 Hz) names the same second again: the second is started once.
+  const bool again = reading.base && reading.timeRead && k.SecondStarted &&
+                     HeldTimeOfDay(p) == k.StartedTimeOfDay;
+  if (reading.base && !again) {
+    k.SecondStarted = reading.timeRead;
+    k.StartedTimeOfDay = HeldTimeOfDay(p);
     k.SecondPending = true;
     k.PpsMarkerSeen = false;
     k.SentenceToPpsTicks = 0;
@@ -100,6 +106,7 @@ void TakeReading(TimeKeeper& tk, const TimeReading& reading) {
   if (reading.fix && p.TimeRead && !p.DateRefused && (kind.timeSentenceArmsPps || reading.ownStatus)) {
     p.TimeValid = true;
   }
+  if (again) return;
   if (reading.armsAnyKind || (reading.arms && kind.timeSentenceArmsPps)) p.PpsArmed = true;
 }
 

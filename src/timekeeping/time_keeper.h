@@ -38,6 +38,10 @@ struct SecondTiming {
   // The first arrival of the burst that carried the time sentence: without
   // 1PPS it marks the second.
   CounterCapture SecondArrival;
+  // The time of day (corrected) of the second the last time sentence
+  // started, while it had one: a repeat of it starts nothing.
+  bool SecondStarted = false;
+  int StartedTimeOfDay = 0;
   // Reception that stops: ticks since the last processed second and since the
   // last DSR change, whether the stop has been told, and whether the 1PPS
   // was lost after it had been seen.

@@ -87,6 +87,38 @@ TEST_F(ReceiverTime, ASecondWithoutAReadableTimeNeverSetsTheClock) {
   EXPECT_NEAR(fake.time.Pc() - trueTime(), 0, 0.001);
 }
 
+// A receiver set to 5 Hz names each second five times: it is processed
+// once a second, kept right, and never taken for one that stopped.
+TEST_F(ReceiverTime, ATimeSentenceFiveTimesASecondIsOneSecond) {
+  GoodSeconds(10);
+  for (int i = 0; i < 30; ++i) {
+    const double start = std::floor(trueTime()) + 1;
+    const LocalTimeRecord t = NtpSecondsToLocalTime(start + 1, 0);
+    char time[8], date[8];
+    std::snprintf(time, sizeof time, "%02d%02d%02d", t.Hour, t.Minute, t.Second);
+    std::snprintf(date, sizeof date, "%02d%02d%02d", t.Day, t.Month, t.Year % 100);
+    for (int k = 0; k < 5; ++k) {
+      fake.time.AdvanceTo(start + 0.1 + 0.2 * k);
+      CounterCapture arrival;
+      arrival.counter = app.counterScale.Now();
+      arrival.pcLocal = fake.clock.GetLocalTime();
+      const std::string fraction = "." + std::to_string(2 * k) + "0";
+      const std::string burst = Gga(time + fraction) + Rmc(time + fraction, date);
+      fake.serial.sink->OnBytes(reinterpret_cast<const uint8_t*>(burst.data()), burst.size(), &arrival);
+      for (double tick = start + 0.137 + 0.2 * k; tick < start + 0.3 + 0.2 * k; tick += 0.1) {
+        fake.time.AdvanceTo(tick);
+        TickProc(app);
+      }
+    }
+    EXPECT_EQ(app.view.EditUtc, std::string(time).insert(2, ":").insert(5, ":")) << i;
+  }
+  int stopped = 0;
+  for (const std::string& line : app.log.MemoLog()) stopped += line.find("受信が途絶えました") != std::string::npos;
+  EXPECT_EQ(stopped, 0);
+  EXPECT_EQ(app.view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(fake.clock.setCount, 0);
+}
+
 // A "=" or "#" inside a sentence starts nothing: the GGA after it is read.
 TEST_F(ReceiverTime, AMarkerCharacterInsideASentenceSwallowsNothing) {
   GoodSeconds(10);

@@ -15,6 +15,9 @@ namespace {
 
 constexpr const char* kGga =
     "$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7C\r\n";
+// The next second's.
+constexpr const char* kGgaNext =
+    "$GPGGA,120001,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*7D\r\n";
 constexpr const char* kRmc =
     "$GPRMC,120000,A,3540.5000,N,13945.2500,E,0.0,0.0,011225,,,A*7C\r\n";
 constexpr const char* kGgaWithoutChecksum =
@@ -42,7 +45,7 @@ TEST_F(Dispatcher, MarkerBeforeGgaInOneTextClosesTheOldSecondFirst) {
   Ticks(3);
   tk().pps.PpsArmed = false;
 
-  Feed(std::string(kMarker) + kGga);
+  Feed(std::string(kMarker) + kGgaNext);
   // The marker measured 3 ticks from the previous GGA...
   EXPECT_FALSE(tk().pps.DelayOutOfRange);
   EXPECT_EQ(settings.dSSS, 2);
@@ -63,9 +66,10 @@ TEST_F(Dispatcher, MarkerDelayWindowIsOneToNineTicks) {
       {0, true, "+10", 0}, {1, false, "+10", 0}, {4, false, "+40", 3},
       {9, false, "+90", 8}, {10, true, "+10", 0},
   };
+  bool next = false;
   for (const auto& c : cases) {
     SCOPED_TRACE(c.ticks);
-    Feed(kGga);
+    Feed((next = !next) ? kGgaNext : kGga);  // a second of its own each time
     Ticks(c.ticks);
     view.LabelPpsCtr = "old";
     Feed(kMarker);
