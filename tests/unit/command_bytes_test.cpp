@@ -233,6 +233,10 @@ TEST(CommandInput, ReadDecimalAsScanfReadsIt) {
       {"300", 300}, {" 7", 7},  {"+5", 5},     {"-1", -1}, {"12x", 12}, {"", std::nullopt},
       {"x1", std::nullopt},     {"-", std::nullopt},       {" ", std::nullopt},
       {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+      // Full-width digits and signs, as an input method gives them.
+      {"３００", 300}, {"－１", -1}, {"＋５", 5}, {" １2３x", 123}, {"３\xEF\xBC", 3},
+      {"－", std::nullopt}, {"ｘ１", std::nullopt}, {"\xEF\xBC", std::nullopt},
+      {"\xEF\xBC\x9A", std::nullopt},  // U+FF1A, just past the digits
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -260,6 +264,8 @@ TEST(CommandInput, JupiterChecks) {
       {6, "-1", true, 0, true, true, kInvalid, 0},
       {6, "", true, 0, true, true, kEnter, 0},
       {6, "ab", true, 0, true, true, kEnter, 0},
+      {6, "３００", true, 0, true, true, "", 300},
+      {6, "３０５", true, 0, true, true, kInvalid, 0},
       {4, "ab", true, 0, true, true, "", 0},       // only item 6 reads the box
       {7, "", false, 0, true, true, "バイナリ通信中", 0},
       {7, "", true, 0, false, true, "基準センテンスなし", 0},
