@@ -31,6 +31,13 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
+// The length of UTF-8 text in characters: every byte but the continuing ones.
+size_t Characters(const std::string& text) {
+  size_t n = 0;
+  for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
 }  // namespace
 
 void SettingsDialog::FormShow() {
@@ -156,6 +163,9 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
       StatusBar = "サーバのアドレスを入力して下さい!!";
       return false;
     }
+  } else if (Characters(server) > Settings::kServerAddrMax) {
+    StatusBar = "サーバのアドレスが長すぎます(107文字まで)!!";
+    return false;
   } else if (!IsServerAddress(server, Settings::kServerAddrMax)) {
     StatusBar = "サーバのアドレスが正しくありません!!";
     return false;

@@ -182,9 +182,12 @@ TEST(SettingsDialogModel, ServerAddressChecks) {
   // 107 characters of valid labels, and one more.
   const std::string long107 = std::string(63, 'b') + "." + std::string(43, 'c');
   const std::string long108 = long107 + "c";
+  std::string wide40;
+  for (int i = 0; i < 40; ++i) wide40 += "サ";
   const char* dup = "ＩＰアドレスが重複しています!!";
   const char* bad = "サーバのアドレスが正しくありません!!";
   const char* none = "サーバのアドレスを入力して下さい!!";
+  const char* tooLong = "サーバのアドレスが長すぎます(107文字まで)!!";
   const struct {
     std::string own;
     int port;
@@ -207,7 +210,10 @@ TEST(SettingsDialogModel, ServerAddressChecks) {
       {"192.168.1.10", 4, "localhost", true, "localhost", nullptr, nullptr},
       {"192.168.1.10", 4, label63 + ".jp", true, label63 + ".jp", nullptr, nullptr},
       {"192.168.1.10", 4, long107, true, long107, nullptr, nullptr},
-      {"192.168.1.10", 4, long108, false, "", nullptr, bad},
+      {"192.168.1.10", 4, long108, false, "", nullptr, tooLong},
+      {"192.168.1.10", 4, " " + long107 + " ", true, long107, nullptr, nullptr},
+      {"192.168.1.10", 4, std::string(108, '1'), false, "", nullptr, tooLong},
+      {"192.168.1.10", 4, wide40, false, "", nullptr, bad},  // 120 bytes, 40 characters
       {"192.168.1.10", 4, label64 + ".jp", false, "", nullptr, bad},
       {"192.168.1.10", 4, "ntp example.jp", false, "", nullptr, bad},
       {"192.168.1.10", 4, "-ntp.example.jp", false, "", nullptr, bad},
