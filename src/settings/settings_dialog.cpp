@@ -151,6 +151,8 @@ void SettingsDialog::RadioGroupAutoAdjustClick() { AutoAdjust = RadioGroupAutoAd
 void SettingsDialog::ButtonCommParmDone(const SerialParams& chosen) { settings_.serial = chosen; }
 
 bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
+  // A fault told at an earlier press stays told only while it still holds.
+  StatusBar = kHint;
   const std::string server = TrimBlanks(ComboBoxServerIpAddr);
   // Also refuses an empty field when the network gives no own address.
   if (server == EditMyIpAddr) {

@@ -251,6 +251,30 @@ TEST(SettingsDialogModel, ServerAddressChecks) {
   }
 }
 
+// A fault on the status bar is told again at each press only while it holds.
+TEST(SettingsDialogModel, AnEarlierFaultLeavesTheStatusBarOnceFixed) {
+  Settings s;
+  s.Port = kNetworkPort;
+  FakeSettingsStore store;
+  FakeMessageBoxes boxes;
+  SettingsDialog d(s, "192.168.1.10");
+  d.FormShow();
+  d.ComboBoxServerIpAddr = "ntp..example.jp";
+  EXPECT_FALSE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(d.StatusBar, "サーバのアドレスが正しくありません!!");
+  // Now refused for another reason, told by a box alone.
+  d.ComboBoxServerIpAddr = "192.168.1.10";
+  EXPECT_FALSE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(boxes.shown, std::vector<std::string>{"ＩＰアドレスが重複しています!!"});
+  EXPECT_EQ(d.StatusBar, SettingsDialog::kHint);
+  d.ComboBoxServerIpAddr = "";
+  EXPECT_FALSE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(d.StatusBar, "サーバのアドレスを入力して下さい!!");
+  d.ComboBoxServerIpAddr = "ntp.example.jp";
+  EXPECT_TRUE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(d.StatusBar, SettingsDialog::kHint);
+}
+
 TEST(SerialSetupDialogModel, EditsACopyAndHandsItBackWhole) {
   Settings s;
   s.Receiver = kOtherReceiver;
