@@ -153,6 +153,7 @@ void SettingsDialog::ButtonCommParmDone(const SerialParams& chosen) { settings_.
 bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
   // A fault told at an earlier press stays told only while it still holds.
   StatusBar = kHint;
+  ServerAddrFault = true;
   const std::string server = TrimBlanks(ComboBoxServerIpAddr);
   // Also refuses an empty field when the network gives no own address.
   if (server == EditMyIpAddr) {
@@ -173,8 +174,16 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
     return false;
   }
   ComboBoxServerIpAddr = server;
+  ServerAddrFault = false;
+  // Settings that could not be stored are not applied either: the dialog
+  // stays open to try again or to cancel, and the running server stays.
+  Settings chosen = Chosen();
+  chosen.ServerIpAddr = server;
+  if (CheckBoxAddregistory && !StoreSettings(store, chosen, boxes)) {
+    StatusBar = kNotStored;
+    return false;
+  }
   settings_.ServerIpAddr = server;
-  if (CheckBoxAddregistory) StoreSettings(store, Chosen(), boxes);
   return true;
 }
 

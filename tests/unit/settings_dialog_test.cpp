@@ -403,6 +403,33 @@ TEST_F(ApplyingSettings, ALogFileThatCannotBeOpenedIsTold) {
   EXPECT_EQ(app.log.MemoLog().back(), "12:04:05  Quorログ開始");
 }
 
+// Settings that could not be stored are neither taken as applied nor half
+// taken over; a second press, stored or not, applies them.
+TEST_F(ApplyingSettings, AFailedStoreKeepsTheDialogOpenForARetry) {
+  const Settings before = app.settings;
+  fake.store.failWrite = true;
+  SettingsDialog d(app.settings, app.OwnIpAddress);
+  d.FormShow();
+  d.CSpinButtonTimeZoneDownClick();
+  d.ComboBoxServerIpAddr = "ntp.example.jp";
+  d.CheckBoxAddregistory = true;
+  EXPECT_FALSE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存できませんでした"});
+  EXPECT_EQ(d.StatusBar, SettingsDialog::kNotStored);
+  EXPECT_FALSE(d.ServerAddrFault);
+  EXPECT_EQ(app.settings.ServerIpAddr, before.ServerIpAddr);
+  EXPECT_EQ(app.settings.TimeZone, before.TimeZone);
+
+  fake.store.failWrite = false;
+  ASSERT_TRUE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+  ButtonParmSetApply(app, d);
+  EXPECT_EQ(app.settings.ServerIpAddr, "ntp.example.jp");
+  EXPECT_EQ(app.settings.TimeZone, before.TimeZone - 1);
+  Settings loaded;
+  LoadSettings(fake.store, loaded);
+  EXPECT_EQ(loaded.ServerIpAddr, "ntp.example.jp");
+}
+
 TEST_F(ApplyingSettings, ACancelKeepsAllButTheLine) {
   const Settings before = app.settings;
   {
