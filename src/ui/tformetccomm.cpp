@@ -133,6 +133,8 @@ void TFormEtcComm::BuildControls() {
   connect(ButtonClear, &QPushButton::clicked, this, &TFormEtcComm::ButtonClearClick);
   connect(ButtonLogOut, &QPushButton::clicked, this, &TFormEtcComm::ButtonLogOutClick);
   connect(ButtonSendComm, &QPushButton::clicked, this, &TFormEtcComm::ButtonSendCommClick);
+  // Enter in the command field sends, as the button does.
+  connect(EditCommand, &QLineEdit::returnPressed, this, &TFormEtcComm::ButtonSendCommClick);
   connect(ButtonSyncServ, &QPushButton::clicked, this, &TFormEtcComm::ButtonSyncServClick);
   connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(CheckBoxAutoSync, &QCheckBox::clicked, this, &TFormEtcComm::CheckBoxAutoSyncClick);

@@ -1,5 +1,5 @@
 // The test dialog's window over the fakes: long rows are scrolled to and told
-// whole.
+// whole, and Enter in the command field sends.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
@@ -57,6 +57,25 @@ TEST_F(TestDialogWindow, LongRowsScrollSidewaysAndShowWholeAsTooltip) {
   EXPECT_TRUE(tip.contains(QString(200, 'A'))) << tip.toStdString();
   EXPECT_TRUE(tip.contains("&lt;b&gt;x&lt;/b&gt;")) << tip.toStdString();
   EXPECT_FALSE(tip.contains("<b>")) << tip.toStdString();
+}
+
+TEST_F(TestDialogWindow, EnterInTheCommandFieldSendsAsTheButtonDoes) {
+  auto* edit = Find<QLineEdit>(*dialog, "EditCommand");
+  ASSERT_NE(edit, nullptr);
+  edit->setFocus();
+  QTest::keyClick(edit, Qt::Key_Return);
+  EXPECT_EQ(Status(), "コマンドを入力して下さい");
+  EXPECT_TRUE(fake.serial.written.empty());
+
+  QTest::keyClicks(edit, "$PFEC,GPsrq");
+  QTest::keyClick(edit, Qt::Key_Return);
+  fake.serial.CompleteAll();
+  dialog->Refresh();
+  const std::string sent = "$PFEC,GPsrq\r\n";
+  EXPECT_EQ(fake.serial.written,
+            std::vector<std::vector<uint8_t>>{std::vector<uint8_t>(sent.begin(), sent.end())});
+  EXPECT_EQ(Status(), "コマンドを送信しました");
+  EXPECT_TRUE(dialog->isVisible());  // Enter does not close the dialog
 }
 
 }  // namespace
