@@ -14,7 +14,7 @@ ReceiverSession::ReceiverSession(App& app)
       commands(transmitter, app.platform.timers, app.platform.messageBoxes, app.view.StatusBar, cfg,
                ReceiverCommandHooks(app, *this)) {
   time.SecondEnded = [&app](int minute, int second) {
-    if (app.testDialog.CheckBoxAutoSync &&
+    if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
         app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {
       app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendPeriodic);
     }

@@ -30,6 +30,12 @@ SendCommOutcome ButtonSendCommClick(App& app) {
 
 void ButtonSyncServClick(App& app) {
   if (!app.testDialog.ButtonSyncServEnabled || !app.session) return;
+  // Without a server there is nobody to ask: say so rather than look up a
+  // blank name.
+  if (app.settings.ServerIpAddr.empty()) {
+    app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
+    return;
+  }
   app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendByButton);
 }
 

@@ -16,7 +16,7 @@ enum class SendCommOutcome { kSent, kEmpty, kBinary, kNoReceiver };
 SendCommOutcome ButtonSendCommClick(App& app);
 
 // "ｻｰﾊﾞと同期": one SNTP request to the time server now; its result becomes a
-// row of the list.
+// row of the list. With no server set, a message box says so instead.
 void ButtonSyncServClick(App& app);
 
 // "ﾁｪｯｸｻﾑ異常: N": the sentences of this connection dropped for a wrong NMEA

@@ -4,8 +4,9 @@
 #include <string_view>
 
 // A decimal number read the way one "%d" conversion reads it: leading blanks
-// and a sign allowed, what follows the digits ignored. Nothing when no digits
-// come first; a number beyond the range of int gives the range's end.
+// and a sign allowed, what follows the digits ignored. Full-width digits and
+// signs count as their ASCII forms. Nothing when no digits come first; a
+// number beyond the range of int gives the range's end.
 std::optional<int> ReadDecimal(std::string_view text);
 
 // The outcome of a command dialog's input check: empty `fault` when the

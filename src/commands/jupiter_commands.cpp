@@ -6,6 +6,9 @@
 namespace {
 
 constexpr int kModeSwitchMs = 5000;
+// How long the text of a setting stays on show before the switch back to
+// NMEA replaces it.
+constexpr int kSettingShownMs = 1000;
 
 constexpr const char* kItemHints[kJupiterItems] = {
     "約６秒かかります",     "約６秒かかります",     "約12秒かかります",     "約12秒かかります",
@@ -117,9 +120,11 @@ CommandSequence SendJupiterCommand(const JupiterChoice& c, const ReceiverConfig&
       Append(s, {step::Status(on ? "ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞ設定中" : "ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞ解除中"),
                  step::Write(JupiterPinningMessage(on))});
       if (nmea) {
+        s.push_back(step::Wait(kSettingShownMs));
         SwitchToNmea(s);
-        s.push_back(step::Unlock());
       }
+      s.push_back(step::Message(on ? "ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞを設定しました" : "ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞを解除しました"));
+      if (nmea) s.push_back(step::Unlock());
       break;
     }
     case kJupiterDatumWgs84:
@@ -132,9 +137,11 @@ CommandSequence SendJupiterCommand(const JupiterChoice& c, const ReceiverConfig&
       const CommandSequence datum = DatumSteps(c);
       s.insert(s.end(), datum.begin(), datum.end());
       if (nmea) {
+        s.push_back(step::Wait(kSettingShownMs));
         SwitchToNmea(s);
-        Append(s, {step::Message("次の電源オンから有効になります"), step::Unlock()});
       }
+      s.push_back(step::Message("次の電源オンから有効になります"));
+      if (nmea) s.push_back(step::Unlock());
       break;
     }
     case kJupiterSentences: {

@@ -31,6 +31,13 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
+// The length of UTF-8 text in characters: every byte but the continuing ones.
+size_t Characters(const std::string& text) {
+  size_t n = 0;
+  for (char c : text) n += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+  return n;
+}
+
 }  // namespace
 
 void SettingsDialog::FormShow() {
@@ -144,6 +151,9 @@ void SettingsDialog::RadioGroupAutoAdjustClick() { AutoAdjust = RadioGroupAutoAd
 void SettingsDialog::ButtonCommParmDone(const SerialParams& chosen) { settings_.serial = chosen; }
 
 bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
+  // A fault told at an earlier press stays told only while it still holds.
+  StatusBar = kHint;
+  ServerAddrFault = true;
   const std::string server = TrimBlanks(ComboBoxServerIpAddr);
   // Also refuses an empty field when the network gives no own address.
   if (server == EditMyIpAddr) {
@@ -156,13 +166,24 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
       StatusBar = "サーバのアドレスを入力して下さい!!";
       return false;
     }
+  } else if (Characters(server) > Settings::kServerAddrMax) {
+    StatusBar = "サーバのアドレスが長すぎます(107文字まで)!!";
+    return false;
   } else if (!IsServerAddress(server, Settings::kServerAddrMax)) {
     StatusBar = "サーバのアドレスが正しくありません!!";
     return false;
   }
   ComboBoxServerIpAddr = server;
+  ServerAddrFault = false;
+  // Settings that could not be stored are not applied either: the dialog
+  // stays open to try again or to cancel, and the running server stays.
+  Settings chosen = Chosen();
+  chosen.ServerIpAddr = server;
+  if (CheckBoxAddregistory && !StoreSettings(store, chosen, boxes)) {
+    StatusBar = kNotStored;
+    return false;
+  }
   settings_.ServerIpAddr = server;
-  if (CheckBoxAddregistory) StoreSettings(store, Chosen(), boxes);
   return true;
 }
 

@@ -54,6 +54,10 @@ class SettingsDialog {
   bool RadioGroupBeepCondEnabled = true, ComboBoxReceiverEnabled = true;
 
   std::string StatusBar = kHint;
+  // After a refused "設定": whether the server address was at fault (the
+  // focus goes to its box) rather than storing the settings.
+  bool ServerAddrFault = false;
+  static constexpr const char* kNotStored = "設定を保存できませんでした!!";
 
   void FormShow();
   void ComboBoxPortChange(int item);
@@ -71,9 +75,10 @@ class SettingsDialog {
   // The serial parameters dialog closed with "設定": its whole record
   // becomes the running one.
   void ButtonCommParmDone(const SerialParams& chosen);
-  // "設定": checks the server address, takes it over, stores the settings
-  // when "ｼｽﾃﾑに保存" is ticked. True when the dialog may close with OK;
-  // false leaves it open with the fault told.
+  // "設定": checks the server address, stores the settings when "ｼｽﾃﾑに保存"
+  // is ticked, then takes the address over. True when the dialog may close
+  // with OK; false leaves it open with the fault told, the running settings
+  // as they were.
   bool ButtonSetClick(SettingsStore& store, MessageBoxes& boxes);
   void ButtonDelRegistoryClick(SettingsStore& store, MessageBoxes& boxes);
 

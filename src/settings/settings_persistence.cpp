@@ -40,7 +40,7 @@ void LoadSettings(SettingsStore& store, Settings& s) {
   ApplyFixedReceiverLine(s.Receiver, s.dSec, s.serial);
 }
 
-void StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes) {
+bool StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes) {
   const std::vector<SettingsStore::Entry> entries = {
       {"Port", s.Port},
       {"dSSS", s.dSSS},
@@ -64,10 +64,11 @@ void StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes)
   };
   if (store.WriteAll(entries)) {
     boxes.Show("システムにQuorの情報を保存しました");
-  } else {
-    // Failing silently would let the user believe the settings were kept.
-    boxes.Show("システムにQuorの情報を保存できませんでした");
+    return true;
   }
+  // Failing silently would let the user believe the settings were kept.
+  boxes.Show("システムにQuorの情報を保存できませんでした");
+  return false;
 }
 
 void DeleteStoredSettings(SettingsStore& store, MessageBoxes& boxes) {

@@ -9,8 +9,9 @@
 // fixed line then sets its second correction and line over what was read.
 void LoadSettings(SettingsStore& store, Settings& s);
 
-// Writes all eighteen values and tells the user the outcome.
-void StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes);
+// Writes all eighteen values and tells the user the outcome; false when
+// they could not be written.
+bool StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes);
 
 // Removes the stored settings ("ｼｽﾃﾑから削除") and tells the user the outcome.
 void DeleteStoredSettings(SettingsStore& store, MessageBoxes& boxes);

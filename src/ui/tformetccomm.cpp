@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
 
 #include "app/app.h"
@@ -47,7 +48,10 @@ void TFormEtcComm::BuildControls() {
   ListBoxMesg = new QListWidget(this);
   ListBoxMesg->setObjectName("ListBoxMesg");
   ListBoxMesg->setSelectionMode(QAbstractItemView::SingleSelection);
-  ListBoxMesg->setUniformItemSizes(true);
+  // A row longer than the list is scrolled to, not cut: each row is as wide
+  // as its text, and the list scrolls sideways by the pixel.
+  ListBoxMesg->setTextElideMode(Qt::ElideNone);
+  ListBoxMesg->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   ListBoxMesg->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   ListBoxMesg->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   {
@@ -129,6 +133,8 @@ void TFormEtcComm::BuildControls() {
   connect(ButtonClear, &QPushButton::clicked, this, &TFormEtcComm::ButtonClearClick);
   connect(ButtonLogOut, &QPushButton::clicked, this, &TFormEtcComm::ButtonLogOutClick);
   connect(ButtonSendComm, &QPushButton::clicked, this, &TFormEtcComm::ButtonSendCommClick);
+  // Enter in the command field sends, as the button does.
+  connect(EditCommand, &QLineEdit::returnPressed, this, &TFormEtcComm::ButtonSendCommClick);
   connect(ButtonSyncServ, &QPushButton::clicked, this, &TFormEtcComm::ButtonSyncServClick);
   connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(CheckBoxAutoSync, &QCheckBox::clicked, this, &TFormEtcComm::CheckBoxAutoSyncClick);
@@ -161,7 +167,12 @@ void TFormEtcComm::RefreshRows() {
   rowsShown_ = true;
   shownRevision_ = m.Revision;
   ListBoxMesg->clear();
-  for (const std::string& row : m.ListBoxMesg) ListBoxMesg->addItem(RowText(row));
+  for (const std::string& row : m.ListBoxMesg) {
+    auto* item = new QListWidgetItem(RowText(row), ListBoxMesg);
+    // The whole row again as its tooltip, escaped so received text is never
+    // drawn as markup.
+    item->setToolTip(Qt::convertFromPlainText(item->text(), Qt::WhiteSpaceNoWrap));
+  }
   ListBoxMesg->scrollToBottom();
 }
 

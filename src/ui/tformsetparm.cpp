@@ -275,7 +275,7 @@ void TFormSetParm::ButtonSetClick() {
     return;
   }
   Refresh();
-  ComboBoxServerIpAddr->setFocus();
+  if (model_.ServerAddrFault) ComboBoxServerIpAddr->setFocus();
 }
 
 void TFormSetParm::ButtonDelRegistoryClick() {

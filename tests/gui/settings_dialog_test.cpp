@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -119,6 +120,30 @@ TEST_F(SettingsDialogWindows, ChangedAndStoredThenLoadedAtTheNextStart) {
   EXPECT_EQ(restarted.app.settings.dSec, 0);
   EXPECT_EQ(restarted.app.settings.ServerIpAddr, "ntp.example.jp");
   EXPECT_EQ(Find<QLabel>(restarted.form, "LabelJst")->text(), "LST");
+}
+
+TEST_F(SettingsDialogWindows, AFailedStoreKeepsTheDialogOpenAndACancelAppliesNothing) {
+  ASSERT_TRUE(QDir().mkpath(path));  // a directory where the file would go
+  Run run(fake, path);
+  const int zone = run.app.settings.TimeZone;
+  bool acted = false;
+  WhenShown<TFormSetParm>(&run.form, [&](TFormSetParm& d) {
+    acted = true;
+    Click(d, "CSpinButtonTimeZoneDown");
+    Find<QComboBox>(d, "ComboBoxServerIpAddr")->setEditText("ntp.example.jp");
+    Click(d, "CheckBoxAddregistory");
+    Click(d, "ButtonSet");
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_EQ(Find<QStatusBar>(d, "StatusBar")->currentMessage().toStdString(),
+              SettingsDialog::kNotStored);
+    Click(d, "ButtonCancel");
+  });
+  Click(run.form, "ButtonParmSet");
+  ASSERT_TRUE(acted);
+  EXPECT_EQ(fake.boxes.shown,
+            std::vector<std::string>{"システムにQuorの情報を保存できませんでした"});
+  EXPECT_EQ(run.app.settings.TimeZone, zone);
+  EXPECT_EQ(run.app.settings.ServerIpAddr, "");
 }
 
 TEST_F(SettingsDialogWindows, SerialParametersStayAfterACancelAndABadAddressKeepsTheDialogOpen) {

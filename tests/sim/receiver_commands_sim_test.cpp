@@ -38,11 +38,26 @@ TEST(ReceiverCommandsSim, JupiterDatumInNmeaModeSwitchesAroundItWhileTheTickRuns
   EXPECT_FALSE(v.ButtonSyncPCEnabled);
   EXPECT_FALSE(v.ButtonTestDlgEnabled);
 
-  // The seconds go on being shown during both 5 s waits.
+  // The seconds go on being shown during both 5 s waits; each step's status
+  // text stands until the next one's.
   std::set<std::string> shown;
-  w.afterEvent = [&] { shown.insert(v.EditJst); };
+  std::string status = v.StatusBar;
+  double statusSince = w.Now();
+  std::vector<std::pair<std::string, double>> statusShown;  // text, seconds on show
+  w.afterEvent = [&] {
+    shown.insert(v.EditJst);
+    if (v.StatusBar == status) return;
+    statusShown.emplace_back(status, w.Now() - statusSince);
+    status = v.StatusBar;
+    statusSince = w.Now();
+  };
   ASSERT_TRUE(w.RunUntil([&] { return !w.fake.boxes.shown.empty(); }, 15));
   EXPECT_GE(shown.size(), 9u);
+  double datumShown = 0;
+  for (const auto& [text, seconds] : statusShown) {
+    if (text == "測地系(300)に設定中") datumShown = seconds;
+  }
+  EXPECT_GE(datumShown, 0.9);
 
   ASSERT_EQ(w.writes.size(), 3u);
   EXPECT_EQ(ShowBytes(w.writes[0].bytes), "$PRWIIPRO,,RBIN\\r\\n");
@@ -50,6 +65,7 @@ TEST(ReceiverCommandsSim, JupiterDatumInNmeaModeSwitchesAroundItWhileTheTickRuns
   EXPECT_EQ(ShowBytes(w.writes[2].bytes), ShowBytes(JupiterToNmeaMessage()));
   EXPECT_NEAR(w.writes[0].queued, start, 1e-9);
   EXPECT_NEAR(w.writes[1].queued - w.writes[0].done, 5.0, 0.01);
+  EXPECT_NEAR(w.writes[2].queued - w.writes[1].done, 1.0, 0.01);
   EXPECT_NEAR(w.Now() - w.writes[2].done, 5.0, 0.01);
   EXPECT_EQ(w.fake.boxes.shown.back(), "次の電源オンから有効になります");
   EXPECT_TRUE(v.ButtonSendCommEnabled);

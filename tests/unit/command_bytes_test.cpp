@@ -99,20 +99,24 @@ TEST(JupiterCommand, StepsOfEachItemInEachMode) {
       {"to binary while binary", {kJupiterToBinary}, Config(false),
        {"message 現在ﾊﾞｲﾅﾘｰﾌｫｰﾏｯﾄで通信中", "end learning"}},
       {"pinning on in binary: the message alone", {kJupiterPinningOn}, Config(false),
-       {"status ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞ設定中", pinOn, "end learning"}},
-      {"pinning off in NMEA", {kJupiterPinningOff}, Config(true),
-       Join({{"lock"}, SwitchToBinary(), {"status ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞ解除中", pinOff}, SwitchToNmea(),
-             {"unlock", "end learning"}})},
-      {"WGS-84 in binary: no message box", {kJupiterDatumWgs84}, Config(false),
-       {"status ＷＧＳ－８４系に設定中", "write " + ShowBytes(JupiterDatumMessage(0)),
+       {"status ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞ設定中", pinOn, "message ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞを設定しました",
         "end learning"}},
+      // Each setting's text stands a second before the switch back replaces it.
+      {"pinning off in NMEA", {kJupiterPinningOff}, Config(true),
+       Join({{"lock"}, SwitchToBinary(), {"status ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞ解除中", pinOff, "wait 1000"},
+             SwitchToNmea(), {"message ﾎﾟｼﾞｼｮﾝﾋﾟﾆﾝｸﾞを解除しました", "unlock", "end learning"}})},
+      {"WGS-84 in binary", {kJupiterDatumWgs84}, Config(false),
+       {"status ＷＧＳ－８４系に設定中", "write " + ShowBytes(JupiterDatumMessage(0)),
+        "message 次の電源オンから有効になります", "end learning"}},
       {"Tokyo in NMEA", {kJupiterDatumTokyo}, Config(true),
        Join({{"lock"}, SwitchToBinary(),
-             {"status 日本測地系に設定中", "write " + ShowBytes(JupiterDatumMessage(178))},
+             {"status 日本測地系に設定中", "write " + ShowBytes(JupiterDatumMessage(178)),
+              "wait 1000"},
              SwitchToNmea(), {"message 次の電源オンから有効になります", "unlock", "end learning"}})},
       {"datum 300 in NMEA", {kJupiterDatumOther, 300}, Config(true),
        Join({{"lock"}, SwitchToBinary(),
-             {"status 測地系(300)に設定中", "write ff 81 bb 04 02 00 00 00 44 79 00 00 2c 01 d4 fe"},
+             {"status 測地系(300)に設定中", "write ff 81 bb 04 02 00 00 00 44 79 00 00 2c 01 d4 fe",
+              "wait 1000"},
              SwitchToNmea(), {"message 次の電源オンから有効になります", "unlock", "end learning"}})},
       {"sentences: only the changes, each followed by its flag",
        {kJupiterSentences, 0, false, true, true, false},
@@ -233,6 +237,10 @@ TEST(CommandInput, ReadDecimalAsScanfReadsIt) {
       {"300", 300}, {" 7", 7},  {"+5", 5},     {"-1", -1}, {"12x", 12}, {"", std::nullopt},
       {"x1", std::nullopt},     {"-", std::nullopt},       {" ", std::nullopt},
       {"99999999999", INT_MAX}, {"-99999999999", INT_MIN},
+      // Full-width digits and signs, as an input method gives them.
+      {"３００", 300}, {"－１", -1}, {"＋５", 5}, {" １2３x", 123}, {"３\xEF\xBC", 3},
+      {"－", std::nullopt}, {"ｘ１", std::nullopt}, {"\xEF\xBC", std::nullopt},
+      {"\xEF\xBC\x9A", std::nullopt},  // U+FF1A, just past the digits
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
@@ -260,6 +268,8 @@ TEST(CommandInput, JupiterChecks) {
       {6, "-1", true, 0, true, true, kInvalid, 0},
       {6, "", true, 0, true, true, kEnter, 0},
       {6, "ab", true, 0, true, true, kEnter, 0},
+      {6, "３００", true, 0, true, true, "", 300},
+      {6, "３０５", true, 0, true, true, kInvalid, 0},
       {4, "ab", true, 0, true, true, "", 0},       // only item 6 reads the box
       {7, "", false, 0, true, true, "バイナリ通信中", 0},
       {7, "", true, 0, false, true, "基準センテンスなし", 0},

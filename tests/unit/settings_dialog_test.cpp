@@ -182,9 +182,12 @@ TEST(SettingsDialogModel, ServerAddressChecks) {
   // 107 characters of valid labels, and one more.
   const std::string long107 = std::string(63, 'b') + "." + std::string(43, 'c');
   const std::string long108 = long107 + "c";
+  std::string wide40;
+  for (int i = 0; i < 40; ++i) wide40 += "サ";
   const char* dup = "ＩＰアドレスが重複しています!!";
   const char* bad = "サーバのアドレスが正しくありません!!";
   const char* none = "サーバのアドレスを入力して下さい!!";
+  const char* tooLong = "サーバのアドレスが長すぎます(107文字まで)!!";
   const struct {
     std::string own;
     int port;
@@ -207,7 +210,10 @@ TEST(SettingsDialogModel, ServerAddressChecks) {
       {"192.168.1.10", 4, "localhost", true, "localhost", nullptr, nullptr},
       {"192.168.1.10", 4, label63 + ".jp", true, label63 + ".jp", nullptr, nullptr},
       {"192.168.1.10", 4, long107, true, long107, nullptr, nullptr},
-      {"192.168.1.10", 4, long108, false, "", nullptr, bad},
+      {"192.168.1.10", 4, long108, false, "", nullptr, tooLong},
+      {"192.168.1.10", 4, " " + long107 + " ", true, long107, nullptr, nullptr},
+      {"192.168.1.10", 4, std::string(108, '1'), false, "", nullptr, tooLong},
+      {"192.168.1.10", 4, wide40, false, "", nullptr, bad},  // 120 bytes, 40 characters
       {"192.168.1.10", 4, label64 + ".jp", false, "", nullptr, bad},
       {"192.168.1.10", 4, "ntp example.jp", false, "", nullptr, bad},
       {"192.168.1.10", 4, "-ntp.example.jp", false, "", nullptr, bad},
@@ -243,6 +249,30 @@ TEST(SettingsDialogModel, ServerAddressChecks) {
         << r.typed;
     EXPECT_EQ(d.StatusBar, r.status ? r.status : SettingsDialog::kHint) << r.typed;
   }
+}
+
+// A fault on the status bar is told again at each press only while it holds.
+TEST(SettingsDialogModel, AnEarlierFaultLeavesTheStatusBarOnceFixed) {
+  Settings s;
+  s.Port = kNetworkPort;
+  FakeSettingsStore store;
+  FakeMessageBoxes boxes;
+  SettingsDialog d(s, "192.168.1.10");
+  d.FormShow();
+  d.ComboBoxServerIpAddr = "ntp..example.jp";
+  EXPECT_FALSE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(d.StatusBar, "サーバのアドレスが正しくありません!!");
+  // Now refused for another reason, told by a box alone.
+  d.ComboBoxServerIpAddr = "192.168.1.10";
+  EXPECT_FALSE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(boxes.shown, std::vector<std::string>{"ＩＰアドレスが重複しています!!"});
+  EXPECT_EQ(d.StatusBar, SettingsDialog::kHint);
+  d.ComboBoxServerIpAddr = "";
+  EXPECT_FALSE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(d.StatusBar, "サーバのアドレスを入力して下さい!!");
+  d.ComboBoxServerIpAddr = "ntp.example.jp";
+  EXPECT_TRUE(d.ButtonSetClick(store, boxes));
+  EXPECT_EQ(d.StatusBar, SettingsDialog::kHint);
 }
 
 TEST(SerialSetupDialogModel, EditsACopyAndHandsItBackWhole) {
@@ -371,6 +401,33 @@ TEST_F(ApplyingSettings, ALogFileThatCannotBeOpenedIsTold) {
   EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"ログファイルのオープンに失敗"});
   EXPECT_EQ(app.settings.IsLogOut, 1);
   EXPECT_EQ(app.log.MemoLog().back(), "12:04:05  Quorログ開始");
+}
+
+// Settings that could not be stored are neither taken as applied nor half
+// taken over; a second press, stored or not, applies them.
+TEST_F(ApplyingSettings, AFailedStoreKeepsTheDialogOpenForARetry) {
+  const Settings before = app.settings;
+  fake.store.failWrite = true;
+  SettingsDialog d(app.settings, app.OwnIpAddress);
+  d.FormShow();
+  d.CSpinButtonTimeZoneDownClick();
+  d.ComboBoxServerIpAddr = "ntp.example.jp";
+  d.CheckBoxAddregistory = true;
+  EXPECT_FALSE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存できませんでした"});
+  EXPECT_EQ(d.StatusBar, SettingsDialog::kNotStored);
+  EXPECT_FALSE(d.ServerAddrFault);
+  EXPECT_EQ(app.settings.ServerIpAddr, before.ServerIpAddr);
+  EXPECT_EQ(app.settings.TimeZone, before.TimeZone);
+
+  fake.store.failWrite = false;
+  ASSERT_TRUE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+  ButtonParmSetApply(app, d);
+  EXPECT_EQ(app.settings.ServerIpAddr, "ntp.example.jp");
+  EXPECT_EQ(app.settings.TimeZone, before.TimeZone - 1);
+  Settings loaded;
+  LoadSettings(fake.store, loaded);
+  EXPECT_EQ(loaded.ServerIpAddr, "ntp.example.jp");
 }
 
 TEST_F(ApplyingSettings, ACancelKeepsAllButTheLine) {

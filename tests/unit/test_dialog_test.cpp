@@ -207,6 +207,15 @@ TEST_F(TestDialog, SyncWithServerSendsOneRequestOnlyWhileTheClientBoxIsTicked) {
   EXPECT_FALSE(dlg.ButtonSyncServEnabled);
 }
 
+TEST_F(TestDialog, SyncWithServerWithNoServerSetSaysSoAndSendsNothing) {
+  app.settings.ServerIpAddr.clear();
+  Open();
+  CheckBoxAutoSyncClick(dlg, true);
+  ButtonSyncServClick(app);
+  EXPECT_TRUE(fake.udp.sent.empty());
+  EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"接続先のアドレスを指定して下さい!!"});
+}
+
 TEST_F(TestDialog, ChecksumLabelCountsDroppedSentences) {
   EXPECT_EQ(LabelChecksumText(app), "ﾁｪｯｸｻﾑ異常: 0");
   Receive("$GPGGA,120000,3540.5000,N,13945.2500,E,1,08,1.0,40.0,M,39.0,M,,*00\r\n");
