@@ -138,13 +138,14 @@ class FakeSettingsStore : public SettingsStore {
     exists = true;
     return true;
   }
-  bool Delete() override {
-    if (!exists) return false;
+  DeleteResult Delete() override {
+    if (!exists) return DeleteResult::kNothingStored;
+    if (failDelete) return DeleteResult::kFailed;
     exists = false;
     values.clear();
-    return true;
+    return DeleteResult::kRemoved;
   }
-  bool exists = false, failWrite = false;
+  bool exists = false, failWrite = false, failDelete = false;
   std::map<std::string, Value> values;
 };
 
