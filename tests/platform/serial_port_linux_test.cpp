@@ -677,6 +677,44 @@ TEST_F(SerialTest, AWriteThatDoesNotDrainFailsAfterASecondWithoutHoldingTheCalle
   EXPECT_EQ(results[0].error, static_cast<unsigned>(ETIMEDOUT));
 }
 
+// A text command cut short by the time-out is ended with CR LF before the
+// next command, so the receiver never sees the two glued into one line.
+TEST_F(SerialTest, ACommandCutByTheTimeOutIsEndedBeforeTheNextOne) {
+  LinuxSerialPort port(counter, clock, poster);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok);
+  std::vector<SerialPort::WriteResult> results;
+  auto record = [&results](const SerialPort::WriteResult& r) { results.push_back(r); };
+  std::vector<uint8_t> big(1 << 20, 'x');
+  big.push_back('\r');
+  big.push_back('\n');
+  ASSERT_TRUE(port.Write(big, record));  // nobody reads: it times out part-way
+  ASSERT_TRUE(poster.RunUntil([&] { return results.size() == 1; }, 5000ms));
+  EXPECT_FALSE(results[0].ok);
+  EXPECT_EQ(results[0].error, static_cast<unsigned>(ETIMEDOUT));
+
+  std::string got;
+  for (;;) {  // the receiver wakes up and reads what is there
+    pollfd p{pty.master, POLLIN, 0};
+    if (poll(&p, 1, 200) <= 0) break;
+    char buf[4096];
+    const ssize_t n = read(pty.master, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  const std::string next = "$PNEXT*00\r\n";
+  ASSERT_TRUE(port.Write(std::vector<uint8_t>(next.begin(), next.end()), record));
+  ASSERT_TRUE(poster.RunUntil([&] { return results.size() == 2; }, 3000ms));
+  EXPECT_TRUE(results[1].ok);
+  for (int i = 0; i < 20 && !got.ends_with(next); ++i) got += pty.Receive(1);
+
+  const size_t cut = got.find_first_not_of('x');
+  ASSERT_NE(cut, std::string::npos);
+  EXPECT_GT(cut, 0u);
+  EXPECT_LT(cut, big.size() - 2);
+  EXPECT_EQ(got.substr(cut), "\r\n" + next);
+  port.Close();
+}
+
 TEST_F(SerialTest, CloseEndsAWriteInProgressAndNoOutcomeFollows) {
   LinuxSerialPort port(counter, clock, poster);
   ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok);
