@@ -43,7 +43,8 @@ class SerialEventSink {
   virtual void OnBytesDropped(uint64_t droppedSoFar) { (void)droppedSoFar; }
   // The device has no modem-line support: no 1PPS will come. Told once.
   virtual void OnNoModemLines() = 0;
-  // The device went away (unplugged); both workers have ended.
+  // The device went away (unplugged); both workers have ended. `reason` is
+  // Japanese text for the user ("回線が切断されました" on a hang-up).
   virtual void OnPortLost(const std::string& reason) = 0;
 };
 

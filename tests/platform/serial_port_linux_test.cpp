@@ -107,6 +107,7 @@ struct RecordingSink : SerialEventSink {
   std::vector<EdgeCapture> edges;
   int noModemLines = 0;
   int lost = 0;
+  std::string lostReason;
   int events = 0;
   int dropReports = 0;
   uint64_t droppedSoFar = 0;
@@ -134,7 +135,8 @@ struct RecordingSink : SerialEventSink {
     ++noModemLines;
     ++events;
   }
-  void OnPortLost(const std::string&) override {
+  void OnPortLost(const std::string& reason) override {
+    lostReason = reason;
     ++lost;
     ++events;
   }
@@ -627,6 +629,9 @@ TEST_F(SerialTest, UnpluggedDeviceIsReportedOnceAndBothWorkersEnd) {
     EXPECT_EQ(waiter.waiting, 0);
     poster.RunFor(200ms);
     EXPECT_EQ(lostSink.lost, 1);
+    // Told in Japanese: a hang-up in words, an error after a Japanese lead-in.
+    if (!dsrSeesItToo) EXPECT_EQ(lostSink.lostReason, "回線が切断されました");
+    EXPECT_TRUE(lostSink.lostReason.starts_with("回線")) << lostSink.lostReason;
 
     // A write to the lost device fails, and says so on the main loop.
     SerialPort::WriteResult result{true, 0};
