@@ -111,9 +111,14 @@ class FakeLogFile : public LogFile {
     return open;
   }
   bool IsOpen() const override { return open; }
-  void WriteLine(const std::string& text) override { lines.push_back(text); }
+  bool WriteLine(const std::string& text) override {
+    if (failWrite) return false;
+    lines.push_back(text);
+    return true;
+  }
   void Close() override { open = false; }
   bool failOpen = false, open = false, openedInProgramDirectory = false;
+  bool failWrite = false;  // a full disk
   bool failInProgramDirectory = false;  // a program directory that cannot be written
   std::string openedName;
   std::vector<std::string> lines;
