@@ -71,9 +71,9 @@ void App::OnBytes(const uint8_t* data, size_t size, const CounterCapture* arriva
   session->link.OnBytes(data, size, arrival != nullptr ? *arrival : now);
 }
 
-void App::OnBytesDropped(uint64_t droppedSoFar) {
+void App::OnBytesDropped(uint64_t dropped) {
   LogWithPcTime(StrPrintf("受信データが多すぎるため破棄しました(%llu バイト)",
-                          static_cast<unsigned long long>(droppedSoFar)));
+                          static_cast<unsigned long long>(dropped)));
 }
 
 void App::OnNoModemLines() {
