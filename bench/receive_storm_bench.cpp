@@ -61,9 +61,9 @@ struct SlowSink : SerialEventSink {
     largestPass = std::max<uint64_t>(largestPass, size);
     std::this_thread::sleep_for(perPass);
   }
-  void OnBytesDropped(uint64_t droppedSoFar) override {
+  void OnBytesDropped(uint64_t dropped) override {  // the bytes since the previous notice
     ++droppedCalls;
-    droppedTold = droppedSoFar;
+    droppedTold += dropped;
   }
   void OnNoModemLines() override {}
   void OnPortLost(const std::string&) override {}
@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
   std::printf("  dropped            %10.1f MB\n", dropped / mb);
   std::printf("  unaccounted        %10.1f MB\n",
               (static_cast<double>(written) - sink.delivered - dropped) / mb);
-  std::printf("  loss reported      %d time(s), first count %llu bytes\n", sink.droppedCalls,
+  std::printf("  loss reported      %d time(s), %llu bytes told\n", sink.droppedCalls,
               static_cast<unsigned long long>(sink.droppedTold));
   std::printf("  RSS before storm   %10.1f MB\n", rssBefore);
   std::printf("  peak RSS           %10.1f MB\n", StatusMb("VmHWM"));

@@ -28,6 +28,8 @@ App::App(Platform& p)
                                   &view.EditLat, &view.EditAntena, &view.EditGeoid,
                                   &view.EditNumSat, &view.EditNumMsg}},
                                 {}}) {
+  // A full disk is told on the status bar (standard error when headless).
+  log.SetFileFaultNotice([this](const std::string& text) { view.StatusBar = text; });
   // Without 1PPS the time served is the PC clock's, with the last setting
   // as its reference; an edge's own time is the receiver's and stays.
   discipline.AddStepListener([this](const ClockStep& step) {
@@ -69,9 +71,9 @@ void App::OnBytes(const uint8_t* data, size_t size, const CounterCapture* arriva
   session->link.OnBytes(data, size, arrival != nullptr ? *arrival : now);
 }
 
-void App::OnBytesDropped(uint64_t droppedSoFar) {
+void App::OnBytesDropped(uint64_t dropped) {
   LogWithPcTime(StrPrintf("受信データが多すぎるため破棄しました(%llu バイト)",
-                          static_cast<unsigned long long>(droppedSoFar)));
+                          static_cast<unsigned long long>(dropped)));
 }
 
 void App::OnNoModemLines() {

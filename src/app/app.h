@@ -68,7 +68,7 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   void OnDsrChange(const EdgeCapture& edge) override;
   void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override;
   using SerialEventSink::OnBytes;
-  void OnBytesDropped(uint64_t droppedSoFar) override;
+  void OnBytesDropped(uint64_t dropped) override;
   void OnNoModemLines() override;
   void OnPortLost(const std::string& reason) override;
 

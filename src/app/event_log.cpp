@@ -12,7 +12,11 @@ void EventLog::LogLine(std::string text, bool writeToFile) {
   if (memo_.size() >= kMaxLines) memo_.pop_front();
   memo_.push_back(text);
   ++revision_;
-  if (writeToFile && file_.IsOpen()) file_.WriteLine(text);
+  if (writeToFile && file_.IsOpen()) {
+    const bool written = file_.WriteLine(text);
+    if (!written && !fileFailing_ && faultNotice_) faultNotice_(kFileFault);
+    fileFailing_ = !written;
+  }
   if (mirror_) mirror_(text);
 }
 

@@ -16,6 +16,11 @@ class EventLog {
   explicit EventLog(LogFile& file) : file_(file) {}
 
   void SetMirror(Mirror mirror) { mirror_ = std::move(mirror); }
+  // Told with kFileFault when a line does not reach the log file, once until
+  // a line reaches it again. The program keeps running; every later line
+  // tries the file again.
+  static constexpr const char* kFileFault = "ログファイルに書き込めませんでした!!";
+  void SetFileFaultNotice(Mirror notice) { faultNotice_ = std::move(notice); }
 
   // Drops a trailing line end (LF, CR, or a CR LF / LF CR pair), appends the
   // line to the window and, when writeToFile and the file is open, to the file.
@@ -28,6 +33,8 @@ class EventLog {
  private:
   LogFile& file_;
   Mirror mirror_;
+  Mirror faultNotice_;
+  bool fileFailing_ = false;
   std::deque<std::string> memo_;
   unsigned long revision_ = 0;
 };

@@ -9,7 +9,8 @@ class LogFile {
   // directory, or in the directory of the program's executable.
   virtual bool Open(const std::string& fileName, bool inProgramDirectory) = 0;
   virtual bool IsOpen() const = 0;
-  // Writes the text and a line end. Write errors are not reported.
-  virtual void WriteLine(const std::string& text) = 0;
+  // Writes the text and a line end, whole or not at all (a full disk never
+  // leaves half a line). False when the line is not in the file.
+  virtual bool WriteLine(const std::string& text) = 0;
   virtual void Close() = 0;
 };

@@ -38,12 +38,14 @@ class SerialEventSink {
   virtual void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) = 0;
   void OnBytes(const uint8_t* data, size_t size) { OnBytes(data, size, nullptr); }
   // Received bytes were dropped because the main thread fell far behind.
-  // Told once per open, the first time, in its place among the other events;
-  // droppedSoFar counts the bytes lost in this open until then.
-  virtual void OnBytesDropped(uint64_t droppedSoFar) { (void)droppedSoFar; }
+  // Told in its place among the other events, when bytes are first lost and
+  // for each later loss at most once a minute; `dropped` counts the bytes
+  // lost since the previous notice.
+  virtual void OnBytesDropped(uint64_t dropped) { (void)dropped; }
   // The device has no modem-line support: no 1PPS will come. Told once.
   virtual void OnNoModemLines() = 0;
-  // The device went away (unplugged); both workers have ended.
+  // The device went away (unplugged); both workers have ended. `reason` is
+  // Japanese text for the user ("回線が切断されました" on a hang-up).
   virtual void OnPortLost(const std::string& reason) = 0;
 };
 

@@ -23,6 +23,8 @@ class SettingsStore {
   // Writes all values at once: afterwards the store holds either the old
   // values or the new ones, never a mix or a broken store.
   virtual bool WriteAll(const std::vector<Entry>& entries) = 0;
-  // Removes the key; false when there was none (or it could not be removed).
-  virtual bool Delete() = 0;
+  enum class DeleteResult { kRemoved, kNothingStored, kFailed };
+  // Removes the key. kFailed when it is there but could not be removed (it
+  // will then be read again at the next start).
+  virtual DeleteResult Delete() = 0;
 };

@@ -11,7 +11,7 @@
 int RunHeadless() {
   TerminationSignals termination;
   if (!termination.Installed()) {
-    std::fprintf(stderr, "quor: cannot catch SIGTERM and SIGINT\n");
+    std::fprintf(stderr, "quor: cannot catch SIGTERM, SIGINT and SIGHUP\n");
     return 1;
   }
   QObject mainThreadContext;

@@ -72,9 +72,15 @@ bool StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes)
 }
 
 void DeleteStoredSettings(SettingsStore& store, MessageBoxes& boxes) {
-  if (store.Delete()) {
-    boxes.Show("システムからQuorの情報を削除しました");
-  } else {
-    boxes.Show("システムにQuorの情報はありませんでした");
+  switch (store.Delete()) {
+    case SettingsStore::DeleteResult::kRemoved:
+      boxes.Show("システムからQuorの情報を削除しました");
+      break;
+    case SettingsStore::DeleteResult::kNothingStored:
+      boxes.Show("システムにQuorの情報はありませんでした");
+      break;
+    case SettingsStore::DeleteResult::kFailed:
+      boxes.Show("システムからQuorの情報を削除できませんでした");
+      break;
   }
 }

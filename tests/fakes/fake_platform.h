@@ -111,9 +111,14 @@ class FakeLogFile : public LogFile {
     return open;
   }
   bool IsOpen() const override { return open; }
-  void WriteLine(const std::string& text) override { lines.push_back(text); }
+  bool WriteLine(const std::string& text) override {
+    if (failWrite) return false;
+    lines.push_back(text);
+    return true;
+  }
   void Close() override { open = false; }
   bool failOpen = false, open = false, openedInProgramDirectory = false;
+  bool failWrite = false;  // a full disk
   bool failInProgramDirectory = false;  // a program directory that cannot be written
   std::string openedName;
   std::vector<std::string> lines;
@@ -138,13 +143,14 @@ class FakeSettingsStore : public SettingsStore {
     exists = true;
     return true;
   }
-  bool Delete() override {
-    if (!exists) return false;
+  DeleteResult Delete() override {
+    if (!exists) return DeleteResult::kNothingStored;
+    if (failDelete) return DeleteResult::kFailed;
     exists = false;
     values.clear();
-    return true;
+    return DeleteResult::kRemoved;
   }
-  bool exists = false, failWrite = false;
+  bool exists = false, failWrite = false, failDelete = false;
   std::map<std::string, Value> values;
 };
 

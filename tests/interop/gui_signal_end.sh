@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The window program (offscreen) on gpssim, connected with --connect, ended
-# by SIGTERM or SIGINT: it ends as closing the window does, after a
+# by SIGTERM, SIGINT or SIGHUP: it ends as closing the window does, after a
 # disconnect, so the log file ends with "接続終了" and "Quor運用終了", and
 # the exit status is 0. In a network namespace of the test's own, as the
 # program serves port 123.
@@ -21,7 +21,7 @@ printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
 quor_gpssim "$SANDBOX/gps0"
 export QUOR_COM1=$SANDBOX/gps0
 
-for sig in TERM INT; do
+for sig in TERM INT HUP; do
   rm -f "$QDIR"/cwd/Quor*.log
   quor_start --connect
   # Logged once the receiver's data flows.

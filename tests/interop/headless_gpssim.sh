@@ -4,6 +4,7 @@
 # connects at once, every log line also goes to stderr, sntp reads stratum 1
 # from it, a second headless start is refused with a message, and SIGTERM
 # ends it within a second with its closing lines on stderr and status 0.
+# SIGHUP (a closed session) ends it as SIGTERM does.
 # Without its receiver's port it ends at once with status 1 (a service
 # manager then tries again).
 set -u
@@ -97,4 +98,20 @@ rc=$?
 [ "$rc" -eq 1 ] || { cat "$QDIR/stderr"; fail "status $rc after the receiver went away, not 1"; }
 grep -qF "受信機のポートが失われました" "$QDIR/stderr" || fail "the lost port was not told"
 tail -n 1 "$QDIR/stderr" | grep -qF "Quor運用終了" || fail "no closing line after the lost port"
+
+# SIGHUP ends it as SIGTERM does: status 0 and its closing lines.
+quor_gpssim "$SANDBOX/gps2"
+export QUOR_COM1=$SANDBOX/gps2
+(cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
+  >"$QDIR/stdout" 2>"$QDIR/stderr") &
+PIDS+=($!)
+pid=$!
+wait_stderr "接続開始"
+kill -HUP "$(pgrep -P "$pid" -x quor || echo "$pid")"
+timeout 5 tail --pid="$(pgrep -P "$pid" -x quor || echo "$pid")" -f /dev/null
+wait "$pid"
+rc=$?
+[ "$rc" -eq 0 ] || { cat "$QDIR/stderr"; fail "exit status $rc after SIGHUP"; }
+grep -qF "接続終了" "$QDIR/stderr" || fail "no 接続終了 on stderr after SIGHUP"
+tail -n 1 "$QDIR/stderr" | grep -qF "Quor運用終了" || fail "Quor運用終了 is not the last line after SIGHUP"
 echo "headless gpssim: ok"

@@ -2,6 +2,8 @@
 #include "platform/linux/cp932_conversion.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -55,6 +57,33 @@ TEST_F(InTempDir, UnconvertibleTextAndFailures) {
   Cp932LogFile log;
   EXPECT_FALSE(log.Open("no/such/dir/Quor.log", false));
   log.WriteLine("ignored");  // no crash without a file
+}
+
+// A file that cannot grow (the size limit stands in for a full disk, which
+// cuts a write short the same way): the line is not there at all, the file
+// does not end mid-line, and the next line is written once there is room.
+TEST_F(InTempDir, ALineIsWrittenWholeOrNotAtAll) {
+  Cp932LogFile log;
+  ASSERT_TRUE(log.Open("Quor01160230.log", false));
+  ASSERT_TRUE(log.WriteLine("02:30:05  first"));
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+  rlimit small = saved;
+  small.rlim_cur = 20;  // room for a few bytes of the next line
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool cut = log.WriteLine("02:30:06  this line does not fit");
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &saved), 0);
+  signal(SIGXFSZ, oldHandler);
+  EXPECT_FALSE(cut);
+  EXPECT_EQ(ReadBytes((dir / "Quor01160230.log").string()), "02:30:05  first\n");
+  EXPECT_TRUE(log.WriteLine("02:30:07  third"));
+  EXPECT_EQ(ReadBytes((dir / "Quor01160230.log").string()), "02:30:05  first\n02:30:07  third\n");
+
+  // A device that is always full.
+  Cp932LogFile full;
+  ASSERT_TRUE(full.Open("/dev/full", false));
+  EXPECT_FALSE(full.WriteLine("x"));
 }
 
 }  // namespace

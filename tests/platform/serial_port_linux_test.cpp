@@ -107,6 +107,7 @@ struct RecordingSink : SerialEventSink {
   std::vector<EdgeCapture> edges;
   int noModemLines = 0;
   int lost = 0;
+  std::string lostReason;
   int events = 0;
   int dropReports = 0;
   uint64_t droppedSoFar = 0;
@@ -134,7 +135,8 @@ struct RecordingSink : SerialEventSink {
     ++noModemLines;
     ++events;
   }
-  void OnPortLost(const std::string&) override {
+  void OnPortLost(const std::string& reason) override {
+    lostReason = reason;
     ++lost;
     ++events;
   }
@@ -627,6 +629,9 @@ TEST_F(SerialTest, UnpluggedDeviceIsReportedOnceAndBothWorkersEnd) {
     EXPECT_EQ(waiter.waiting, 0);
     poster.RunFor(200ms);
     EXPECT_EQ(lostSink.lost, 1);
+    // Told in Japanese: a hang-up in words, an error after a Japanese lead-in.
+    if (!dsrSeesItToo) EXPECT_EQ(lostSink.lostReason, "回線が切断されました");
+    EXPECT_TRUE(lostSink.lostReason.starts_with("回線")) << lostSink.lostReason;
 
     // A write to the lost device fails, and says so on the main loop.
     SerialPort::WriteResult result{true, 0};
@@ -675,6 +680,44 @@ TEST_F(SerialTest, AWriteThatDoesNotDrainFailsAfterASecondWithoutHoldingTheCalle
   EXPECT_LT(seconds, 3.0);
   EXPECT_FALSE(results[0].ok);
   EXPECT_EQ(results[0].error, static_cast<unsigned>(ETIMEDOUT));
+}
+
+// A text command cut short by the time-out is ended with CR LF before the
+// next command, so the receiver never sees the two glued into one line.
+TEST_F(SerialTest, ACommandCutByTheTimeOutIsEndedBeforeTheNextOne) {
+  LinuxSerialPort port(counter, clock, poster);
+  ASSERT_EQ(port.Open(Com(2), sink, errorText), SerialPort::OpenResult::Ok);
+  std::vector<SerialPort::WriteResult> results;
+  auto record = [&results](const SerialPort::WriteResult& r) { results.push_back(r); };
+  std::vector<uint8_t> big(1 << 20, 'x');
+  big.push_back('\r');
+  big.push_back('\n');
+  ASSERT_TRUE(port.Write(big, record));  // nobody reads: it times out part-way
+  ASSERT_TRUE(poster.RunUntil([&] { return results.size() == 1; }, 5000ms));
+  EXPECT_FALSE(results[0].ok);
+  EXPECT_EQ(results[0].error, static_cast<unsigned>(ETIMEDOUT));
+
+  std::string got;
+  for (;;) {  // the receiver wakes up and reads what is there
+    pollfd p{pty.master, POLLIN, 0};
+    if (poll(&p, 1, 200) <= 0) break;
+    char buf[4096];
+    const ssize_t n = read(pty.master, buf, sizeof buf);
+    if (n <= 0) break;
+    got.append(buf, static_cast<size_t>(n));
+  }
+  const std::string next = "$PNEXT*00\r\n";
+  ASSERT_TRUE(port.Write(std::vector<uint8_t>(next.begin(), next.end()), record));
+  ASSERT_TRUE(poster.RunUntil([&] { return results.size() == 2; }, 3000ms));
+  EXPECT_TRUE(results[1].ok);
+  for (int i = 0; i < 20 && !got.ends_with(next); ++i) got += pty.Receive(1);
+
+  const size_t cut = got.find_first_not_of('x');
+  ASSERT_NE(cut, std::string::npos);
+  EXPECT_GT(cut, 0u);
+  EXPECT_LT(cut, big.size() - 2);
+  EXPECT_EQ(got.substr(cut), "\r\n" + next);
+  port.Close();
 }
 
 TEST_F(SerialTest, CloseEndsAWriteInProgressAndNoOutcomeFollows) {
@@ -890,9 +933,10 @@ TEST(SerialHandOver, DeliversEverythingInTheOrderPushedInPassesOf1024) {
   EXPECT_FALSE(Push(handOver, b));
 }
 
-TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
+TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldAtMostOnceAMinute) {
   constexpr size_t kBound = SerialHandOver::kMaxWaitingBytes;
-  SerialHandOver handOver;
+  SerialHandOver::Clock::time_point now{};
+  SerialHandOver handOver([&now] { return now; });
   const std::atomic<bool> alive{true};
   const std::string first = Pattern(kBound - 10, 'a'), over = Pattern(100, 'A');
   Push(handOver, first, 1);
@@ -910,16 +954,39 @@ TEST(SerialHandOver, BytesBeyondTheBoundAreDroppedCountedAndToldOnce) {
   EXPECT_EQ(log.bytes, first + over.substr(0, 10));
   EXPECT_EQ(log.arrivals.back(), 2u);
 
-  // Taken, there is room again; a later loss is counted but not told again.
+  // Taken, there is room again; a later loss within the minute is counted
+  // but not told yet.
+  const auto notices = [](const CallLog& log) {
+    std::vector<std::string> d;
+    for (const std::string& call : log.calls) if (call[0] == 'D') d.push_back(call);
+    return d;
+  };
+  now += 59s;
   EXPECT_TRUE(Push(handOver, Pattern(200, 'a')));
   Push(handOver, Pattern(kBound, 'a'));
   CallLog later;
   handOver.Deliver(later, alive);
   EXPECT_EQ(later.bytes.size(), kBound);
-  EXPECT_EQ(std::count_if(later.calls.begin(), later.calls.end(),
-                          [](const std::string& call) { return call[0] == 'D'; }),
-            0);
+  EXPECT_TRUE(notices(later).empty());
   EXPECT_EQ(handOver.Dropped(), 295u);
+
+  // A minute after the first notice, the next event brings that loss's own
+  // count; a loss right after it waits for the next minute.
+  now += 1s;
+  handOver.PushEdge(Edge(2));
+  CallLog minute;
+  handOver.Deliver(minute, alive);
+  EXPECT_EQ(minute.calls, (std::vector<std::string>{"D200", "E2"}));
+  Push(handOver, Pattern(kBound + 7, 'a'));
+  CallLog quiet;
+  handOver.Deliver(quiet, alive);
+  EXPECT_TRUE(notices(quiet).empty());
+  now += 60s;
+  Push(handOver, "x");
+  CallLog next;
+  handOver.Deliver(next, alive);
+  EXPECT_EQ(notices(next), std::vector<std::string>{"D7"});
+  EXPECT_EQ(handOver.Dropped(), 302u);
 }
 
 // However many reads wait, each is its own pass (or passes, beyond 1024)

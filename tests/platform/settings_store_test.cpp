@@ -77,4 +77,29 @@ TEST_F(StoreFile, AnUnwritableStoreReportsFailure) {
   EXPECT_EQ(boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存できませんでした"});
 }
 
+// A removal that fails must say so: the store stays and loads at the next start.
+TEST_F(StoreFile, ARemovalThatFailsSaysSoAndTheStoreStays) {
+  ASSERT_TRUE(QDir().mkpath(path + "/inside"));  // Quor.conf is a directory
+  QtSettingsStore store(path);
+  FakeMessageBoxes boxes;
+  DeleteStoredSettings(store, boxes);
+  EXPECT_EQ(boxes.shown, std::vector<std::string>{"システムからQuorの情報を削除できませんでした"});
+  EXPECT_TRUE(QFileInfo(path).isDir());
+
+  // A settings directory that cannot be written (root would ignore this).
+  QDir(path).removeRecursively();
+  WriteRaw("[General]\nTimeZone=-5\n");
+  const QString dir = QFileInfo(path).absolutePath();
+  QFile::setPermissions(dir, QFile::ReadOwner | QFile::ExeOwner);
+  if (geteuid() != 0) {
+    boxes.shown.clear();
+    DeleteStoredSettings(store, boxes);
+    EXPECT_EQ(boxes.shown, std::vector<std::string>{"システムからQuorの情報を削除できませんでした"});
+    Settings s;
+    LoadSettings(store, s);
+    EXPECT_EQ(s.TimeZone, -5);
+  }
+  QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
 }  // namespace

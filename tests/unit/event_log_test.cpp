@@ -58,4 +58,25 @@ TEST(EventLog, MirrorSeesEveryLineWhateverTheFile) {
   EXPECT_EQ(file.lines, std::vector<std::string>{"on"});
 }
 
+// A full disk: told once, the run goes on, the next line tries again, and a
+// failure after the file has recovered is told again.
+TEST(EventLog, AFileThatFailsIsToldOnceAndTriedAgainWithEachLine) {
+  FakeLogFile file;
+  file.open = true;
+  EventLog log(file);
+  std::vector<std::string> told;
+  log.SetFileFaultNotice([&told](const std::string& text) { told.push_back(text); });
+  log.LogLine("kept 1", true);
+  file.failWrite = true;
+  for (int i = 0; i < 3; ++i) log.LogLine("lost", true);
+  EXPECT_EQ(told, std::vector<std::string>{EventLog::kFileFault});
+  file.failWrite = false;
+  log.LogLine("kept 2", true);
+  file.failWrite = true;
+  log.LogLine("lost", true);
+  EXPECT_EQ(told.size(), 2u);
+  EXPECT_EQ(file.lines, (std::vector<std::string>{"kept 1", "kept 2"}));
+  EXPECT_EQ(log.MemoLog().size(), 6u);  // the window keeps every line
+}
+
 }  // namespace

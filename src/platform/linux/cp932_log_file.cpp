@@ -1,7 +1,9 @@
 #include "platform/linux/cp932_log_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 
 #include "platform/linux/cp932_conversion.h"
@@ -23,19 +25,33 @@ bool Cp932LogFile::Open(const std::string& fileName, bool inProgramDirectory) {
   Close();
   path_ = inProgramDirectory ? ProgramDirectory() + "/" + fileName : fileName;
   // Appending: a second run within the same minute keeps the first run's lines.
-  file_ = std::fopen(path_.c_str(), "a");
-  return file_ != nullptr;
+  fd_ = open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+  return fd_ >= 0;
 }
 
-void Cp932LogFile::WriteLine(const std::string& text) {
-  if (!file_) return;
+bool Cp932LogFile::WriteLine(const std::string& text) {
+  if (fd_ < 0) return false;
   const std::string bytes = Utf8ToCp932(text) + "\n";
-  std::fwrite(bytes.data(), 1, bytes.size(), file_);
-  // Lines are few; flushing each keeps them when the program dies.
-  std::fflush(file_);
+  const off_t before = lseek(fd_, 0, SEEK_END);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
+    if (n > 0) {
+      done += static_cast<size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else {
+      break;  // a full disk, or another error
+    }
+  }
+  if (done == bytes.size()) return true;
+  // Take back the part that fitted, so the file never ends mid-line and the
+  // next line starts on a line of its own.
+  if (done > 0 && before >= 0) (void)ftruncate(fd_, before);
+  return false;
 }
 
 void Cp932LogFile::Close() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
+  if (fd_ >= 0) close(fd_);
+  fd_ = -1;
 }

@@ -1,20 +1,21 @@
 #pragma once
-#include <cstdio>
 #include <string>
 
 #include "platform/log_file.h"
 
 // The log file, appended to, in Shift-JIS (CP932) converted with iconv.
+// Each line goes straight to the file (no buffer), so it is kept when the
+// program dies.
 class Cp932LogFile : public LogFile {
  public:
   ~Cp932LogFile() override { Close(); }
   bool Open(const std::string& fileName, bool inProgramDirectory) override;
-  bool IsOpen() const override { return file_ != nullptr; }
-  void WriteLine(const std::string& text) override;
+  bool IsOpen() const override { return fd_ >= 0; }
+  bool WriteLine(const std::string& text) override;
   void Close() override;
   const std::string& Path() const { return path_; }
 
  private:
-  FILE* file_ = nullptr;
+  int fd_ = -1;
   std::string path_;
 };

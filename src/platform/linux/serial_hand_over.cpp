@@ -11,12 +11,21 @@ bool SerialHandOver::PushBytes(const uint8_t* data, size_t size, const CounterCa
   if (kept > 0) reads_.push_back({bytes_.size(), arrival});
   if (kept < size) {
     dropped_ += size - kept;
-    if (!dropMarked_) {
-      dropMarked_ = true;
-      markers_.push_back({bytes_.size(), Kind::Dropped, {}});
-    }
+    dropUntold_ = true;
   }
+  MarkDropIfDue();
   return !std::exchange(deliveryPending_, true);
+}
+
+void SerialHandOver::MarkDropIfDue() {
+  if (!dropUntold_ || dropMarked_) return;
+  const Clock::time_point now = now_();
+  if (everTold_ && now - lastNotice_ < kDropNoticeGap) return;
+  dropMarked_ = true;
+  dropUntold_ = false;
+  everTold_ = true;
+  lastNotice_ = now;
+  markers_.push_back({bytes_.size(), Kind::Dropped, {}});
 }
 
 bool SerialHandOver::PushEdge(const EdgeCapture& edge) {
@@ -36,6 +45,7 @@ bool SerialHandOver::PushPortLost(const std::string& reason) {
 }
 
 bool SerialHandOver::AddMarker(Kind kind, const EdgeCapture& edge) {
+  MarkDropIfDue();
   markers_.push_back({bytes_.size(), kind, edge});
   return !std::exchange(deliveryPending_, true);
 }
@@ -53,7 +63,13 @@ void SerialHandOver::Deliver(SerialEventSink& sink, const std::atomic<bool>& ali
     reads.swap(reads_);
     markers.swap(markers_);
     lostReason = lostReason_;
-    dropped = dropped_;
+    // The bytes lost since the previous notice, up to this delivery.
+    dropped = dropped_ - droppedTold_;
+    if (dropMarked_) {
+      droppedTold_ = dropped_;
+      dropMarked_ = false;
+      dropUntold_ = false;
+    }
     deliveryPending_ = false;
   }
   // The reads cover the bytes one after the other; a marker never falls

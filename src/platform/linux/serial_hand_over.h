@@ -1,7 +1,9 @@
 #pragma once
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -26,11 +28,19 @@
 // A delivery is posted only when the queue goes from taken to not taken, so at
 // most one waits in the main loop however fast bytes come. Bytes beyond
 // kMaxWaitingBytes waiting are dropped and counted; far more than any
-// receiver sends between two turns of a live main loop.
+// receiver sends between two turns of a live main loop. A loss is told where
+// it began, and a later loss again, at most once per kDropNoticeGap, with the
+// bytes lost since the previous notice; a loss within the gap is told with
+// the first event pushed after it.
 class SerialHandOver {
  public:
   static constexpr size_t kMaxWaitingBytes = 64 * 1024;
   static constexpr size_t kMaxPass = 1024;  // what OnBytes promises
+  static constexpr std::chrono::seconds kDropNoticeGap{60};
+  using Clock = std::chrono::steady_clock;
+
+  explicit SerialHandOver(std::function<Clock::time_point()> now = Clock::now)
+      : now_(std::move(now)) {}
 
   // Worker side. Each returns true when the caller must post a delivery.
   // One read of bytes, captured at `arrival`.
@@ -62,14 +72,21 @@ class SerialHandOver {
   };
   // With the lock held.
   bool AddMarker(Kind kind, const EdgeCapture& edge);
+  // With the lock held: marks a loss not yet told, when the gap allows.
+  void MarkDropIfDue();
 
   mutable std::mutex mutex_;
   std::vector<uint8_t> bytes_;
   std::vector<Read> reads_;
   std::vector<Marker> markers_;
   std::string lostReason_;
+  std::function<Clock::time_point()> now_;
   uint64_t dropped_ = 0;
-  bool dropMarked_ = false;
+  uint64_t droppedTold_ = 0;  // dropped_ as of the last notice taken
+  bool dropMarked_ = false;   // a notice waits in markers_
+  bool dropUntold_ = false;   // bytes dropped that no notice covers yet
+  bool everTold_ = false;
+  Clock::time_point lastNotice_{};
   // A delivery is posted and has not yet taken the queue. Kept under the lock
   // with the queue: taking and clearing must be one step, or bytes pushed
   // between them would wait for the next event.

@@ -25,6 +25,13 @@ constexpr std::chrono::milliseconds kInterruptRepeat{1};
 // The system's text for an errno value (thread-safe, unlike strerror).
 std::string ErrorText(int err) { return std::system_category().message(err); }
 
+// Why the device went away, in the program's language: 0 is a hang-up; the
+// system's own text (English on most systems) follows a Japanese lead-in.
+std::string PortLostReason(int err) {
+  if (err == 0) return "回線が切断されました";
+  return "回線のエラー: " + ErrorText(err);
+}
+
 void SetDtr(int fd, bool raised) {
   int bits = TIOCM_DTR;
   // A device without modem lines refuses this; nothing depends on it then.
@@ -147,7 +154,7 @@ void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
       PostDeliveryIf(session_->handOver.PushNoModemLines());
       break;
     }
-    ReportPortLost(ErrorText(err));
+    ReportPortLost(PortLostReason(err));
     break;
   }
   dsrLeft_ = true;
@@ -168,13 +175,13 @@ void LinuxSerialPort::RunReceiveWorker(bool useTickCount) {
     fds[1].revents = 0;
     if (poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
-      ReportPortLost(ErrorText(errno));
+      ReportPortLost(PortLostReason(errno));
       break;
     }
     if (fds[1].revents != 0) break;  // Close() or the other worker
     const short events = fds[0].revents;
     if (events & POLLNVAL) {
-      ReportPortLost(ErrorText(EBADF));
+      ReportPortLost(PortLostReason(EBADF));
       break;
     }
     if ((events & (POLLIN | POLLHUP | POLLERR)) == 0) continue;
@@ -192,7 +199,7 @@ void LinuxSerialPort::RunReceiveWorker(bool useTickCount) {
     if ((err == EAGAIN || err == EINTR) && !hungUp) continue;
     // End of file (a hang-up, or the pseudo-terminal's other side closed) or
     // a hard error: the device is gone.
-    ReportPortLost(n == 0 || err == EAGAIN || err == EINTR ? "hang-up" : ErrorText(err));
+    ReportPortLost(PortLostReason(n == 0 || err == EAGAIN || err == EINTR ? 0 : err));
     break;
   }
   if (portLost_) StopDsrWorker();

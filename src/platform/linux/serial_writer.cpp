@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <chrono>
 #include <system_error>
 
@@ -19,6 +20,7 @@ bool SerialWriter::Start(int fd, Report report, std::string& errorText) {
     return false;
   }
   stopping_ = false;
+  owedLineEnd_.clear();  // a new connection owes nothing
   try {
     thread_ = std::thread([this] { Run(); });
   } catch (const std::system_error& e) {
@@ -64,7 +66,7 @@ void SerialWriter::Run() {
       item = std::move(queue_.front());
       queue_.pop_front();
     }
-    const unsigned error = WriteAll(item.bytes);
+    const unsigned error = WriteCommand(item.bytes);
     {
       // A write cut short by Stop() is not reported.
       std::lock_guard lock(mutex_);
@@ -74,10 +76,29 @@ void SerialWriter::Run() {
   }
 }
 
-unsigned SerialWriter::WriteAll(const std::vector<uint8_t>& bytes) {
+unsigned SerialWriter::WriteCommand(const std::vector<uint8_t>& bytes) {
   using Clock = std::chrono::steady_clock;
   const auto deadline = Clock::now() + std::chrono::milliseconds(kTimeoutMs);
+  if (!owedLineEnd_.empty()) {
+    size_t ended = 0;
+    const unsigned error = Put(owedLineEnd_, ended, deadline);
+    owedLineEnd_.erase(owedLineEnd_.begin(), owedLineEnd_.begin() + static_cast<ptrdiff_t>(ended));
+    if (error != 0) return error;  // nothing of this command has gone out
+  }
   size_t done = 0;
+  const unsigned error = Put(bytes, done, deadline);
+  const bool textLine = !bytes.empty() && bytes.back() == '\n';
+  if (error != 0 && error != ECANCELED && textLine && done > 0 && done < bytes.size()) {
+    owedLineEnd_ = {'\r', '\n'};
+    size_t ended = 0;
+    (void)Put(owedLineEnd_, ended, Clock::now());  // one try, no wait
+    owedLineEnd_.erase(owedLineEnd_.begin(), owedLineEnd_.begin() + static_cast<ptrdiff_t>(ended));
+  }
+  return error;
+}
+
+unsigned SerialWriter::Put(const std::vector<uint8_t>& bytes, size_t& done, Deadline deadline) {
+  using Clock = std::chrono::steady_clock;
   while (done < bytes.size()) {
     const ssize_t n = write(fd_, bytes.data() + done, bytes.size() - done);
     if (n > 0) {

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -13,7 +14,10 @@
 // The write side of an open port: one worker takes the queued writes in
 // order and puts each on the non-blocking descriptor, waiting for room with
 // poll, so the main loop never waits for the line. A write that has not
-// finished after kTimeoutMs fails with ETIMEDOUT.
+// finished after kTimeoutMs fails with ETIMEDOUT. A text command cut short
+// that way gets its line ended with CR LF (at once if there is room, else
+// ahead of the next write), so the receiver drops it as a broken line instead
+// of gluing it to the next command.
 class SerialWriter {
  public:
   static constexpr int kTimeoutMs = 1000;
@@ -38,8 +42,13 @@ class SerialWriter {
     SerialPort::WriteDone done;
   };
   void Run();
-  // 0, or the errno value that ended the write.
-  unsigned WriteAll(const std::vector<uint8_t>& bytes);
+  using Deadline = std::chrono::steady_clock::time_point;
+  // Writes one command, after any line end still owed. 0, or the errno value
+  // that ended the write.
+  unsigned WriteCommand(const std::vector<uint8_t>& bytes);
+  // Puts bytes [done, size) on the descriptor, advancing `done`, until all
+  // are out or `deadline` passes. 0, or the errno value that ended it.
+  unsigned Put(const std::vector<uint8_t>& bytes, size_t& done, Deadline deadline);
 
   int fd_ = -1;
   int wakeFd_ = -1;  // eventfd that ends a wait for room
@@ -48,5 +57,6 @@ class SerialWriter {
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<Item> queue_;
+  std::vector<uint8_t> owedLineEnd_;  // worker only
   bool stopping_ = false;
 };

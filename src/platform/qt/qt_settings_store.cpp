@@ -52,7 +52,10 @@ bool QtSettingsStore::WriteAll(const std::vector<Entry>& entries) {
   return s.status() == QSettings::NoError;
 }
 
-bool QtSettingsStore::Delete() {
-  if (!Exists()) return false;
-  return QFile::remove(path_);
+SettingsStore::DeleteResult QtSettingsStore::Delete() {
+  if (!Exists()) return DeleteResult::kNothingStored;
+  // A directory in the file's place, or a directory that cannot be written,
+  // keeps the store: it would load again at the next start.
+  if (QFile::remove(path_) && !Exists()) return DeleteResult::kRemoved;
+  return DeleteResult::kFailed;
 }

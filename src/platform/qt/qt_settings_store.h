@@ -15,7 +15,7 @@ class QtSettingsStore : public SettingsStore {
   std::optional<int32_t> ReadInt(const std::string& name) override;
   std::optional<std::string> ReadString(const std::string& name) override;
   bool WriteAll(const std::vector<Entry>& entries) override;
-  bool Delete() override;
+  DeleteResult Delete() override;
   const QString& Path() const { return path_; }
 
  private:

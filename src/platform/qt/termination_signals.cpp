@@ -28,6 +28,13 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent) {
   sigemptyset(&sa.sa_mask);
   sa.sa_flags = SA_RESTART;
   if (sigaction(SIGTERM, &sa, nullptr) != 0 || sigaction(SIGINT, &sa, nullptr) != 0) return;
+  // A closed terminal or session ends the program as SIGTERM does.
+  struct sigaction before{};
+  if (sigaction(SIGHUP, nullptr, &before) != 0) return;
+  if (before.sa_handler != SIG_IGN) {
+    if (sigaction(SIGHUP, &sa, nullptr) != 0) return;
+    hangUpCaught_ = true;
+  }
   notifier_ = new QSocketNotifier(gPipe[0], QSocketNotifier::Read, this);
   connect(notifier_, &QSocketNotifier::activated, this, &TerminationSignals::Drain);
 }
@@ -36,6 +43,7 @@ TerminationSignals::~TerminationSignals() {
   // Back to the default action before the pipe goes.
   signal(SIGTERM, SIG_DFL);
   signal(SIGINT, SIG_DFL);
+  if (hangUpCaught_) signal(SIGHUP, SIG_DFL);
   for (int& fd : gPipe) {
     if (fd >= 0) close(fd);
     fd = -1;

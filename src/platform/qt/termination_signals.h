@@ -3,8 +3,9 @@
 
 class QSocketNotifier;
 
-// SIGTERM and SIGINT as a Qt signal on the main loop: the handler only
-// writes the signal's number to a pipe (self-pipe); the main loop reads it.
+// SIGTERM, SIGINT and SIGHUP as a Qt signal on the main loop: the handler
+// only writes the signal's number to a pipe (self-pipe); the main loop reads
+// it. A SIGHUP ignored when the process started (nohup) stays ignored.
 // One instance per process.
 class TerminationSignals : public QObject {
   Q_OBJECT
@@ -21,4 +22,5 @@ class TerminationSignals : public QObject {
   void Drain();
 
   QSocketNotifier* notifier_ = nullptr;
+  bool hangUpCaught_ = false;
 };
