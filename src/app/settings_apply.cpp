@@ -14,14 +14,12 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   StopReconnecting(app);
   app.discipline.UseTimeZone(s.TimeZone);
 
-  // Logging switched on: a file of its own from now, in the program's
-  // directory, or where the start-up log goes (the current directory) when
-  // the program's directory cannot be written, as with an installed
-  // program. Switching it off leaves an open file open and idle.
+  // Logging switched on: a file of its own from now, where the start-up
+  // log goes (the current directory). Switching it off leaves an open file
+  // open and idle.
   if (loggingSwitchedOn) {
     const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-    const std::string name = LogFileName(now);
-    if (!app.log.File().Open(name, true) && !app.log.File().Open(name, false)) {
+    if (!app.log.File().Open(LogFileName(now))) {
       app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
     }
     app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quorログ開始"));

@@ -6,8 +6,8 @@ class LogFile {
  public:
   virtual ~LogFile() = default;
   // Opens (appending, creating when missing) fileName in the current
-  // directory, or in the directory of the program's executable.
-  virtual bool Open(const std::string& fileName, bool inProgramDirectory) = 0;
+  // directory: where the program was started, the service's log directory.
+  virtual bool Open(const std::string& fileName) = 0;
   virtual bool IsOpen() const = 0;
   // Writes the text and a line end, whole or not at all (a full disk never
   // leaves half a line). False when the line is not in the file.

@@ -53,7 +53,7 @@ int main(int argc, char* argv[]) {
   parser.addOption(connectOption);
   const QCommandLineOption headlessOption(
       "headless", QString::fromUtf8("ウィンドウなしで動き、すぐに接続します(時刻サーバ用)。"
-                                    "ログは標準エラーにも出ます。SIGTERMで終了します。"));
+                                    "ログは標準エラーにも出ます。SIGTERM、SIGINT、SIGHUPで終了します。"));
   parser.addOption(headlessOption);
   if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
     const QString error = parser.errorText().isEmpty()
@@ -80,10 +80,10 @@ int main(int argc, char* argv[]) {
   }
   if (parser.isSet(headlessOption)) return RunHeadless();
 
-  // SIGTERM and SIGINT end the window program as closing it does. Without
+  // SIGTERM, SIGINT and SIGHUP end the window program as closing it does. Without
   // them caught it still runs; the signals then end it at once.
   TerminationSignals termination;
-  if (!termination.Installed()) std::fputs("quor: cannot catch SIGTERM and SIGINT\n", stderr);
+  if (!termination.Installed()) std::fputs("quor: cannot catch SIGTERM, SIGINT and SIGHUP\n", stderr);
   QObject mainThreadContext;
   DesktopPlatform desktop(&mainThreadContext);
   App app(desktop.platform);

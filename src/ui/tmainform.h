@@ -42,7 +42,7 @@ class TMainForm : public QDialog {
   void ButtonSendCommClick();
   void ButtonParmSetClick();
   void ButtonTestDlgClick();
-  // SIGTERM or SIGINT: ends as the user would, disconnecting first ("接続終了")
+  // SIGTERM, SIGINT or SIGHUP: ends as the user would, disconnecting first ("接続終了")
   // and then closing the window ("Quor運用終了", the log file closed). A
   // dialog open over the window is cancelled first, and the end waits until
   // its exec() has returned, so nothing is pulled away under it.

@@ -104,10 +104,9 @@ class FakeMessageBoxes : public MessageBoxes {
 
 class FakeLogFile : public LogFile {
  public:
-  bool Open(const std::string& fileName, bool inProgramDirectory) override {
+  bool Open(const std::string& fileName) override {
     openedName = fileName;
-    openedInProgramDirectory = inProgramDirectory;
-    open = !failOpen && !(inProgramDirectory && failInProgramDirectory);
+    open = !failOpen;
     return open;
   }
   bool IsOpen() const override { return open; }
@@ -117,9 +116,8 @@ class FakeLogFile : public LogFile {
     return true;
   }
   void Close() override { open = false; }
-  bool failOpen = false, open = false, openedInProgramDirectory = false;
+  bool failOpen = false, open = false;
   bool failWrite = false;  // a full disk
-  bool failInProgramDirectory = false;  // a program directory that cannot be written
   std::string openedName;
   std::vector<std::string> lines;
 };

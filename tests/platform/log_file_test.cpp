@@ -34,13 +34,13 @@ struct InTempDir : ::testing::Test {
 TEST_F(InTempDir, WritesShiftJisAndAppendsOnASecondOpening) {
   {
     Cp932LogFile log;
-    ASSERT_TRUE(log.Open("Quor01160230.log", false));
+    ASSERT_TRUE(log.Open("Quor01160230.log"));
     log.WriteLine("02:30:05  Quor運用開始");
   }
   {
     // A second run in the same minute keeps the first run's lines.
     Cp932LogFile log;
-    ASSERT_TRUE(log.Open("Quor01160230.log", false));
+    ASSERT_TRUE(log.Open("Quor01160230.log"));
     log.WriteLine("02:30:40  ﾛｸﾞ");
     log.Close();
   }
@@ -55,7 +55,7 @@ TEST_F(InTempDir, UnconvertibleTextAndFailures) {
   EXPECT_EQ(Utf8ToCp932("a\xF0\x9F\x98\x80z"), "a?z");  // an emoji has no CP932 form
   EXPECT_EQ(Utf8ToCp932("\xFF"), "?");                 // broken UTF-8
   Cp932LogFile log;
-  EXPECT_FALSE(log.Open("no/such/dir/Quor.log", false));
+  EXPECT_FALSE(log.Open("no/such/dir/Quor.log"));
   log.WriteLine("ignored");  // no crash without a file
 }
 
@@ -64,7 +64,7 @@ TEST_F(InTempDir, UnconvertibleTextAndFailures) {
 // does not end mid-line, and the next line is written once there is room.
 TEST_F(InTempDir, ALineIsWrittenWholeOrNotAtAll) {
   Cp932LogFile log;
-  ASSERT_TRUE(log.Open("Quor01160230.log", false));
+  ASSERT_TRUE(log.Open("Quor01160230.log"));
   ASSERT_TRUE(log.WriteLine("02:30:05  first"));
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -82,7 +82,7 @@ TEST_F(InTempDir, ALineIsWrittenWholeOrNotAtAll) {
 
   // A device that is always full.
   Cp932LogFile full;
-  ASSERT_TRUE(full.Open("/dev/full", false));
+  ASSERT_TRUE(full.Open("/dev/full"));
   EXPECT_FALSE(full.WriteLine("x"));
 }
 

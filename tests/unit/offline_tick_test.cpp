@@ -101,7 +101,6 @@ TEST(Startup, LogsStartAndEndAndOpensTheFileByItsTime) {
   EXPECT_FALSE(FormShow(app));  // only the first showing runs
   EXPECT_EQ(app.view.LabelJst, "LST");
   EXPECT_EQ(fake.logFile.openedName, "Quor01160230.log");
-  EXPECT_FALSE(fake.logFile.openedInProgramDirectory);
   EXPECT_EQ(fake.logFile.lines, std::vector<std::string>{"02:30:05  Quor運用開始"});
   FormCloseQuery(app);
   EXPECT_EQ(app.log.MemoLog().back(), "02:30:05  Quor運用終了");

@@ -375,7 +375,6 @@ TEST_F(ApplyingSettings, LoggingSwitchedOnOpensANewFileAtOnce) {
   EXPECT_EQ(app.settings.IsLogOut, 1);
   EXPECT_TRUE(fake.logFile.IsOpen());
   EXPECT_EQ(fake.logFile.openedName, "Quor01161204.log");
-  EXPECT_TRUE(fake.logFile.openedInProgramDirectory);
   EXPECT_EQ(fake.logFile.lines, std::vector<std::string>{"12:04:05  Quorログ開始"});
 
   // Switched off: nothing more goes to the file, which stays open.
@@ -384,15 +383,6 @@ TEST_F(ApplyingSettings, LoggingSwitchedOnOpensANewFileAtOnce) {
   app.LogWithPcTime("何か");
   EXPECT_EQ(fake.logFile.lines.size(), 1u);
   EXPECT_TRUE(fake.logFile.IsOpen());
-}
-
-TEST_F(ApplyingSettings, AnUnwritableProgramDirectoryLogsToTheCurrentOne) {
-  fake.logFile.failInProgramDirectory = true;
-  ASSERT_TRUE(SetThrough([](SettingsDialog& d) { d.CheckBoxLogOut = true; }));
-  EXPECT_TRUE(fake.logFile.IsOpen());
-  EXPECT_FALSE(fake.logFile.openedInProgramDirectory);
-  EXPECT_TRUE(fake.boxes.shown.empty());
-  EXPECT_EQ(fake.logFile.lines, std::vector<std::string>{"12:04:05  Quorログ開始"});
 }
 
 TEST_F(ApplyingSettings, ALogFileThatCannotBeOpenedIsTold) {

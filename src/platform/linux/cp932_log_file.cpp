@@ -8,22 +8,9 @@
 
 #include "platform/linux/cp932_conversion.h"
 
-namespace {
-
-std::string ProgramDirectory() {
-  char buf[PATH_MAX];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string path(buf, static_cast<size_t>(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-}  // namespace
-
-bool Cp932LogFile::Open(const std::string& fileName, bool inProgramDirectory) {
+bool Cp932LogFile::Open(const std::string& fileName) {
   Close();
-  path_ = inProgramDirectory ? ProgramDirectory() + "/" + fileName : fileName;
+  path_ = fileName;
   // Appending: a second run within the same minute keeps the first run's lines.
   fd_ = open(path_.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
   return fd_ >= 0;

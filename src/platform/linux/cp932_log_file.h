@@ -9,7 +9,7 @@
 class Cp932LogFile : public LogFile {
  public:
   ~Cp932LogFile() override { Close(); }
-  bool Open(const std::string& fileName, bool inProgramDirectory) override;
+  bool Open(const std::string& fileName) override;
   bool IsOpen() const override { return fd_ >= 0; }
   bool WriteLine(const std::string& text) override;
   void Close() override;
