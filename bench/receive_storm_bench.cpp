@@ -93,9 +93,9 @@ int main(int argc, char** argv) {
   SlowSink sink;
   sink.perPass = std::chrono::microseconds(perPassUs);
   std::string errorText;
-  SerialParams params;
-  params.PortIndex = 0;
-  if (port.Open(params, sink, errorText) != SerialPort::OpenResult::Ok) {
+  SerialLine line;
+  line.portIndex = 0;
+  if (port.Open(line, sink, errorText) != SerialPort::OpenResult::Ok) {
     std::fprintf(stderr, "open: %s\n", errorText.c_str());
     return 1;
   }

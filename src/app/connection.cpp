@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/network_reconnect.h"
+#include "app/serial_line_for.h"
 #include "common/time_arithmetic.h"
 
 namespace {
@@ -10,10 +11,9 @@ namespace {
 void OpenPort(App& app) {
   MainView& v = app.view;
   v.StatusBar = "接続の手続き中";
-  SerialParams params = app.settings.serial;
-  params.PortIndex = app.settings.Port;
+  const SerialLine line = SerialLineFor(app.settings.serial, app.settings.Port);
   std::string errorText;
-  const auto result = app.platform.serialPort.Open(params, app, errorText);
+  const auto result = app.platform.serialPort.Open(line, app, errorText);
   if (result != SerialPort::OpenResult::Ok) {
     if (result == SerialPort::OpenResult::ConfigureFailed) {
       app.platform.messageBoxes.ShowSystemError(errorText);

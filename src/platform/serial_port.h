@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/local_time.h"
-#include "settings/serial_params.h"
+#include "platform/serial_line.h"
 
 // What a worker captured as the very first action after its wait returned:
 // the counter and the PC clock, read together.
@@ -53,10 +53,10 @@ class SerialPort {
  public:
   enum class OpenResult { Ok, OpenFailed, ConfigureFailed };
   virtual ~SerialPort() = default;
-  // Opens COM1..COM4 by params.PortIndex exclusively, configures the line,
+  // Opens COM1..COM4 by line.portIndex exclusively, configures the line,
   // raises DTR, flushes both queues and starts the workers. On
   // ConfigureFailed, errorText holds the system's error text.
-  virtual OpenResult Open(const SerialParams& params, SerialEventSink& sink,
+  virtual OpenResult Open(const SerialLine& line, SerialEventSink& sink,
                           std::string& errorText) = 0;
   virtual bool IsOpen() const = 0;
   // The outcome of one write: ok, or the system's error code (0 when there

@@ -173,9 +173,9 @@ class FakeNetworkInfo : public NetworkInfo {
 // A serial port whose events the test delivers itself.
 class FakeSerialPort : public SerialPort {
  public:
-  OpenResult Open(const SerialParams& params, SerialEventSink& s, std::string& errorText) override {
+  OpenResult Open(const SerialLine& line, SerialEventSink& s, std::string& errorText) override {
     ++openCount;
-    lastParams = params;
+    lastLine = line;
     if (result != OpenResult::Ok) {
       errorText = "Invalid argument";
       return result;
@@ -212,7 +212,7 @@ class FakeSerialPort : public SerialPort {
 
   OpenResult result = OpenResult::Ok;
   SerialEventSink* sink = nullptr;
-  SerialParams lastParams;
+  SerialLine lastLine;
   int openCount = 0, closeCount = 0;
   std::vector<std::vector<uint8_t>> written;
   struct Pending {

@@ -26,7 +26,7 @@ struct Runner : ::testing::Test {
   FakePlatform fake;
   FakeSerialPort::OpenResult opened = [this] {
     std::string error;
-    return fake.serial.Open(SerialParams{}, sink, error);
+    return fake.serial.Open(SerialLine{}, sink, error);
   }();
   struct NoEvents : SerialEventSink {
     void OnDsrChange(const EdgeCapture&) override {}

@@ -36,7 +36,8 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_TRUE((Now() == Buttons{false, false, true, false, true}));
   EXPECT_TRUE(app.testDialog.Exists);
   EXPECT_TRUE(app.session.has_value());
-  EXPECT_EQ(fake.serial.lastParams, (SerialParams{0, 5, 1, 0, 0, 2}));
+  EXPECT_TRUE(fake.serial.lastLine == (SerialLine{0, 4800, 8, SerialParity::None, SerialStopBits::One,
+                                                SerialFlowControl::None}));
   EXPECT_EQ(app.network.schedule.NextNtpMinute, 0);  // minute 57 -> 0
   // Until the first edge, the served time is the PC's.
   EXPECT_EQ(NtpTimestampDecode(app.edgeReference.EdgeNtpTime, fake.time.Now()), std::floor(fake.time.Now()));

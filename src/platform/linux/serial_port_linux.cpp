@@ -49,12 +49,12 @@ LinuxSerialPort::LinuxSerialPort(Counter& counter, PcClock& clock, MainThreadPos
 
 LinuxSerialPort::~LinuxSerialPort() { Close(); }
 
-SerialPort::OpenResult LinuxSerialPort::Open(const SerialParams& params, SerialEventSink& sink,
+SerialPort::OpenResult LinuxSerialPort::Open(const SerialLine& line, SerialEventSink& sink,
                                              std::string& errorText) {
   Close();
   errorText.clear();
 
-  const std::string path = SerialDevicePath(params.PortIndex);
+  const std::string path = SerialDevicePath(line.portIndex);
   if (path.empty()) {
     errorText = ErrorText(ENODEV);
     return OpenResult::OpenFailed;
@@ -75,7 +75,7 @@ SerialPort::OpenResult LinuxSerialPort::Open(const SerialParams& params, SerialE
   // A device that is no terminal fails the configuration below, with its text.
   (void)ioctl(fd_, TIOCEXCL);
 
-  if (const int err = ConfigureSerialLine(fd_, params); err != 0) {
+  if (const int err = ConfigureSerialLine(fd_, line); err != 0) {
     errorText = ErrorText(err);
     ReleaseDevice();
     return OpenResult::ConfigureFailed;

@@ -30,7 +30,7 @@ class LinuxSerialPort : public SerialPort {
   LinuxSerialPort(const LinuxSerialPort&) = delete;
   LinuxSerialPort& operator=(const LinuxSerialPort&) = delete;
 
-  OpenResult Open(const SerialParams& params, SerialEventSink& sink,
+  OpenResult Open(const SerialLine& line, SerialEventSink& sink,
                   std::string& errorText) override;
   bool IsOpen() const override;
   bool Write(std::vector<uint8_t> bytes, WriteDone done) override;
