@@ -7,7 +7,7 @@
 #include "app/connection.h"
 #include "app/startup.h"
 #include "app/tick.h"
-#include "sim/burst_pacing.h"
+#include "receiver/burst_pacing.h"
 
 namespace {
 constexpr int64_t kNtpToUnix = 2208988800LL;

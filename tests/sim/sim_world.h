@@ -18,7 +18,7 @@
 
 #include "app/app.h"
 #include "fakes/fake_platform.h"
-#include "sim/receiver_generator.h"
+#include "receiver/receiver_generator.h"
 
 struct SimOptions {
   ReceiverModel model = ReceiverModel::JupiterNmea;

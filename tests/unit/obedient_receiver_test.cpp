@@ -8,8 +8,8 @@
 #include "commands/cca_commands.h"
 #include "commands/jupiter_commands.h"
 #include "link/jupiter_frame.h"
-#include "sim/command_reader.h"
-#include "sim/obedient_receiver.h"
+#include "receiver/command_reader.h"
+#include "receiver/obedient_receiver.h"
 
 namespace {
 

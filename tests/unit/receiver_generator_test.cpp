@@ -7,9 +7,9 @@
 
 #include "link/line_assembly.h"
 #include "link/sentence_buffer.h"
-#include "sim/burst_pacing.h"
-#include "sim/gpssim_args.h"
-#include "sim/receiver_generator.h"
+#include "receiver/burst_pacing.h"
+#include "receiver/gpssim_args.h"
+#include "receiver/receiver_generator.h"
 
 namespace {
 

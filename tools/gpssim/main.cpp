@@ -20,9 +20,9 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/burst_pacing.h"
-#include "sim/gpssim_args.h"
-#include "sim/obedient_receiver.h"
+#include "receiver/burst_pacing.h"
+#include "receiver/gpssim_args.h"
+#include "receiver/obedient_receiver.h"
 
 namespace {
 

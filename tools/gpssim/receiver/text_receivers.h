@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <string>
 
-#include "sim/receiver_options.h"
+#include "receiver/receiver_options.h"
 
 namespace sim {
 

@@ -1,4 +1,4 @@
-#include "sim/utc_fields.h"
+#include "receiver/utc_fields.h"
 
 #include <chrono>
 

@@ -1,10 +1,10 @@
-#include "sim/text_receivers.h"
+#include "receiver/text_receivers.h"
 
 #include <cstdio>
 
-#include "sim/nmea_sentences.h"
-#include "sim/nmea_text.h"
-#include "sim/utc_fields.h"
+#include "receiver/nmea_sentences.h"
+#include "receiver/nmea_text.h"
+#include "receiver/utc_fields.h"
 
 namespace sim {
 namespace {

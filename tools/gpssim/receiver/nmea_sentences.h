@@ -2,8 +2,8 @@
 #include <string>
 #include <string_view>
 
-#include "sim/receiver_options.h"
-#include "sim/utc_fields.h"
+#include "receiver/receiver_options.h"
+#include "receiver/utc_fields.h"
 
 namespace sim {
 

@@ -1,10 +1,10 @@
-#include "sim/command_reader.h"
+#include "receiver/command_reader.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "link/jupiter_frame.h"
-#include "sim/nmea_text.h"
+#include "receiver/nmea_text.h"
 
 namespace sim {
 namespace {

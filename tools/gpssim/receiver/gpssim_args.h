@@ -4,7 +4,7 @@
 #include <string_view>
 #include <vector>
 
-#include "sim/receiver_options.h"
+#include "receiver/receiver_options.h"
 
 // The command line of the receiver simulator.
 struct GpssimArgs {

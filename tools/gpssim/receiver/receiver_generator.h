@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "sim/receiver_options.h"
+#include "receiver/receiver_options.h"
 
 // One stretch of bytes the receiver sends without a pause. The bytes follow
 // each other at the line's baud rate from `startOffset` seconds after the

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "sim/receiver_options.h"
+#include "receiver/receiver_options.h"
 
 // When a receiver sends in its second, in seconds after the pulse: the first
 // burst, the binary time mark (only the binary models send one), and how far

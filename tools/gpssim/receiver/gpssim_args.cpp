@@ -1,4 +1,4 @@
-#include "sim/gpssim_args.h"
+#include "receiver/gpssim_args.h"
 
 #include <charconv>
 #include <cmath>

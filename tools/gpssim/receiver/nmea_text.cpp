@@ -1,4 +1,4 @@
-#include "sim/nmea_text.h"
+#include "receiver/nmea_text.h"
 
 #include <algorithm>
 #include <cmath>

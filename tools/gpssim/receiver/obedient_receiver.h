@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "sim/command_reader.h"
-#include "sim/receiver_generator.h"
+#include "receiver/command_reader.h"
+#include "receiver/receiver_generator.h"
 
 namespace sim {
 

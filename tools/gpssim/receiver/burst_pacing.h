@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "sim/receiver_generator.h"
+#include "receiver/receiver_generator.h"
 
 // A burst cut into the pieces written to the line one at a time: bytes
 // [begin, end) are handed over at `offset` seconds after the pulse, the

@@ -1,4 +1,4 @@
-#include "sim/burst_pacing.h"
+#include "receiver/burst_pacing.h"
 
 #include <algorithm>
 #include <cmath>

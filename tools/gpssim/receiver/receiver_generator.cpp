@@ -1,13 +1,13 @@
-#include "sim/receiver_generator.h"
+#include "receiver/receiver_generator.h"
 
 #include <algorithm>
 #include <string>
 #include <utility>
 
-#include "sim/burst_timing.h"
-#include "sim/cca_frames.h"
-#include "sim/jupiter_messages.h"
-#include "sim/text_receivers.h"
+#include "receiver/burst_timing.h"
+#include "receiver/cca_frames.h"
+#include "receiver/jupiter_messages.h"
+#include "receiver/text_receivers.h"
 
 namespace {
 

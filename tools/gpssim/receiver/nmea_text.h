@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "sim/utc_fields.h"
+#include "receiver/utc_fields.h"
 
 namespace sim {
 

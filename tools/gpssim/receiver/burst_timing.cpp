@@ -1,4 +1,4 @@
-#include "sim/burst_timing.h"
+#include "receiver/burst_timing.h"
 
 #include <array>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "sim/cca_frames.h"
+#include "receiver/cca_frames.h"
 
 #include <cmath>
 
-#include "sim/nmea_sentences.h"
-#include "sim/utc_fields.h"
+#include "receiver/nmea_sentences.h"
+#include "receiver/utc_fields.h"
 
 namespace sim {
 namespace {

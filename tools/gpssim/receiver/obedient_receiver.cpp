@@ -1,9 +1,9 @@
-#include "sim/obedient_receiver.h"
+#include "receiver/obedient_receiver.h"
 
 #include <cstdlib>
 #include <string_view>
 
-#include "sim/text_receivers.h"
+#include "receiver/text_receivers.h"
 
 namespace sim {
 namespace {

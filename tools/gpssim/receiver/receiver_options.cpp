@@ -1,4 +1,4 @@
-#include "sim/receiver_options.h"
+#include "receiver/receiver_options.h"
 
 #include <array>
 #include <utility>

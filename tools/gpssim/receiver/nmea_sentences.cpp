@@ -1,9 +1,9 @@
-#include "sim/nmea_sentences.h"
+#include "receiver/nmea_sentences.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "sim/nmea_text.h"
+#include "receiver/nmea_text.h"
 
 namespace sim {
 namespace {

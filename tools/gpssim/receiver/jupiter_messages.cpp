@@ -1,10 +1,10 @@
-#include "sim/jupiter_messages.h"
+#include "receiver/jupiter_messages.h"
 
 #include <cmath>
 
 #include "link/jupiter_frame.h"
-#include "sim/nmea_sentences.h"
-#include "sim/utc_fields.h"
+#include "receiver/nmea_sentences.h"
+#include "receiver/utc_fields.h"
 
 namespace sim {
 namespace {
