@@ -25,7 +25,7 @@
 #include "app/settings_apply.h"
 #include "app/startup.h"
 #include "app/tick.h"
-#include "app/time_report.h"
+#include "app/report_time_button.h"
 #include "commands/test_dialog_handlers.h"
 #include "ui/dialog_parts.h"
 #include "ui/product.h"

@@ -9,7 +9,7 @@
 
 #include "app/app.h"
 #include "fakes/fake_platform.h"
-#include "net/time_report.h"
+#include "net/time_report_stamp.h"
 #include "platform/qt/qt_desktop.h"
 #include "ui/tmainform.h"
 

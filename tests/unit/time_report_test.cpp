@@ -5,10 +5,10 @@
 #include "app/app.h"
 #include "app/connection.h"
 #include "app/startup.h"
-#include "app/time_report.h"
+#include "app/report_time_button.h"
 #include "common/time_arithmetic.h"
 #include "fakes/fake_platform.h"
-#include "net/time_report.h"
+#include "net/time_report_stamp.h"
 
 namespace {
 

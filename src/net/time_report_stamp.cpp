@@ -1,4 +1,4 @@
-#include "net/time_report.h"
+#include "net/time_report_stamp.h"
 
 #include "common/text_format.h"
 

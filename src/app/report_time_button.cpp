@@ -1,9 +1,9 @@
-#include "app/time_report.h"
+#include "app/report_time_button.h"
 
 #include "app/app.h"
 #include "common/text_format.h"
 #include "common/time_arithmetic.h"
-#include "net/time_report.h"
+#include "net/time_report_stamp.h"
 
 void ButtonReportTimeClick(App& app) {
   LocalTimeRecord t;
