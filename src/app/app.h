@@ -30,6 +30,10 @@ struct TickState {
   // until connecting again (0: none pending), and the wait last given.
   int ReconnectTicks = 0;
   int ReconnectWaitTicks = 0;
+  // The running tick's repeating timer (0: not running), and the ticks run
+  // so far, so hooks after each timer can tell a tick from other timers.
+  Timers::Id Timer = 0;
+  uint64_t Count = 0;
 };
 
 // The composition root: owns the subsystems and the view models, and routes

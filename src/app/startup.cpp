@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/connection.h"
+#include "app/tick.h"
 #include "common/text_format.h"
 #include "settings/settings_persistence.h"
 
@@ -77,7 +78,19 @@ void FormCloseQuery(App& app) {
 }
 
 void FormDestroy(App& app) {
+  StopTick(app);
   if (app.tick.Connected && app.settings.Port != kNetworkPort) CloseReceiverPort(app);
+}
+
+bool StartRunning(App& app) {
+  if (!FormShow(app)) return false;
+  StartTick(app);
+  return true;
+}
+
+void StopRunning(App& app) {
+  StopTick(app);
+  FormCloseQuery(app);
 }
 
 bool ButtonToTaskTrayClick(App& app) {

@@ -14,6 +14,8 @@
 
 namespace {
 
+constexpr int kTickMs = 100;
+
 // Not connected: the PC's time, or a pending "同期" to the nearest minute.
 void TickOffline(App& app) {
   TickReconnect(app);
@@ -71,4 +73,18 @@ void TickProc(App& app) {
   } else if (app.session) {
     TickReceiver(app);
   }
+}
+
+void StartTick(App& app) {
+  if (app.tick.Timer != 0) return;
+  app.tick.Timer = app.platform.timers.StartRepeating(kTickMs, [&app] {
+    ++app.tick.Count;
+    TickProc(app);
+  });
+}
+
+void StopTick(App& app) {
+  if (app.tick.Timer == 0) return;
+  app.platform.timers.Cancel(app.tick.Timer);
+  app.tick.Timer = 0;
 }

@@ -1,28 +1,22 @@
 #include "service/headless_service.h"
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 
 #include "app/app.h"
 #include "app/connection.h"
 #include "app/startup.h"
-#include "app/tick.h"
 #include "service/headless_adapters.h"
 
-HeadlessService::HeadlessService(App& app, QObject* parent) : QObject(parent), app_(app) {
-  tickTimer_.setTimerType(Qt::PreciseTimer);
-  tickTimer_.setInterval(100);
-  connect(&tickTimer_, &QTimer::timeout, this, &HeadlessService::Tick);
-}
+HeadlessService::HeadlessService(App& app, QObject* parent) : QObject(parent), app_(app) {}
 
-HeadlessService::~HeadlessService() {
-  tickTimer_.stop();
-  FormDestroy(app_);
-}
+// FormDestroy stops the tick.
+HeadlessService::~HeadlessService() { FormDestroy(app_); }
 
 void HeadlessService::Start() {
   FormCreate(app_);
-  if (FormShow(app_)) tickTimer_.start();
+  StartRunning(app_);
   ButtonConnectClick(app_);
   AskServerNow(app_, kSendByButton);  // with the own protocol, once its handshake is answered
   ReportStatus();
@@ -36,14 +30,14 @@ void HeadlessService::Start() {
 void HeadlessService::Stop(int exitStatus) {
   if (stopped_) return;
   stopped_ = true;
-  tickTimer_.stop();
   if (app_.tick.Connected) ButtonConnectClick(app_);  // "接続終了", the port is released
-  FormCloseQuery(app_);                               // "Quor運用終了", the log file is closed
+  StopRunning(app_);  // the tick stops, "Quor運用終了", the log file is closed
   QCoreApplication::exit(exitStatus);
 }
 
-void HeadlessService::Tick() {
-  TickProc(app_);
+void HeadlessService::AfterTimer() {
+  if (app_.tick.Count == seenTicks_) return;
+  seenTicks_ = app_.tick.Count;
   ReportStatus();
   // A receiver that went away (a USB receiver unplugged) ends the run as a
   // port missing at start does, so the service manager reopens it once it

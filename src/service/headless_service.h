@@ -1,6 +1,6 @@
 #pragma once
 #include <QObject>
-#include <QTimer>
+#include <cstdint>
 #include <string>
 
 class App;
@@ -24,13 +24,14 @@ class HeadlessService : public QObject {
   // Ends the run once (later calls do nothing) and leaves the event loop
   // with the given exit status.
   void Stop(int exitStatus = 0);
+  // Runs after every timer on the main loop; acts only after a tick.
+  void AfterTimer();
 
  private:
-  void Tick();
   void ReportStatus();
 
   App& app_;
-  QTimer tickTimer_;
+  uint64_t seenTicks_ = 0;
   bool stopped_ = false;
   std::string shownStatus_;
 };

@@ -19,6 +19,7 @@ int RunHeadless() {
   App app(platform.platform);
   app.log.SetMirror(WriteStderrLine);
   HeadlessService service(app);
+  platform.timers.SetAfterEach([&service] { service.AfterTimer(); });
   QObject::connect(&termination, &TerminationSignals::Received, &service, [&service] { service.Stop(); });
   service.Start();
   return QCoreApplication::exec();

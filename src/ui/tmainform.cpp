@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QSystemTrayIcon>
 #include <QThread>
+#include <QTimer>
 #include <QToolButton>
 #include <QStyle>
 #include <QStyleOptionFrame>
@@ -24,7 +25,6 @@
 #include "app/receiver_commands.h"
 #include "app/settings_apply.h"
 #include "app/startup.h"
-#include "app/tick.h"
 #include "app/report_time_button.h"
 #include "commands/test_dialog_handlers.h"
 #include "ui/dialog_parts.h"
@@ -89,16 +89,12 @@ TMainForm::TMainForm(App& app, QWidget* parent) : QDialog(parent), app_(app) {
   setWindowTitle(QString::fromUtf8(kMainCaption));
   BuildControls();
   formLog_ = new TFormLog(app_.log, this);
-  tickTimer_.setTimerType(Qt::PreciseTimer);
-  tickTimer_.setInterval(100);
-  connect(&tickTimer_, &QTimer::timeout, this, &TMainForm::TickProc);
   FormCreate(app_);
   Refresh();
 }
 
 TMainForm::~TMainForm() {
-  // The tick never outlives the window.
-  tickTimer_.stop();
+  // The tick never outlives the window: FormDestroy stops it.
   FormDestroy(app_);
 }
 
@@ -210,6 +206,7 @@ void TMainForm::BuildControls() {
 }
 
 void TMainForm::Refresh() {
+  refreshedAtTick_ = app_.tick.Count;
   const MainView& v = app_.view;
   if (StatusBar->currentMessage() != QString::fromStdString(v.StatusBar)) {
     StatusBar->showMessage(QString::fromStdString(v.StatusBar));
@@ -242,17 +239,12 @@ void TMainForm::Refresh() {
 }
 
 void TMainForm::RefreshSoon() {
-  if (!tickTimer_.isActive()) Refresh();
+  if (app_.tick.Timer == 0 || app_.tick.Count != refreshedAtTick_) Refresh();
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (FormShow(app_)) tickTimer_.start();
-  Refresh();
-}
-
-void TMainForm::TickProc() {
-  ::TickProc(app_);
+  StartRunning(app_);
   Refresh();
 }
 
@@ -317,10 +309,7 @@ void TMainForm::ButtonDispLogClick() {
   formLog_->exec();
 }
 
-void TMainForm::ButtonEndClick() {
-  tickTimer_.stop();
-  close();
-}
+void TMainForm::ButtonEndClick() { close(); }
 
 void TMainForm::reject() { ButtonEndClick(); }
 
@@ -404,8 +393,7 @@ void TMainForm::ButtonTestDlgClick() {
 void TMainForm::closeEvent(QCloseEvent* event) {
   if (!closed_) {
     closed_ = true;
-    tickTimer_.stop();
-    FormCloseQuery(app_);
+    StopRunning(app_);  // the tick stops, "Quor運用終了", the log file is closed
   }
   event->accept();
   QApplication::quit();

@@ -1,6 +1,6 @@
 #pragma once
 #include <QDialog>
-#include <QTimer>
+#include <cstdint>
 
 class App;
 class QLabel;
@@ -22,14 +22,14 @@ class TMainForm : public QDialog {
 
   // Copies the core's view model into the widgets.
   void Refresh();
-  // After an event from outside (serial bytes, datagrams): while the tick
-  // runs, its refresh covers the event, so a flood of events never redraws
-  // the window more than once a tick.
+  // After each posted event (serial bytes, datagrams) and each timer, the
+  // tick's included: while the tick runs, only a tick refreshes, and its
+  // refresh covers the events since, so a flood of events never redraws the
+  // window more than once a tick.
   void RefreshSoon();
   TFormLog* FormLog() const { return formLog_; }
 
  public slots:
-  void TickProc();
   void ButtonConnectClick();
   void ButtonSyncPCClick();
   void ButtonServerInfoClick();
@@ -59,7 +59,7 @@ class TMainForm : public QDialog {
   void EndWhenNoDialog(int round);
 
   App& app_;
-  QTimer tickTimer_;
+  uint64_t refreshedAtTick_ = 0;  // the tick count at the last refresh
   bool closed_ = false;
   bool endingBySignal_ = false;
   TFormLog* formLog_ = nullptr;

@@ -229,10 +229,18 @@ class FakeTimers : public Timers {
   explicit FakeTimers(VirtualTime& t) : t_(t) {}
   Id Start(int ms, std::function<void()> fn) override {
     const Id id = nextId_++;
-    due_.emplace(std::make_pair(t_.Now() + ms * 1e-3, id), std::move(fn));
+    due_.emplace(std::make_pair(t_.Now() + ms * 1e-3, id), Entry{std::move(fn), 0});
+    return id;
+  }
+  // Due again `ms` after each due time, so the beat does not drift.
+  Id StartRepeating(int ms, std::function<void()> fn) override {
+    const Id id = nextId_++;
+    const int period = ms < 1 ? 1 : ms;
+    due_.emplace(std::make_pair(t_.Now() + period * 1e-3, id), Entry{std::move(fn), period});
     return id;
   }
   void Cancel(Id id) override {
+    if (running_ == id) running_ = 0;  // a repeating timer stopped from its own fn
     for (auto it = due_.begin(); it != due_.end(); ++it) {
       if (it->first.second == id) {
         due_.erase(it);
@@ -240,6 +248,8 @@ class FakeTimers : public Timers {
       }
     }
   }
+  // Runs after every fired timer, as the Qt adapter's afterEach does.
+  void SetAfterEach(std::function<void()> afterEach) { afterEach_ = std::move(afterEach); }
   // When the next timer falls due, if one is set.
   std::optional<double> NextDue() const {
     if (due_.empty()) return std::nullopt;
@@ -248,9 +258,16 @@ class FakeTimers : public Timers {
   // Runs the first timer due by now; false when none is.
   bool RunOneDue() {
     if (due_.empty() || due_.begin()->first.first > t_.Now()) return false;
-    auto fn = std::move(due_.begin()->second);
+    const auto [due, id] = due_.begin()->first;
+    Entry entry = std::move(due_.begin()->second);
     due_.erase(due_.begin());
-    fn();
+    running_ = id;
+    entry.fn();
+    if (entry.periodMs > 0 && running_ == id) {
+      due_.emplace(std::make_pair(due + entry.periodMs * 1e-3, id), std::move(entry));
+    }
+    running_ = 0;
+    if (afterEach_) afterEach_();
     return true;
   }
   // Advances virtual time to each timer due within `seconds` in turn and
@@ -267,9 +284,15 @@ class FakeTimers : public Timers {
   size_t Pending() const { return due_.size(); }
 
  private:
+  struct Entry {
+    std::function<void()> fn;
+    int periodMs;  // 0: one-shot
+  };
   VirtualTime& t_;
   // Ordered by due time, then by start order.
-  std::map<std::pair<double, Id>, std::function<void()>> due_;
+  std::map<std::pair<double, Id>, Entry> due_;
+  std::function<void()> afterEach_;
+  Id running_ = 0;  // the timer whose fn runs now
   Id nextId_ = 1;
 };
 

@@ -29,7 +29,10 @@ struct NetworkPeer : ::testing::Test {
   TMainForm form{app};
 
   void SetUp() override {
+    // As the program does: the window refreshes after each posted event and
+    // each timer, the tick's too.
     desktop.poster.SetAfterEach([this] { form.RefreshSoon(); });
+    desktop.timers.SetAfterEach([this] { form.RefreshSoon(); });
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
   }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "app/app.h"
 #include "app/connection.h"
 #include "app/startup.h"
@@ -106,6 +108,49 @@ TEST(Startup, LogsStartAndEndAndOpensTheFileByItsTime) {
   EXPECT_EQ(app.log.MemoLog().back(), "02:30:05  Quor運用終了");
   EXPECT_EQ(fake.logFile.lines.size(), 2u);
   EXPECT_FALSE(fake.logFile.open);
+}
+
+// The run's own tick: TickProc every 100 ms of virtual time from the start,
+// one tick however often started, none after the stop.
+TEST(Startup, RunningTicksEvery100msUntilStopped) {
+  FakePlatform fake;
+  App app(fake.platform);
+  FormCreate(app);
+  std::vector<double> ticks;  // when each tick ran, as a hook after each timer sees it
+  uint64_t seen = 0;
+  fake.timers.SetAfterEach([&] {
+    if (app.tick.Count == seen) return;
+    seen = app.tick.Count;
+    ticks.push_back(fake.time.Now());
+  });
+  const double start = fake.time.Now();
+  ASSERT_TRUE(StartRunning(app));
+  EXPECT_FALSE(StartRunning(app));
+  StartTick(app);
+  EXPECT_EQ(fake.timers.Pending(), 1u);
+  EXPECT_EQ(app.log.MemoLog().size(), 1u);  // "Quor運用開始" once
+  EXPECT_TRUE(ticks.empty());               // never from inside the start
+
+  fake.time.SetPc(LocalTimeToNtpSeconds(Rec(2026, 1, 16, 2, 30, 5, 500), 9));
+  fake.timers.RunFor(1.05);
+  ASSERT_EQ(ticks.size(), 10u);
+  for (size_t i = 0; i < ticks.size(); ++i) EXPECT_NEAR(ticks[i] - start, 0.1 * (i + 1), 1e-6) << i;
+  EXPECT_EQ(app.view.EditJst, "02:30:06");  // TickProc showed the PC's time
+
+  StopRunning(app);
+  EXPECT_EQ(app.log.MemoLog().back().substr(10), "Quor運用終了");
+  EXPECT_EQ(fake.timers.Pending(), 0u);
+  fake.timers.RunFor(1);
+  EXPECT_EQ(ticks.size(), 10u);
+  StopTick(app);  // stopping again does nothing
+
+  // Started again after a stop, it beats anew; the program's end stops it.
+  StartTick(app);
+  fake.timers.RunFor(0.25);
+  EXPECT_EQ(ticks.size(), 12u);
+  FormDestroy(app);
+  fake.timers.RunFor(1);
+  EXPECT_EQ(ticks.size(), 12u);
 }
 
 TEST(Startup, WithoutLoggingNoFileAndAFailedOpenIsTold) {

@@ -22,6 +22,21 @@ Timers::Id QtTimers::Start(int ms, std::function<void()> fn) {
   return id;
 }
 
+Timers::Id QtTimers::StartRepeating(int ms, std::function<void()> fn) {
+  const Id id = nextId_++;
+  auto* timer = new QTimer(parent_);
+  timer->setTimerType(Qt::PreciseTimer);
+  QObject::connect(timer, &QTimer::timeout, timer, [this, fn = std::move(fn)] {
+    // fn may cancel this timer; the timer is then deleted later, so the
+    // running lambda stays valid.
+    fn();
+    if (afterEach_) afterEach_();
+  });
+  pending_.emplace(id, timer);
+  timer->start(ms < 1 ? 1 : ms);
+  return id;
+}
+
 void QtTimers::Cancel(Id id) {
   const auto it = pending_.find(id);
   if (it == pending_.end()) return;

@@ -7,8 +7,9 @@
 
 class QTimer;
 
-// Timers as single-shot QTimers on the main thread; afterEach runs after
-// every fired continuation (the window refreshes).
+// Timers as precise QTimers on the main thread; afterEach runs after every
+// fired continuation and every beat of a repeating timer (the window
+// refreshes).
 class QtTimers : public Timers {
  public:
   explicit QtTimers(QObject* mainThreadObject) : parent_(mainThreadObject) {}
@@ -18,6 +19,7 @@ class QtTimers : public Timers {
 
   void SetAfterEach(std::function<void()> afterEach) { afterEach_ = std::move(afterEach); }
   Id Start(int ms, std::function<void()> fn) override;
+  Id StartRepeating(int ms, std::function<void()> fn) override;
   void Cancel(Id id) override;
 
  private:
