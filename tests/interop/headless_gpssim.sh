@@ -34,14 +34,20 @@ rm -f "$QDIR"/cwd/Quor*.log
 quor_gpssim "$SANDBOX/gps0"
 export QUOR_COM1=$SANDBOX/gps0
 
-# stdout and stderr apart: the log lines belong on stderr.
-(cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
-  >"$QDIR/stdout" 2>"$QDIR/stderr") &
-PIDS+=($!)
-pid=$!
+# Starts the headless program in the background, its pid in $pid, with
+# stdout and stderr apart: the log lines belong on stderr. The last run's
+# stderr goes first, so a wait never reads an old line.
+start_headless() {
+  rm -f "$QDIR/stdout" "$QDIR/stderr"
+  (cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
+    >"$QDIR/stdout" 2>"$QDIR/stderr") &
+  PIDS+=($!)
+  pid=$!
+}
+start_headless
 wait_stderr() {
   local i
-  for ((i = 0; i < ${2:-15} * 10; i++)); do grep -qF -- "$1" "$QDIR/stderr" && return 0; sleep 0.1; done
+  for ((i = 0; i < ${2:-15} * 10; i++)); do grep -qsF -- "$1" "$QDIR/stderr" && return 0; sleep 0.1; done
   cat "$QDIR/stderr" >&2
   fail "stderr never showed: $1"
 }
@@ -86,26 +92,20 @@ quor_log | tail -n 1 | grep -qF "Quor運用終了" || fail "the log file does no
 quor_gpssim "$SANDBOX/gps1"
 export QUOR_COM1=$SANDBOX/gps1
 gpid=${PIDS[-1]}
-(cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
-  >"$QDIR/stdout" 2>"$QDIR/stderr") &
-PIDS+=($!)
-pid=$!
+start_headless
 wait_stderr "受信中(NMEA)"
 kill "$gpid"
 timeout 10 tail --pid="$(pgrep -P "$pid" -x quor || echo "$pid")" -f /dev/null
 wait "$pid"
 rc=$?
 [ "$rc" -eq 1 ] || { cat "$QDIR/stderr"; fail "status $rc after the receiver went away, not 1"; }
-grep -qF "受信機のポートが失われました" "$QDIR/stderr" || fail "the lost port was not told"
+grep -qF "受信機のポートが失われました" "$QDIR/stderr" || { cat "$QDIR/stderr"; fail "the lost port was not told"; }
 tail -n 1 "$QDIR/stderr" | grep -qF "Quor運用終了" || fail "no closing line after the lost port"
 
 # SIGHUP ends it as SIGTERM does: status 0 and its closing lines.
 quor_gpssim "$SANDBOX/gps2"
 export QUOR_COM1=$SANDBOX/gps2
-(cd "$QDIR/cwd" && exec capsh --drop=cap_sys_time -- -c "exec '$QUOR' --headless" \
-  >"$QDIR/stdout" 2>"$QDIR/stderr") &
-PIDS+=($!)
-pid=$!
+start_headless
 wait_stderr "接続開始"
 kill -HUP "$(pgrep -P "$pid" -x quor || echo "$pid")"
 timeout 5 tail --pid="$(pgrep -P "$pid" -x quor || echo "$pid")" -f /dev/null
