@@ -619,7 +619,9 @@ TEST_F(SerialTest, UnpluggedDeviceIsReportedOnceAndBothWorkersEnd) {
     poster.RunFor(200ms);
     EXPECT_EQ(lostSink.lost, 1);
     // Told in Japanese: a hang-up in words, an error after a Japanese lead-in.
-    if (!dsrSeesItToo) EXPECT_EQ(lostSink.lostReason, "回線が切断されました");
+    if (!dsrSeesItToo) {
+      EXPECT_EQ(lostSink.lostReason, "回線が切断されました");
+    }
     EXPECT_TRUE(lostSink.lostReason.starts_with("回線")) << lostSink.lostReason;
 
     // A write to the lost device fails, and says so on the main loop.

@@ -35,7 +35,7 @@ struct SntpServerWorld {
 
   // What the program claims for a source: a receiver's time, checked a
   // second ago, or no source at all.
-  ClockState checked{true, ClockSource::kPps, 1e-6, 0, 3'976'000'000.0};
+  ClockState checked{true, ClockSource::kPps, 1e-6, 0, 3'976'000'000.0, {}};
   ServiceClaim ClaimOf(TimeSource source) const {
     ClaimFacts f;
     f.source = source;

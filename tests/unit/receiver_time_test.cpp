@@ -66,7 +66,7 @@ struct ReceiverTime : ::testing::Test {
   void GoodSeconds(int n) {
     for (int i = 0; i < n; ++i) {
       const LocalTimeRecord t = NtpSecondsToLocalTime(std::floor(trueTime()) + 2, 0);
-      char time[8], date[8];
+      char time[32], date[32];
       std::snprintf(time, sizeof time, "%02d%02d%02d", t.Hour, t.Minute, t.Second);
       std::snprintf(date, sizeof date, "%02d%02d%02d", t.Day, t.Month, t.Year % 100);
       Second(Gga(time) + Rmc(time, date));
@@ -94,7 +94,7 @@ TEST_F(ReceiverTime, ATimeSentenceFiveTimesASecondIsOneSecond) {
   for (int i = 0; i < 30; ++i) {
     const double start = std::floor(trueTime()) + 1;
     const LocalTimeRecord t = NtpSecondsToLocalTime(start + 1, 0);
-    char time[8], date[8];
+    char time[32], date[32];
     std::snprintf(time, sizeof time, "%02d%02d%02d", t.Hour, t.Minute, t.Second);
     std::snprintf(date, sizeof date, "%02d%02d%02d", t.Day, t.Month, t.Year % 100);
     for (int k = 0; k < 5; ++k) {
@@ -153,7 +153,7 @@ TEST_F(ReceiverTime, ALeapSecondIsShownAndFollowedByOneCorrectStep) {
   EXPECT_NEAR(fake.time.Pc() - trueTime(), -1.0, 0.001);
   for (int i = 0; i < 30; ++i) {
     const LocalTimeRecord t = NtpSecondsToLocalTime(std::floor(trueTime()) + 1, 0);
-    char time[8];
+    char time[32];
     std::snprintf(time, sizeof time, "%02d%02d%02d", t.Hour, t.Minute, t.Second);
     Second(Gga(time) + Rmc(time, "010726"));
   }

@@ -14,8 +14,8 @@ std::string Id(const ServiceClaim& c) {
 // A reply claims a source only where there is one, and a precision and
 // dispersion no better than measured.
 TEST(ServiceClaim, FromTheStateOfTheTimeSource) {
-  ClockState sentences{true, ClockSource::kSentences, 0.025, 0.004, 1000.0};
-  ClockState server{true, ClockSource::kServer, 0.003, 0, 2000.0};
+  ClockState sentences{true, ClockSource::kSentences, 0.025, 0.004, 1000.0, {}};
+  ClockState server{true, ClockSource::kServer, 0.003, 0, 2000.0, {}};
   server.upstream = {0, 2, {192, 168, 1, 5}, 0.010, 0.020, 0.004};
   ClockState offServer = server;
   offServer.upstream.stratum = 15;
