@@ -44,6 +44,3 @@ std::array<uint8_t, NtpPacket::kSize> NtpPacket::Bytes() const {
 
 bool IsNtpPacketSize(size_t size) { return size == 48 || size == 52 || size == 68; }
 
-bool NtpPacket::FromUnsynchronisedServer() const {
-  return Stratum == 0 || std::memcmp(ReferenceId, kLocalClockId, 4) == 0;
-}

@@ -16,9 +16,6 @@ struct NtpPacket {
   static constexpr uint8_t kLocalClockStratum = 10;
   static constexpr char kLocalClockId[4] = {'L', 'O', 'C', 'L'};
 
-  // Stratum 0 (a kiss code) or a local clock: no time to set a clock by.
-  bool FromUnsynchronisedServer() const;
-
   int LeapIndicator = 0;  // 0..3
   int Version = 4;        // 0..7
   int Mode = 0;           // 0..7

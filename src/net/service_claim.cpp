@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "net/ntp_packet.h"
 #include "timekeeping/clock_discipline.h"
 
 namespace {
@@ -57,7 +58,7 @@ ServiceClaim ClaimFor(const ClaimFacts& f) {
   if (f.serveLocalClock) {
     // An isolated LAN's common time: the PC clock as a local clock.
     c.leap = 0;
-    c.stratum = 10;
+    c.stratum = NtpPacket::kLocalClockStratum;
     c.rootDispersion = 0;
     c.referenceTime = f.now;
   }

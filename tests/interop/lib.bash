@@ -98,6 +98,21 @@ quor_gpssim() {
   fail "gpssim made no pseudo-terminal"
 }
 
+# Starts Quor with --connect on gpssim (a pseudo-terminal as COM1) with the
+# log file on, and waits until the receiver's data come; skips the test when
+# Quor could not bind port 123.
+quor_on_gpssim() {
+  quor_gpssim "$SANDBOX/gps0"
+  export QUOR_COM1=$SANDBOX/gps0
+  printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
+  quor_start --connect
+  quor_wait_log "受信機への接続要求" 15 || fail "--connect did not connect"
+  if quor_log | grep -q "UDPポート123を開けません"; then
+    echo "skipped: Quor could not bind port 123 here"; exit 0
+  fi
+  quor_wait_log "接続開始" 15 || fail "no data from the receiver"
+}
+
 # Starts chronyd as a stratum-1 server on port 123 of this namespace, without
 # the right to set the clock, with its files in $SANDBOX/chrony; fails the
 # test when it does not bind the port.

@@ -19,16 +19,7 @@ fi
 
 ip link set lo up
 quor_sandbox
-quor_gpssim "$SANDBOX/gps0"
-export QUOR_COM1=$SANDBOX/gps0
-printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
-quor_start --connect
-quor_wait_log "受信機への接続要求" 15 || fail "--connect did not connect"
-if quor_log | grep -q "UDPポート123を開けません"; then
-  echo "skipped: Quor could not bind port 123 here"; exit 0
-fi
-# Once the receiver's sentences come in.
-quor_wait_log "接続開始" 15 || fail "no data from the receiver"
+quor_on_gpssim
 quor_sntp_until_s1 20 || fail "sntp did not see stratum 1"
 offset=$(echo "$out" | grep -oE '[+-][0-9]+\.[0-9]+ \+/-' | head -1 | cut -d' ' -f1)
 [ -n "$offset" ] || fail "sntp printed no offset"

@@ -298,7 +298,9 @@ TEST_F(SntpClientTest, RepliesThatFailACheckAreRefused) {
     w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, oneWay < 2.5 ? 1 : 0) << oneWay;
-    if (oneWay > 2.5) EXPECT_EQ(w.statusBar.substr(10), "NTP応答を採用しません(往復時間 +5.200 秒)");
+    if (oneWay > 2.5) {
+      EXPECT_EQ(w.statusBar.substr(10), "NTP応答を採用しません(往復時間 +5.200 秒)");
+    }
   }
 }
 
