@@ -22,8 +22,6 @@ App::App(Platform& p)
                                 p.textCodec,
                                 {view.StatusBar,
                                  view.EditJst,
-                                 view.ButtonSyncPCEnabled,
-                                 view.ButtonServerInfoEnabled,
                                  {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
                                   &view.EditLat, &view.EditAntena, &view.EditGeoid,
                                   &view.EditNumSat, &view.EditNumMsg}},
@@ -43,6 +41,28 @@ App::App(Platform& p)
   });
 }
 
+
+ControlFacts App::Facts() const {
+  using C = ControlFacts::Connection;
+  ControlFacts f;
+  if (!tick.Connected) return f;
+  if (settings.Port == kNetworkPort) {
+    f.connection = C::kNetwork;
+    f.ownProtocol = settings.LanOpt == 0;
+    f.opened = network.Opened();
+    f.replyAwaited = network.SntpReplyAwaited();
+    return f;
+  }
+  f.connection = C::kReceiver;
+  f.automaticSettingOnly = settings.AutoAdjust == 1;
+  if (session) {
+    f.fixStarted = session->time.timing.FixStarted;
+    f.buttonsLocked = session->ButtonsLocked;
+    f.commandsAvailable = session->CommandsAvailable;
+    f.commandRunning = session->commands.Busy();
+  }
+  return f;
+}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 
+#include "app/controls.h"
 #include "app/event_log.h"
 #include "app/main_view.h"
 #include "app/receiver_session.h"
@@ -83,6 +84,10 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   // Where the time served now comes from, and what a reply claims of it.
   TimeSource ServiceSource() const;
   ServiceClaim ServiceClaimNow() const;
+  // What the main window's controls offer now, from the subsystems' facts.
+  ControlFacts Facts() const;
+  MainControls Controls() const { return ControlsFor(Facts()); }
+
   // Whom the network client works for now.
   ClientRole NetworkRole() const;
   // What the main window shows of the receiver, for a position answer;

@@ -37,24 +37,15 @@ void ConnectNetwork(App& app, bool again) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
-  MainView& v = app.view;
   app.tick.Connected = true;
-  v.ButtonConnectCaption = "切断(&G)";
-  v.ButtonToTaskTrayEnabled = true;
-  v.ButtonParmSetEnabled = false;
   app.network.Connect(again);
   app.LogWithPcTime("NTP接続開始");
 }
 
 void ConnectReceiver(App& app) {
-  MainView& v = app.view;
   app.LogWithPcTime("受信機への接続要求");
 
   app.tick.Connected = true;
-  v.ButtonConnectCaption = "切断(&G)";
-  v.ButtonToTaskTrayEnabled = true;
-  v.ButtonSyncPCEnabled = false;
-  v.ButtonTestDlgEnabled = true;
 
   app.network.ForgetKisses();
   app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
@@ -65,7 +56,6 @@ void ConnectReceiver(App& app) {
 
   app.testDialog = TestDialogModel{};
   app.testDialog.Exists = true;
-  v.ButtonParmSetEnabled = false;
 }
 
 void Connect(App& app, bool again = false) {
@@ -89,26 +79,13 @@ void Disconnect(App& app) {
   app.tick.Connected = false;
   // A "同期" asked for while connected belongs to that connection.
   app.tick.ClockSetPending = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
   v.StatusBar = "オフライン、ＰＣの時刻を表示中";
   app.LogWithPcTime("接続終了");
 
   app.network.Disconnect();
-  if (app.settings.Port == kNetworkPort) {
-    v.ButtonSendCommEnabled = false;
-    v.ButtonParmSetEnabled = true;
-    v.ButtonSyncPCEnabled = true;
-    v.ButtonServerInfoEnabled = false;
-    return;
-  }
+  if (app.settings.Port == kNetworkPort) return;
   app.testDialog = TestDialogModel{};
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
   v.CSpinButtondSSVisible = true;
-  v.CSpinButtondSSEnabled = true;
   v.EditNumMsg.clear();
   CloseReceiverPort(app);
 }
@@ -133,13 +110,6 @@ void DropNetworkConnection(App& app, const std::string& statusText) {
   MainView& v = app.view;
   app.network.Disconnect();
   app.tick.Connected = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonServerInfoEnabled = false;
   v.StatusBar = statusText;
 }
 
@@ -162,7 +132,7 @@ void ButtonServerInfoClick(App& app) {
 void ButtonSyncPCClick(App& app) {
   if (app.tick.Connected && app.settings.Port == kNetworkPort) {
     // Disabled while a request is awaited.
-    if (!app.view.ButtonSyncPCEnabled) return;
+    if (!app.Controls().ButtonSyncPCEnabled) return;
     app.network.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
     return;
   }

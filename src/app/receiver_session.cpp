@@ -12,7 +12,7 @@ ReceiverSession::ReceiverSession(App& app)
                           app.burstDelay}),
       transmitter(app.platform.serialPort, app.view.StatusBar, app),
       commands(transmitter, app.platform.timers, app.platform.messageBoxes, app.view.StatusBar, cfg,
-               ReceiverCommandHooks(app, *this)) {
+               ReceiverCommandHooks(*this)) {
   time.SecondEnded = [&app](int minute, int second) {
     if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
         app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {

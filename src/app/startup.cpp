@@ -50,12 +50,6 @@ bool FormShow(App& app) {
   MainView& v = app.view;
   ShowDelaySetting(app);
   app.tick.Connected = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
 
   v.LabelJst = app.settings.TimeZone == 9 ? "JST" : "LST";
   v.StatusBar = "オフライン、ＰＣの時刻を表示中";

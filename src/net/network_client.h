@@ -12,8 +12,6 @@
 struct NetworkView {
   std::string& StatusBar;
   std::string& EditJst;
-  bool& ButtonSyncPCEnabled;
-  bool& ButtonServerInfoEnabled;
   // The controls a position answer fills, in the answer's field order.
   std::array<std::string*, 8> PositionControls;
 };

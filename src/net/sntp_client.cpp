@@ -40,7 +40,6 @@ bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
   request.LeapIndicator = 0;
   request.Version = 4;
   request.Mode = NtpPacket::kModeClient;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = false;
 
   const ServiceInstant now = ServiceNow(d_.time, source);
   NtpTimestampEncode(now.ntpSeconds, request.Transmit);
@@ -71,7 +70,6 @@ SntpClient::ReplyOutcome SntpClient::OnReply(const ReceivedReply& reply, ClientR
   }
   // The request is answered: its origin is not taken again.
   SntpReplyAwaited = false;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = true;
 
   // T4 is T1 carried on by the counter to the datagram's arrival.
   const NtpPacket& p = reply.packet;
@@ -214,7 +212,6 @@ void SntpClient::ShowAndLogLimited(ReplyFault fault, const std::string& line) {
 bool SntpClient::TickReplyWait(ClientRole role) {
   if (!SntpReplyAwaited || ++waitTicks_ <= kReplyWaitTicks) return false;
   SntpReplyAwaited = false;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = true;
   const LocalTimeRecord t = d_.time.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "NTPサーバから応答がありません");
   Report(role, line, line, line);

@@ -33,7 +33,6 @@ struct SntpClientDeps {
   TestDialogModel& testDialog;
   StrayAnswerLog& strays;
   std::string& statusBar;
-  bool& buttonSyncPCEnabled;
   // Random bits for the request's transmit timestamp; empty: a generator
   // seeded from the system's entropy.
   std::function<uint32_t()> random;

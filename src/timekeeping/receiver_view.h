@@ -9,6 +9,5 @@ struct ReceiverView {
   std::string LabelPpsCtr;
   std::string EditStatus, EditLong, EditLat, EditAntena, EditGeoid, EditNumSat, EditNumMsg;
   std::string LabelMapDatum;
-  bool ButtonSyncPCEnabled = true;
   bool CSpinButtondSSVisible = true;
 };

@@ -92,7 +92,7 @@ bool HandleFixStart(TimeKeeper& tk) {
     v.LabelPpsCtr.clear();
     tk.rx.DatumText.clear();
     v.LabelMapDatum.clear();
-    v.ButtonSyncPCEnabled = tk.settings.AutoAdjust != 1;
+    k.FixStarted = true;
     if (r.PpsSeen) v.CSpinButtondSSVisible = false;
     if (!tk.cfg.NmeaMode) {
       tk.delaySetting = 3;

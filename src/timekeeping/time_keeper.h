@@ -27,6 +27,7 @@ struct SecondTiming {
   bool AwaitingData = true;     // no usable data yet since connecting
   int WaitTicks = 0;
   bool FixStartPending = false; // the first second after usable data began
+  bool FixStarted = false;      // that second came: the receiver's time may be asked for
   int StartCheckCount = 0;
   bool SecondPending = false;   // a time sentence came; its second is not processed yet
   int PendingSecondTicks = 0;

@@ -10,6 +10,7 @@
 
 #include "common/time_arithmetic.h"
 #include "fakes/fake_platform.h"
+#include "app/controls.h"
 #include "net/network_client.h"
 #include "net/sntp_server.h"
 #include "support/recording_log.h"
@@ -32,13 +33,12 @@ struct NetworkClientWorld {
   ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, disciplineStatus}};
   TestDialogModel testDialog;
   std::string statusBar, editJst;
-  bool syncEnabled = true, serverInfoEnabled = false;
   std::array<std::string, 8> position;  // the controls a position answer fills
   std::deque<uint32_t> randoms;
   NetworkClient client{NetworkClientDeps{
       settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, testDialog,
       fake.codec,
-      {statusBar, editJst, syncEnabled, serverInfoEnabled,
+      {statusBar, editJst,
        {&position[0], &position[1], &position[2], &position[3], &position[4], &position[5],
         &position[6], &position[7]}},
       [this] {
@@ -47,6 +47,16 @@ struct NetworkClientWorld {
         randoms.pop_front();
         return r;
       }}};
+  // "同期" as the main window would offer it in network mode now.
+  bool SyncEnabled() const {
+    ControlFacts f;
+    f.connection = ControlFacts::Connection::kNetwork;
+    f.ownProtocol = settings.LanOpt == 0;
+    f.opened = client.Opened();
+    f.replyAwaited = client.SntpReplyAwaited();
+    return ControlsFor(f).ButtonSyncPCEnabled;
+  }
+
   // The client's own end of the packet handling (the server half of the
   // program turns datagrams into replies).
   std::string ignoredStatus;

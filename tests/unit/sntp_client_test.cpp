@@ -53,7 +53,7 @@ TEST_F(SntpClientTest, ScheduleFromTheMarks) {
 // enabled again; the connection stays.
 TEST_F(SntpClientTest, LostReplyEndsTheWait) {
   Ask();
-  EXPECT_FALSE(syncEnabled);
+  EXPECT_FALSE(SyncEnabled());
   for (int i = 0; i < 50; ++i) {
     fake.time.Advance(0.1);
     EXPECT_EQ(client.Tick(), NetworkClient::TickResult::kRunning);
@@ -61,7 +61,7 @@ TEST_F(SntpClientTest, LostReplyEndsTheWait) {
   EXPECT_TRUE(client.SntpReplyAwaited());
   Ticks(1);
   EXPECT_FALSE(client.SntpReplyAwaited());
-  EXPECT_TRUE(syncEnabled);
+  EXPECT_TRUE(SyncEnabled());
   EXPECT_EQ(statusBar, "12:03:05  NTPサーバから応答がありません");
   EXPECT_EQ(log.lines.back(), statusBar);
   // The reply that comes after all is a stray now.
@@ -88,7 +88,7 @@ TEST_F(SntpClientTest, ReplyCorrectsTheClock) {
     EXPECT_NEAR(w.fake.time.Pc() - w.fake.time.Now(), c.expectedError, 2e-6) << c.syncParm;
     EXPECT_EQ(w.statusBar.substr(10), "同期しました［遅延量 +0.020 秒、補正量 +2.500 秒］");
     EXPECT_EQ(w.log.lines.back(), w.statusBar);
-    EXPECT_TRUE(w.syncEnabled);
+    EXPECT_TRUE(w.SyncEnabled());
     EXPECT_FALSE(w.client.SntpReplyAwaited());
     // The clock is now known to keep the server's time, since this setting.
     EXPECT_TRUE(w.discipline.ClockOnReference());
@@ -118,10 +118,9 @@ TEST_F(SntpClientTest, TwoHoursOffIsRefused) {
   EXPECT_EQ(statusBar, "12:03:00  同期を見合わせました［補正量 +7200.000 秒!!］");
   EXPECT_EQ(log.lines.back(), statusBar);
   EXPECT_FALSE(client.SntpReplyAwaited());
-  EXPECT_TRUE(syncEnabled);
+  EXPECT_TRUE(SyncEnabled());
 
   client.SendSntpRequest(ClientRole::kReceiver, TimeSource::kReceiver, kSendPeriodic);
-  EXPECT_TRUE(syncEnabled);  // a receiver connection's button is not the client's
   Deliver(ServeLastRequest(), ClientRole::kReceiver);
   EXPECT_EQ(statusBar, "Delay exceeds 1 hour limit!!");
 
@@ -205,7 +204,7 @@ TEST_F(SntpClientTest, RefusedSettingIsReported) {
   EXPECT_EQ(log.Count("同期しました"), 0);
   EXPECT_EQ(log.Count("時刻校正に失敗"), 1);
   EXPECT_EQ(NtpTimestampDecode(edge.EdgeNtpTime, fake.time.Now()), referenceBefore);
-  EXPECT_TRUE(syncEnabled);
+  EXPECT_TRUE(SyncEnabled());
 
   testDialog.TestDialogShown = true;
   client.SendSntpRequest(ClientRole::kReceiver, TimeSource::kReceiver, kSendByButton);
@@ -276,7 +275,7 @@ TEST_F(SntpClientTest, RepliesThatFailACheckAreRefused) {
       const std::string what = std::string(c.name) + ", LanOpt " + std::to_string(lanOpt);
       EXPECT_FALSE(w.client.SntpReplyAwaited()) << what;
       EXPECT_FALSE(w.client.AwaitingData) << what;
-      EXPECT_TRUE(w.syncEnabled) << what;
+      EXPECT_TRUE(w.SyncEnabled()) << what;
       if (*c.shown == '\0') {
         EXPECT_EQ(w.fake.clock.setCount, 1) << what;
         EXPECT_NE(w.statusBar.find("同期しました"), std::string::npos) << what;
