@@ -9,8 +9,8 @@ App::App(Platform& p)
     : platform(p),
       log(p.logFile),
       counterScale(p.counter),
-      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
-      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
+      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, *this}),
+      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, *this,
                             testDialog.TestDialogShown, settings.TimeZone}),
       lanServer(p.udp, p.textCodec, p.clock),
       network(NetworkClientDeps{settings,
@@ -20,14 +20,14 @@ App::App(Platform& p)
                                 *this,
                                 testDialog,
                                 p.textCodec,
-                                {view.StatusBar,
+                                {*this,
                                  view.EditJst,
                                  {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
                                   &view.EditLat, &view.EditAntena, &view.EditGeoid,
                                   &view.EditNumSat, &view.EditNumMsg}},
                                 {}}) {
   // A full disk is told on the status bar (standard error when headless).
-  log.SetFileFaultNotice([this](const std::string& text) { view.StatusBar = text; });
+  log.SetFileFaultNotice([this](const std::string& text) { ShowStatus(text); });
   // Without 1PPS the time served is the PC clock's, with the last setting
   // as its reference; an edge's own time is the receiver's and stays.
   discipline.AddStepListener([this](const ClockStep& step) {
@@ -104,6 +104,6 @@ void App::OnNoModemLines() {
 
 void App::OnPortLost(const std::string& reason) {
   if (session) session->PortLost = true;
-  view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
+  ShowStatus("受信機のポートが失われました!! (" + reason + ")");
   LogWithPcTime("受信機のポートが失われました");
 }

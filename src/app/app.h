@@ -8,6 +8,7 @@
 #include "app/receiver_session.h"
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
 #include "net/datagram_routing.h"
@@ -39,7 +40,11 @@ struct TickState {
 
 // The composition root: owns the subsystems and the view models, and routes
 // events between them. Everything runs on the main thread.
-class App : public LogSink, public SerialEventSink, public UdpEventSink, DatagramHandlers {
+class App : public LogSink,
+            public StatusSink,
+            public SerialEventSink,
+            public UdpEventSink,
+            DatagramHandlers {
  public:
   explicit App(Platform& platform);
   App(const App&) = delete;
@@ -68,6 +73,9 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   // LogSink: the log window always, the log file when logging is on.
   void LogLine(const std::string& text) override;
   void LogWithPcTime(const std::string& message) override;
+
+  // StatusSink: the main window's status bar.
+  void ShowStatus(const std::string& text) override { view.StatusBar = text; }
 
   // SerialEventSink: the open receiver port's events, on the main thread.
   void OnDsrChange(const EdgeCapture& edge) override;

@@ -9,8 +9,7 @@ namespace {
 
 // Opens the receiver port; the outcome shows only in the status bar.
 void OpenPort(App& app) {
-  MainView& v = app.view;
-  v.StatusBar = "接続の手続き中";
+  app.ShowStatus("接続の手続き中");
   const SerialLine line = SerialLineFor(app.settings.serial, app.settings.Port);
   std::string errorText;
   const auto result = app.platform.serialPort.Open(line, app, errorText);
@@ -18,10 +17,10 @@ void OpenPort(App& app) {
     if (result == SerialPort::OpenResult::ConfigureFailed) {
       app.platform.messageBoxes.ShowSystemError(errorText);
     }
-    v.StatusBar = "接続に失敗!!";
+    app.ShowStatus("接続に失敗!!");
     return;
   }
-  v.StatusBar = "接続しました";
+  app.ShowStatus("接続しました");
 }
 
 void ConnectNetwork(App& app, bool again) {
@@ -79,7 +78,7 @@ void Disconnect(App& app) {
   app.tick.Connected = false;
   // A "同期" asked for while connected belongs to that connection.
   app.tick.ClockSetPending = false;
-  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+  app.ShowStatus("オフライン、ＰＣの時刻を表示中");
   app.LogWithPcTime("接続終了");
 
   app.network.Disconnect();
@@ -107,10 +106,9 @@ void ButtonConnectClick(App& app) {
 }
 
 void DropNetworkConnection(App& app, const std::string& statusText) {
-  MainView& v = app.view;
   app.network.Disconnect();
   app.tick.Connected = false;
-  v.StatusBar = statusText;
+  app.ShowStatus(statusText);
 }
 
 void ConnectNetworkAgain(App& app) {

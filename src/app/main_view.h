@@ -8,5 +8,6 @@
 // The window copies it into its widgets after each event it forwards; the
 // enabled states come from App::Controls().
 struct MainView : ReceiverView {
+  std::string StatusBar;
   std::string LabelJst = "JST";
 };

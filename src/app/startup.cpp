@@ -24,7 +24,7 @@ void BindTimeService(App& app) {
   }
   const LocalTimeRecord t = app.platform.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "UDPポート123を開けません(" + why + ")");
-  app.view.StatusBar = line;
+  app.ShowStatus(line);
   app.LogLine(line);
 }
 
@@ -52,7 +52,7 @@ bool FormShow(App& app) {
   app.tick.Connected = false;
 
   v.LabelJst = app.settings.TimeZone == 9 ? "JST" : "LST";
-  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+  app.ShowStatus("オフライン、ＰＣの時刻を表示中");
 
   app.FirstShowPending = false;
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();

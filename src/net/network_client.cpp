@@ -8,7 +8,7 @@
 NetworkClient::NetworkClient(const NetworkClientDeps& deps)
     : d_(deps),
       strays_(deps.log, deps.time.clock),
-      sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.log, deps.testDialog, strays_, deps.view.StatusBar,
+      sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.log, deps.testDialog, strays_, deps.view.status,
                            deps.random}) {}
 
 void NetworkClient::Connect(bool again) {
@@ -16,13 +16,13 @@ void NetworkClient::Connect(bool again) {
   Disconnect();
   if (!again) sntp_.ForgetKisses();
   if (d_.settings.LanOpt != 0) {
-    v.StatusBar = d_.settings.NtpIntv != 0 ? "NTPｻｰﾊﾞに接続中"
-                                           : "NTPｻｰﾊﾞに接続中、「同期」ボタンで接続先に合わせる";
+    v.status.ShowStatus(d_.settings.NtpIntv != 0 ? "NTPｻｰﾊﾞに接続中"
+                                           : "NTPｻｰﾊﾞに接続中、「同期」ボタンで接続先に合わせる");
     return;
   }
   AwaitingData = true;
   handshakePending_ = true;
-  v.StatusBar = "ネットワーク接続の準備中";
+  d_.view.status.ShowStatus("ネットワーク接続の準備中");
   SendText("Quor Conn", kSendByButton);
 }
 
@@ -103,8 +103,8 @@ void NetworkClient::OnConnectAnswer(const std::string& from) {
   handshakePending_ = false;
   AwaitingData = false;
   NetworkView& v = d_.view;
-  v.StatusBar = d_.settings.NtpIntv != 0 ? "ネットワーク接続中"
-                                         : "ネットワーク接続中、「同期」ボタンで接続先に合わせる";
+  v.status.ShowStatus(d_.settings.NtpIntv != 0 ? "ネットワーク接続中"
+                                         : "ネットワーク接続中、「同期」ボタンで接続先に合わせる");
   d_.log.LogWithPcTime("Quor接続開始");
   if (askWhenOpen_ != 0) SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, std::exchange(askWhenOpen_, 0));
 }
@@ -125,12 +125,12 @@ void NetworkClient::OnPositionAnswer(const std::string& word, const std::string&
   positionPending_ = false;
   AwaitingData = false;
   if (NoPositionInAnswer(word)) {
-    d_.view.StatusBar = "接続先の位置情報が取得できません！！";
+    d_.view.status.ShowStatus("接続先の位置情報が取得できません！！");
     return;
   }
   const std::vector<std::string> fields = ShowPositionAnswer(word, d_.codec);
   for (size_t i = 0; i < fields.size(); ++i) *d_.view.PositionControls[i] = fields[i];
-  d_.view.StatusBar = "接続先の位置情報を表示中";
+  d_.view.status.ShowStatus("接続先の位置情報を表示中");
 }
 
 void NetworkClient::SendText(const char* text, int tag) {

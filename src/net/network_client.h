@@ -10,7 +10,7 @@
 
 // The main window's controls the network client fills.
 struct NetworkView {
-  std::string& StatusBar;
+  StatusSink& status;
   std::string& EditJst;
   // The controls a position answer fills, in the answer's field order.
   std::array<std::string*, 8> PositionControls;

@@ -200,7 +200,7 @@ void SntpClient::ForgetKisses() {
 }
 
 void SntpClient::ShowAndLogLimited(ReplyFault fault, const std::string& line) {
-  d_.statusBar = line;
+  d_.status.ShowStatus(line);
   LogRateLimit& limit = refusalLimits_[static_cast<size_t>(fault)];
   const auto minute = static_cast<int64_t>(std::floor(d_.time.clock.ReadNtpSeconds() / 60.0));
   const uint64_t earlier = limit.TakeUnlogged(minute);
@@ -228,6 +228,6 @@ void SntpClient::Report(ClientRole role, const std::string& dialogRow,
 }
 
 void SntpClient::ShowAndLog(const std::string& line) {
-  d_.statusBar = line;
+  d_.status.ShowStatus(line);
   d_.log.LogLine(line);
 }

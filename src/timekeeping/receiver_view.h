@@ -3,7 +3,6 @@
 
 // The main window's controls that the time keeping fills, named after them.
 struct ReceiverView {
-  std::string StatusBar;
   std::string EditJst, EditUtc, EditPcErr;
   std::string EditdSS;
   std::string LabelPpsCtr;
