@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "app/controls.h"
 #include "app/event_log.h"
@@ -14,6 +15,7 @@
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
+#include "net/network_session.h"
 #include "net/service_claim.h"
 #include "net/sntp_server.h"
 #include "platform/platform.h"
@@ -24,7 +26,6 @@
 // The state of the 100 ms tick and of the connection that outlives a
 // receiver session.
 struct TickState {
-  bool Connected = false;
   bool ClockSetPending = false;
   LocalTimeRecord SyncPressTime;  // when "同期" was pressed offline
   uint32_t SyncPressCount = 0;    // the counter then
@@ -63,8 +64,15 @@ class App : public LogSink,
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;
-  // The receiver connection, while there is one.
-  std::optional<ReceiverSession> session;
+  // The connection: none (offline), to a receiver, or to a time server.
+  // Connecting creates its session, disconnecting destroys it.
+  std::variant<std::monostate, ReceiverSession, NetworkSession> connection;
+  bool Connected() const { return connection.index() != 0; }
+  ReceiverSession* Receiver() { return std::get_if<ReceiverSession>(&connection); }
+  const ReceiverSession* Receiver() const { return std::get_if<ReceiverSession>(&connection); }
+  NetworkSession* Network() { return std::get_if<NetworkSession>(&connection); }
+  const NetworkSession* Network() const { return std::get_if<NetworkSession>(&connection); }
+  void Disconnected() { connection.emplace<std::monostate>(); }
 
   bool FirstShowPending = false;
   bool NetworkAvailable = false;

@@ -331,7 +331,7 @@ void TMainForm::EndWhenNoDialog(int round) {
     QTimer::singleShot(kRoundMs, this, [this, round] { EndWhenNoDialog(round + 1); });
     return;
   }
-  if (app_.tick.Connected) ButtonConnectClick();  // "接続終了", the port is released
+  if (app_.Connected()) ButtonConnectClick();  // "接続終了", the port is released
   ButtonEndClick();                               // "Quor運用終了", the log file is closed
 }
 
@@ -348,8 +348,8 @@ void TMainForm::CSpinButtondSSDownClick() {
 // Opens the command dialog of the receiver kind; its command is sent after
 // the dialog has closed with "送信". A kind without commands opens none.
 void TMainForm::ButtonSendCommClick() {
-  if (!app_.session) return;
-  const ReceiverConfig& cfg = app_.session->cfg;
+  if (!app_.Receiver()) return;
+  const ReceiverConfig& cfg = app_.Receiver()->cfg;
   const int baseMesg = app_.settings.BaseMesg;
   switch (TraitsOf(app_.settings.Receiver).commands) {
     case CommandSet::kJupiter: {
