@@ -16,7 +16,9 @@ struct GraphPoint {
 // the left axis, in microseconds while the newest measurement is a 1PPS
 // edge's and in milliseconds otherwise; the frequency correction (ppm) on the
 // right axis; and a mark at each measurement the clock was stepped on, at
-// the error it had then.
+// the error it had then. The error axis spans all but the farthest hundredth
+// of the points at each end, so a few seconds' error before a step leave
+// the rest readable; a step mark beyond it sits at its edge.
 class ErrorGraphModel {
  public:
   static constexpr double kSpanMinutes = ErrorHistory::kSpanSeconds / 60;
@@ -31,7 +33,7 @@ class ErrorGraphModel {
   std::vector<GraphPoint> ErrorSeries;
   std::vector<GraphPoint> FrequencySeries;
   std::vector<GraphPoint> StepMarks;
-  // The value ranges the axes show: the series with a little room.
+  // The value ranges the axes show, with a little room.
   double ErrorMin = -1, ErrorMax = 1;
   double FrequencyMin = -1, FrequencyMax = 1;
 

@@ -9,6 +9,8 @@
 #include <QScatterSeries>
 #include <QValueAxis>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "timekeeping/error_history.h"
 
@@ -19,6 +21,16 @@ QList<QPointF> PointsOf(const std::vector<GraphPoint>& points) {
   list.reserve(static_cast<qsizetype>(points.size()));
   for (const GraphPoint& p : points) list.append(QPointF(p.minutes, p.value));
   return list;
+}
+
+// The axis over [low, high] in round steps, its labels with as many decimals
+// as the steps need.
+void SetRange(QValueAxis* axis, double low, double high) {
+  axis->setRange(low, high);
+  axis->applyNiceNumbers();
+  const double step = (axis->max() - axis->min()) / std::max(1, axis->tickCount() - 1);
+  const int decimals = step >= 1 ? 0 : static_cast<int>(std::ceil(-std::log10(step) - 1e-9));
+  axis->setLabelFormat(QString("%.%1f").arg(std::min(decimals, 6)));
 }
 
 QValueAxis* MakeAxis(const QString& title, const QColor& color) {
@@ -96,10 +108,8 @@ void TFormErrGraph::Refresh() {
   frequencySeries_->replace(PointsOf(model_.FrequencySeries));
   stepSeries_->replace(PointsOf(model_.StepMarks));
   errorAxis_->setTitleText(QString::fromStdString(model_.ErrorAxisTitle));
-  errorAxis_->setRange(model_.ErrorMin, model_.ErrorMax);
-  errorAxis_->applyNiceNumbers();
-  frequencyAxis_->setRange(model_.FrequencyMin, model_.FrequencyMax);
-  frequencyAxis_->applyNiceNumbers();
+  SetRange(errorAxis_, model_.ErrorMin, model_.ErrorMax);
+  SetRange(frequencyAxis_, model_.FrequencyMin, model_.FrequencyMax);
 }
 
 void TFormErrGraph::showEvent(QShowEvent* event) {
