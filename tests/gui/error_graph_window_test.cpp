@@ -57,16 +57,16 @@ TEST(ErrorGraphWindow, OpensFromTheMainWindowAndFollowsTheHistory) {
   EXPECT_EQ(error->count(), 0);
 
   const double t = fake.time.Pc();
-  app.errorHistory.Add(Point(t - 120, 0.045, true));
-  for (int i = 119; i >= 0; --i) app.errorHistory.Add(Point(t - i, 3e-6, false));
+  app.errorHistory.Add(Point(t - 60, 0.045, true));
+  for (int i = 59; i >= 0; --i) app.errorHistory.Add(Point(t - i, 3e-6, false));
   form.Refresh();
-  EXPECT_EQ(error->count(), 121);
-  EXPECT_EQ(frequency->count(), 121);
+  EXPECT_EQ(error->count(), 61);
+  EXPECT_EQ(frequency->count(), 61);
   ASSERT_EQ(steps->count(), 1);
-  EXPECT_DOUBLE_EQ(steps->at(0).x(), -2);
+  EXPECT_DOUBLE_EQ(steps->at(0).x(), -1);
   EXPECT_DOUBLE_EQ(steps->at(0).y(), 45000);
-  EXPECT_DOUBLE_EQ(error->at(120).y(), 3);
-  EXPECT_DOUBLE_EQ(frequency->at(120).y(), -40);
+  EXPECT_DOUBLE_EQ(error->at(60).y(), 3);
+  EXPECT_DOUBLE_EQ(frequency->at(60).y(), -40);
   const auto axes = chart->axes(Qt::Vertical, error);
   ASSERT_EQ(axes.size(), 1);
   EXPECT_EQ(axes[0]->titleText().toStdString(), "PC誤差 (ﾏｲｸﾛ秒)");
