@@ -3,7 +3,6 @@
 
 #include "timekeeping/error_graph_model.h"
 
-class ErrorHistory;
 class QChart;
 class QChartView;
 class QLineSeries;
