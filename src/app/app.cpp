@@ -34,6 +34,8 @@ App::App(Platform& p)
     NtpTimestampEncode(step.target, edgeReference.EdgeNtpTime);
     edgeReference.LastEdgeCount = step.count;
   });
+  discipline.AddMeasurementListener(
+      [this](const ClockMeasurementPoint& point) { errorHistory.Add(point); });
 }
 
 

@@ -22,6 +22,7 @@
 #include "settings/settings.h"
 #include "timekeeping/burst_delay.h"
 #include "timekeeping/clock_discipline.h"
+#include "timekeeping/error_history.h"
 
 // The state of the 100 ms tick and of the connection that outlives a
 // receiver session.
@@ -61,6 +62,7 @@ class App : public LogSink,
   EdgeReference edgeReference;
   BurstDelay burstDelay;
   ClockDiscipline discipline;
+  ErrorHistory errorHistory;  // the discipline's measurements, for the error graph
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;

@@ -40,6 +40,7 @@ TEST_F(MainForm, ShowsEveryControlWithItsTextAndStartState) {
       {"ButtonParmSet", "設定...", true},      {"ButtonToTaskTray", "ﾀｽｸﾄﾚｲへ", false},
       {"ButtonDispLog", "ﾛｸﾞを表示...", true}, {"ButtonConnect", "接続(&G)", true},
       {"ButtonEnd", "終了(&Q)", true},         {"ButtonReportTime", "報時(&R)", true},
+      {"ButtonErrGraph", "誤差ｸﾞﾗﾌ...", true},
   };
   for (const auto& b : buttons) {
     auto* button = Find<QPushButton>(form, b.name);
