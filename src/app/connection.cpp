@@ -32,6 +32,19 @@ NetworkSessionDeps NetworkSessionDepsOf(App& app) {
             &v.EditNumSat, &v.EditNumMsg}}};
 }
 
+ReceiverSessionDeps ReceiverSessionDepsOf(App& app) {
+  Platform& p = app.platform;
+  return {app.settings, p.serialPort, p.timers, p.messageBoxes, p.beeper, p.clock,
+          app.counterScale, app.discipline, app.edgeReference, app.burstDelay, app.view, app,
+          app, app.testDialog, app.tick.ClockSetPending,
+          [&app](int minute, int second) {
+            if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
+                app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {
+              app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendPeriodic);
+            }
+          }};
+}
+
 void ConnectNetwork(App& app, bool again) {
   if (!app.NetworkAvailable) {
     app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
@@ -53,7 +66,7 @@ void ConnectReceiver(App& app) {
   app.LogWithPcTime("受信機への接続要求");
   app.network.NewConnection();
   app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
-  app.connection.emplace<ReceiverSession>(app);
+  app.connection.emplace<ReceiverSession>(ReceiverSessionDepsOf(app));
   // The PC clock is not known to keep this receiver's time until checked.
   app.discipline.ForgetClockCheck();
   OpenPort(app);
