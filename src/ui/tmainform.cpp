@@ -209,28 +209,37 @@ void TMainForm::BuildControls() {
   connect(ButtonTestDlg, &QPushButton::clicked, this, &TMainForm::ButtonTestDlgClick);
 }
 
+template <class Widget>
+void TMainForm::ShowText(Widget* widget, const std::string& text) {
+  const auto shown = shownTexts_.find(widget);
+  if (shown != shownTexts_.end() && shown->second == text) return;
+  shownTexts_[widget] = text;
+  const QString t = QString::fromStdString(text);
+  if (widget->text() != t) widget->setText(t);
+}
+
 void TMainForm::Refresh() {
   refreshedAtTick_ = app_.tick.Count;
   const MainView& v = app_.view;
   if (StatusBar->currentMessage() != QString::fromStdString(v.StatusBar)) {
     StatusBar->showMessage(QString::fromStdString(v.StatusBar));
   }
-  LabelJst->setText(QString::fromStdString(v.LabelJst));
-  SetText(EditJst, v.EditJst);
-  SetText(EditUtc, v.EditUtc);
-  SetText(EditPcErr, v.EditPcErr);
-  SetText(EditdSS, v.EditdSS);
-  LabelPpsCtr->setText(QString::fromStdString(v.LabelPpsCtr));
-  SetText(EditStatus, v.EditStatus);
-  SetText(EditLong, v.EditLong);
-  SetText(EditLat, v.EditLat);
-  SetText(EditAntena, v.EditAntena);
-  SetText(EditGeoid, v.EditGeoid);
-  SetText(EditNumSat, v.EditNumSat);
-  SetText(EditNumMsg, v.EditNumMsg);
-  LabelMapDatum->setText(QString::fromStdString(v.LabelMapDatum));
+  ShowText(LabelJst, v.LabelJst);
+  ShowText(EditJst, v.EditJst);
+  ShowText(EditUtc, v.EditUtc);
+  ShowText(EditPcErr, v.EditPcErr);
+  ShowText(EditdSS, v.EditdSS);
+  ShowText(LabelPpsCtr, v.LabelPpsCtr);
+  ShowText(EditStatus, v.EditStatus);
+  ShowText(EditLong, v.EditLong);
+  ShowText(EditLat, v.EditLat);
+  ShowText(EditAntena, v.EditAntena);
+  ShowText(EditGeoid, v.EditGeoid);
+  ShowText(EditNumSat, v.EditNumSat);
+  ShowText(EditNumMsg, v.EditNumMsg);
+  ShowText(LabelMapDatum, v.LabelMapDatum);
   const MainControls c = app_.Controls();
-  ButtonConnect->setText(QString::fromStdString(c.ButtonConnectCaption));
+  ShowText(ButtonConnect, c.ButtonConnectCaption);
   ButtonSyncPC->setEnabled(c.ButtonSyncPCEnabled);
   ButtonSendComm->setEnabled(c.ButtonSendCommEnabled);
   ButtonTestDlg->setEnabled(c.ButtonTestDlgEnabled);

@@ -1,4 +1,6 @@
 #pragma once
+#include <map>
+#include <string>
 #include <QDialog>
 #include <cstdint>
 
@@ -64,6 +66,11 @@ class TMainForm : public QDialog {
 
   App& app_;
   uint64_t refreshedAtTick_ = 0;  // the tick count at the last refresh
+  // The texts last put into each control: a refresh touches only those that
+  // changed since.
+  std::map<const QObject*, std::string> shownTexts_;
+  template <class Widget>
+  void ShowText(Widget* widget, const std::string& text);
   bool closed_ = false;
   bool endingBySignal_ = false;
   TFormLog* formLog_ = nullptr;
