@@ -28,6 +28,8 @@ App::App(Platform& p)
                                   &view.EditLat, &view.EditAntena, &view.EditGeoid,
                                   &view.EditNumSat, &view.EditNumMsg}},
                                 {}}) {
+  server.UseKeys(&keys);
+  network.UseKeys(&keys);
   // A full disk is told on the status bar (standard error when headless).
   log.SetFileFaultNotice([this](const std::string& text) { view.StatusBar = text; });
   // Without 1PPS the time served is the PC clock's, with the last setting

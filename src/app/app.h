@@ -12,6 +12,7 @@
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
+#include "net/ntp_keys.h"
 #include "net/service_claim.h"
 #include "net/sntp_server.h"
 #include "platform/platform.h"
@@ -54,6 +55,8 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   EdgeReference edgeReference;
   BurstDelay burstDelay;
   ClockDiscipline discipline;
+  // The shared keys of the key file `KeyFile`, for the server and the client.
+  NtpKeyTable keys;
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;

@@ -60,6 +60,8 @@ class NetworkClient {
   void Disconnect();
   // A new receiver connection: the server's kisses no longer hold.
   void ForgetKisses() { sntp_.ForgetKisses(); }
+  // The shared keys the SNTP client signs with (see SntpClient::UseKeys).
+  void UseKeys(const NtpKeyTable* keys) { sntp_.UseKeys(keys); }
   // Asks the server as soon as it can: now, or once the own protocol's
   // handshake is answered.
   void AskNow(int tag);
