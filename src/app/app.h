@@ -63,6 +63,9 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   // The receiver connection, while there is one.
   std::optional<ReceiverSession> session;
 
+  // The last setting of the PC clock, for the status report.
+  std::optional<ClockStep> LastClockStep;
+
   bool FirstShowPending = false;
   bool NetworkAvailable = false;
   std::string OwnIpAddress = "0.0.0.0";
