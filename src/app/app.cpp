@@ -9,8 +9,8 @@ App::App(Platform& p)
     : platform(p),
       log(p.logFile),
       counterScale(p.counter),
-      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
-      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
+      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, *this}),
+      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, *this,
                             testDialog.TestDialogShown, settings.TimeZone}),
       lanServer(p.udp, p.textCodec, p.clock),
       network(NetworkClientDeps{settings,
@@ -20,10 +20,8 @@ App::App(Platform& p)
                                 *this,
                                 testDialog,
                                 p.textCodec,
-                                {view.StatusBar,
+                                {*this,
                                  view.EditJst,
-                                 view.ButtonSyncPCEnabled,
-                                 view.ButtonServerInfoEnabled,
                                  {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
                                   &view.EditLat, &view.EditAntena, &view.EditGeoid,
                                   &view.EditNumSat, &view.EditNumMsg}},
@@ -31,7 +29,7 @@ App::App(Platform& p)
   server.UseKeys(&keys);
   network.UseKeys(&keys);
   // A full disk is told on the status bar (standard error when headless).
-  log.SetFileFaultNotice([this](const std::string& text) { view.StatusBar = text; });
+  log.SetFileFaultNotice([this](const std::string& text) { ShowStatus(text); });
   // Without 1PPS the time served is the PC clock's, with the last setting
   // as its reference; an edge's own time is the receiver's and stays.
   discipline.AddStepListener([this](const ClockStep& step) {
@@ -46,6 +44,28 @@ App::App(Platform& p)
   });
 }
 
+
+ControlFacts App::Facts() const {
+  using C = ControlFacts::Connection;
+  ControlFacts f;
+  if (!tick.Connected) return f;
+  if (settings.Port == kNetworkPort) {
+    f.connection = C::kNetwork;
+    f.ownProtocol = settings.LanOpt == 0;
+    f.opened = network.Opened();
+    f.replyAwaited = network.SntpReplyAwaited();
+    return f;
+  }
+  f.connection = C::kReceiver;
+  f.automaticSettingOnly = settings.AutoAdjust == 1;
+  if (session) {
+    f.fixStarted = session->time.timing.FixStarted;
+    f.buttonsLocked = session->ButtonsLocked;
+    f.commandsAvailable = session->CommandsAvailable;
+    f.commandRunning = session->commands.Busy();
+  }
+  return f;
+}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 
@@ -87,6 +107,6 @@ void App::OnNoModemLines() {
 
 void App::OnPortLost(const std::string& reason) {
   if (session) session->PortLost = true;
-  view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
+  ShowStatus("受信機のポートが失われました!! (" + reason + ")");
   LogWithPcTime("受信機のポートが失われました");
 }

@@ -2,11 +2,13 @@
 #include <optional>
 #include <string>
 
+#include "app/controls.h"
 #include "app/event_log.h"
 #include "app/main_view.h"
 #include "app/receiver_session.h"
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
 #include "net/datagram_routing.h"
@@ -39,7 +41,11 @@ struct TickState {
 
 // The composition root: owns the subsystems and the view models, and routes
 // events between them. Everything runs on the main thread.
-class App : public LogSink, public SerialEventSink, public UdpEventSink, DatagramHandlers {
+class App : public LogSink,
+            public StatusSink,
+            public SerialEventSink,
+            public UdpEventSink,
+            DatagramHandlers {
  public:
   explicit App(Platform& platform);
   App(const App&) = delete;
@@ -74,6 +80,9 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   void LogLine(const std::string& text) override;
   void LogWithPcTime(const std::string& message) override;
 
+  // StatusSink: the main window's status bar.
+  void ShowStatus(const std::string& text) override { view.StatusBar = text; }
+
   // SerialEventSink: the open receiver port's events, on the main thread.
   void OnDsrChange(const EdgeCapture& edge) override;
   void OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) override;
@@ -89,6 +98,10 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   // Where the time served now comes from, and what a reply claims of it.
   TimeSource ServiceSource() const;
   ServiceClaim ServiceClaimNow() const;
+  // What the main window's controls offer now, from the subsystems' facts.
+  ControlFacts Facts() const;
+  MainControls Controls() const { return ControlsFor(Facts()); }
+
   // Whom the network client works for now.
   ClientRole NetworkRole() const;
   // What the main window shows of the receiver, for a position answer;

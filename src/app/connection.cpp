@@ -9,8 +9,7 @@ namespace {
 
 // Opens the receiver port; the outcome shows only in the status bar.
 void OpenPort(App& app) {
-  MainView& v = app.view;
-  v.StatusBar = "接続の手続き中";
+  app.ShowStatus("接続の手続き中");
   const SerialLine line = SerialLineFor(app.settings.serial, app.settings.Port);
   std::string errorText;
   const auto result = app.platform.serialPort.Open(line, app, errorText);
@@ -18,10 +17,10 @@ void OpenPort(App& app) {
     if (result == SerialPort::OpenResult::ConfigureFailed) {
       app.platform.messageBoxes.ShowSystemError(errorText);
     }
-    v.StatusBar = "接続に失敗!!";
+    app.ShowStatus("接続に失敗!!");
     return;
   }
-  v.StatusBar = "接続しました";
+  app.ShowStatus("接続しました");
 }
 
 void ConnectNetwork(App& app, bool again) {
@@ -37,24 +36,15 @@ void ConnectNetwork(App& app, bool again) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
-  MainView& v = app.view;
   app.tick.Connected = true;
-  v.ButtonConnectCaption = "切断(&G)";
-  v.ButtonToTaskTrayEnabled = true;
-  v.ButtonParmSetEnabled = false;
   app.network.Connect(again);
   app.LogWithPcTime("NTP接続開始");
 }
 
 void ConnectReceiver(App& app) {
-  MainView& v = app.view;
   app.LogWithPcTime("受信機への接続要求");
 
   app.tick.Connected = true;
-  v.ButtonConnectCaption = "切断(&G)";
-  v.ButtonToTaskTrayEnabled = true;
-  v.ButtonSyncPCEnabled = false;
-  v.ButtonTestDlgEnabled = true;
 
   app.network.ForgetKisses();
   app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
@@ -65,7 +55,6 @@ void ConnectReceiver(App& app) {
 
   app.testDialog = TestDialogModel{};
   app.testDialog.Exists = true;
-  v.ButtonParmSetEnabled = false;
 }
 
 void Connect(App& app, bool again = false) {
@@ -89,26 +78,13 @@ void Disconnect(App& app) {
   app.tick.Connected = false;
   // A "同期" asked for while connected belongs to that connection.
   app.tick.ClockSetPending = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+  app.ShowStatus("オフライン、ＰＣの時刻を表示中");
   app.LogWithPcTime("接続終了");
 
   app.network.Disconnect();
-  if (app.settings.Port == kNetworkPort) {
-    v.ButtonSendCommEnabled = false;
-    v.ButtonParmSetEnabled = true;
-    v.ButtonSyncPCEnabled = true;
-    v.ButtonServerInfoEnabled = false;
-    return;
-  }
+  if (app.settings.Port == kNetworkPort) return;
   app.testDialog = TestDialogModel{};
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
   v.CSpinButtondSSVisible = true;
-  v.CSpinButtondSSEnabled = true;
   v.EditNumMsg.clear();
   CloseReceiverPort(app);
 }
@@ -130,17 +106,9 @@ void ButtonConnectClick(App& app) {
 }
 
 void DropNetworkConnection(App& app, const std::string& statusText) {
-  MainView& v = app.view;
   app.network.Disconnect();
   app.tick.Connected = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonServerInfoEnabled = false;
-  v.StatusBar = statusText;
+  app.ShowStatus(statusText);
 }
 
 void ConnectNetworkAgain(App& app) {
@@ -162,7 +130,7 @@ void ButtonServerInfoClick(App& app) {
 void ButtonSyncPCClick(App& app) {
   if (app.tick.Connected && app.settings.Port == kNetworkPort) {
     // Disabled while a request is awaited.
-    if (!app.view.ButtonSyncPCEnabled) return;
+    if (!app.Controls().ButtonSyncPCEnabled) return;
     app.network.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
     return;
   }

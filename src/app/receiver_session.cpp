@@ -6,13 +6,13 @@
 
 ReceiverSession::ReceiverSession(App& app)
     : link(static_cast<ReceiverKind>(app.settings.Receiver), app.counterScale),
-      time(TimeKeeperDeps{app.settings, app.settings.dSSS, app.tick.ClockSetPending, app.view, cfg,
+      time(TimeKeeperDeps{app.settings, app.settings.dSSS, app.tick.ClockSetPending, app.view, app, cfg,
                           app.testDialog, app, app.platform.beeper, app.platform.clock,
                           app.discipline, app.counterScale, app.edgeReference,
                           app.burstDelay}),
-      transmitter(app.platform.serialPort, app.view.StatusBar, app),
-      commands(transmitter, app.platform.timers, app.platform.messageBoxes, app.view.StatusBar, cfg,
-               ReceiverCommandHooks(app, *this)) {
+      transmitter(app.platform.serialPort, app, app),
+      commands(transmitter, app.platform.timers, app.platform.messageBoxes, app, cfg,
+               ReceiverCommandHooks(*this)) {
   time.SecondEnded = [&app](int minute, int second) {
     if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
         app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {

@@ -22,6 +22,6 @@ struct ReceiverSession {
   CommandTransmitter transmitter;
   CommandRunner commands;
   bool CommandsAvailable = false;  // the kind has a command set and data came
-  bool SyncButtonBeforeLock = false;
+  bool ButtonsLocked = false;     // a mode switch holds "同期", "ｺﾏﾝﾄﾞ..." and "ﾃｽﾄ..."
   bool PortLost = false;  // the device went away (unplugged) while open
 };

@@ -25,7 +25,7 @@ void BindTimeService(App& app) {
   }
   const LocalTimeRecord t = app.platform.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "UDPポート123を開けません(" + why + ")");
-  app.view.StatusBar = line;
+  app.ShowStatus(line);
   app.LogLine(line);
 }
 
@@ -51,15 +51,9 @@ bool FormShow(App& app) {
   MainView& v = app.view;
   ShowDelaySetting(app);
   app.tick.Connected = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
 
   v.LabelJst = app.settings.TimeZone == 9 ? "JST" : "LST";
-  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+  app.ShowStatus("オフライン、ＰＣの時刻を表示中");
 
   app.FirstShowPending = false;
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();

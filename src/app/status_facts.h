@@ -9,5 +9,5 @@ StatusFacts GatherStatus(const App& app);
 // The answer to a status request: the text, or the JSON object.
 inline std::string StatusAnswerText(const App& app, bool json) {
   const StatusFacts facts = GatherStatus(app);
-  return json ? StatusJson(facts) : StatusText(facts);
+  return json ? StatusReportJson(facts) : StatusReportText(facts);
 }

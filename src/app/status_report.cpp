@@ -54,7 +54,7 @@ std::string JsonNumber(double v, const char* format = "%.9f") {
 
 }  // namespace
 
-std::string StatusText(const StatusFacts& f) {
+std::string StatusReportText(const StatusFacts& f) {
   std::vector<std::pair<const char*, std::string>> lines = {
       {"Mode", f.mode},
       {"Source", f.source},
@@ -82,7 +82,7 @@ std::string StatusText(const StatusFacts& f) {
   return text;
 }
 
-std::string StatusJson(const StatusFacts& f) {
+std::string StatusReportJson(const StatusFacts& f) {
   const auto optionalCount = [](const std::optional<uint64_t>& n) { return n ? Count(*n) : "null"; };
   std::string j = "{";
   j += "\"mode\":" + JsonString(f.mode);

@@ -33,6 +33,6 @@ struct StatusFacts {
 };
 
 // One fact a line, "Name : value", in the manner of `chronyc tracking`.
-std::string StatusText(const StatusFacts& facts);
+std::string StatusReportText(const StatusFacts& facts);
 // The same facts as one JSON object, for scripts.
-std::string StatusJson(const StatusFacts& facts);
+std::string StatusReportJson(const StatusFacts& facts);

@@ -37,7 +37,7 @@ void TickReceiver(App& app) {
   ReceiverSession& s = *app.session;
   app.network.TickReceiver();
   if (TickReceiverTiming(s.time)) {
-    app.view.StatusBar = "通信の準備中";
+    app.ShowStatus("通信の準備中");
     InitialiseReceiver(app);
   }
   if (!s.link.sentenceBuffer.Empty()) {

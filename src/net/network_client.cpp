@@ -8,24 +8,21 @@
 NetworkClient::NetworkClient(const NetworkClientDeps& deps)
     : d_(deps),
       strays_(deps.log, deps.time.clock),
-      sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.log, deps.testDialog, strays_, deps.view.StatusBar,
-                           deps.view.ButtonSyncPCEnabled, deps.random}) {}
+      sntp_(SntpClientDeps{deps.settings, deps.time, deps.udp, deps.discipline, deps.log, deps.testDialog, strays_, deps.view.status,
+                           deps.random}) {}
 
 void NetworkClient::Connect(bool again) {
   NetworkView& v = d_.view;
   Disconnect();
   if (!again) sntp_.ForgetKisses();
   if (d_.settings.LanOpt != 0) {
-    v.ButtonSyncPCEnabled = true;
-    v.ButtonServerInfoEnabled = false;
-    v.StatusBar = d_.settings.NtpIntv != 0 ? "NTPｻｰﾊﾞに接続中"
-                                           : "NTPｻｰﾊﾞに接続中、「同期」ボタンで接続先に合わせる";
+    v.status.ShowStatus(d_.settings.NtpIntv != 0 ? "NTPｻｰﾊﾞに接続中"
+                                           : "NTPｻｰﾊﾞに接続中、「同期」ボタンで接続先に合わせる");
     return;
   }
-  v.ButtonSyncPCEnabled = false;
   AwaitingData = true;
   handshakePending_ = true;
-  v.StatusBar = "ネットワーク接続の準備中";
+  d_.view.status.ShowStatus("ネットワーク接続の準備中");
   SendText("Quor Conn", kSendByButton);
 }
 
@@ -66,7 +63,7 @@ NetworkClient::TickResult NetworkClient::Tick() {
     return TickResult::kRunning;
   }
   const LocalTimeRecord t = d_.time.clock.GetLocalTime();
-  if (d_.view.ButtonSyncPCEnabled) d_.view.EditJst = Hms(t.Hour, t.Minute, t.Second);
+  d_.view.EditJst = Hms(t.Hour, t.Minute, t.Second);
   // A request the server's "RATE" held back goes out once the hold is over.
   if (schedule.Due(t.Minute, t.Second, d_.settings.NtpIntv) || (askAfterHold_ && !sntp_.Held())) {
     SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendPeriodic);
@@ -106,10 +103,8 @@ void NetworkClient::OnConnectAnswer(const std::string& from) {
   handshakePending_ = false;
   AwaitingData = false;
   NetworkView& v = d_.view;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonServerInfoEnabled = true;
-  v.StatusBar = d_.settings.NtpIntv != 0 ? "ネットワーク接続中"
-                                         : "ネットワーク接続中、「同期」ボタンで接続先に合わせる";
+  v.status.ShowStatus(d_.settings.NtpIntv != 0 ? "ネットワーク接続中"
+                                         : "ネットワーク接続中、「同期」ボタンで接続先に合わせる");
   d_.log.LogWithPcTime("Quor接続開始");
   if (askWhenOpen_ != 0) SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, std::exchange(askWhenOpen_, 0));
 }
@@ -130,12 +125,12 @@ void NetworkClient::OnPositionAnswer(const std::string& word, const std::string&
   positionPending_ = false;
   AwaitingData = false;
   if (NoPositionInAnswer(word)) {
-    d_.view.StatusBar = "接続先の位置情報が取得できません！！";
+    d_.view.status.ShowStatus("接続先の位置情報が取得できません！！");
     return;
   }
   const std::vector<std::string> fields = ShowPositionAnswer(word, d_.codec);
   for (size_t i = 0; i < fields.size(); ++i) *d_.view.PositionControls[i] = fields[i];
-  d_.view.StatusBar = "接続先の位置情報を表示中";
+  d_.view.status.ShowStatus("接続先の位置情報を表示中");
 }
 
 void NetworkClient::SendText(const char* text, int tag) {

@@ -10,10 +10,8 @@
 
 // The main window's controls the network client fills.
 struct NetworkView {
-  std::string& StatusBar;
+  StatusSink& status;
   std::string& EditJst;
-  bool& ButtonSyncPCEnabled;
-  bool& ButtonServerInfoEnabled;
   // The controls a position answer fills, in the answer's field order.
   std::array<std::string*, 8> PositionControls;
 };

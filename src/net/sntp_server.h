@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "net/client_tally.h"
 #include "net/log_rate_limit.h"
 #include "net/ntp_auth.h"
@@ -38,7 +39,7 @@ struct SntpServerDeps {
   ServiceClock time;
   UdpEndpoint& udp;
   LogSink& log;
-  std::string& statusBar;
+  StatusSink& status;
   const bool& testDialogShown;  // the per-packet line is not written then
   const int32_t& timeZone;      // hours of the program's local time
 };

@@ -83,14 +83,14 @@ ClockDiscipline::Outcome ClockDiscipline::ManualStep(double target, uint32_t cou
     d_.boxes.Confirm(question, [this, t, count, source, stamp, asked](bool ok) {
       if (!ok || asked != generation_) return;
       if (!StepAtCount(t, count, source)) {
-        d_.statusBar = "時刻校正に失敗";
+        d_.status.ShowStatus("時刻校正に失敗");
         d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
       }
     });
     return Outcome::kAsked;
   }
   if (StepAtCount(t, count, source)) return Outcome::kStepped;
-  d_.statusBar = "時刻校正に失敗";
+  d_.status.ShowStatus("時刻校正に失敗");
   d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
   return Outcome::kFailed;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "link/counter_scale.h"
 #include "platform/local_time.h"
 #include "platform/message_boxes.h"
@@ -20,7 +21,7 @@ struct ClockDisciplineDeps {
   const CounterScale& counter;
   LogSink& log;
   MessageBoxes& boxes;
-  std::string& statusBar;
+  StatusSink& status;
 };
 
 // The one place that decides whether and how the PC clock is set. The 1PPS

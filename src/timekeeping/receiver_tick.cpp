@@ -25,7 +25,7 @@ bool AwaitFirstData(TimeKeeper& tk) {
     usable = true;
   } else if (++k.WaitTicks > kWaitForDataTicks) {
     const LocalTimeRecord t = tk.clock.GetLocalTime();
-    tk.view.StatusBar = Stamped(t.Hour, t.Minute, t.Second, "受信できません!!");
+    tk.status.ShowStatus(Stamped(t.Hour, t.Minute, t.Second, "受信できません!!"));
     k.WaitTicks = 0;
   }
   k.SecondPending = false;
@@ -49,7 +49,7 @@ void WatchReception(TimeKeeper& tk) {
   if (++k.TicksSinceSecond < kStallTicks || k.StallReported) return;
   k.StallReported = true;
   const LocalTimeRecord t = tk.clock.GetLocalTime();
-  tk.view.StatusBar = Stamped(t.Hour, t.Minute, t.Second, "受信が途絶えました!!");
+  tk.status.ShowStatus(Stamped(t.Hour, t.Minute, t.Second, "受信が途絶えました!!"));
   tk.ShownStatus.clear();
   tk.log.LogWithPcTime("受信が途絶えました");
   tk.pps.ReceptionOk = false;

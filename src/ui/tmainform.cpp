@@ -225,15 +225,16 @@ void TMainForm::Refresh() {
   SetText(EditNumSat, v.EditNumSat);
   SetText(EditNumMsg, v.EditNumMsg);
   LabelMapDatum->setText(QString::fromStdString(v.LabelMapDatum));
-  ButtonConnect->setText(QString::fromStdString(v.ButtonConnectCaption));
-  ButtonSyncPC->setEnabled(v.ButtonSyncPCEnabled);
-  ButtonSendComm->setEnabled(v.ButtonSendCommEnabled);
-  ButtonTestDlg->setEnabled(v.ButtonTestDlgEnabled);
-  ButtonParmSet->setEnabled(v.ButtonParmSetEnabled);
-  ButtonToTaskTray->setEnabled(v.ButtonToTaskTrayEnabled);
-  ButtonServerInfo->setEnabled(v.ButtonServerInfoEnabled);
+  const MainControls c = app_.Controls();
+  ButtonConnect->setText(QString::fromStdString(c.ButtonConnectCaption));
+  ButtonSyncPC->setEnabled(c.ButtonSyncPCEnabled);
+  ButtonSendComm->setEnabled(c.ButtonSendCommEnabled);
+  ButtonTestDlg->setEnabled(c.ButtonTestDlgEnabled);
+  ButtonParmSet->setEnabled(c.ButtonParmSetEnabled);
+  ButtonToTaskTray->setEnabled(c.ButtonToTaskTrayEnabled);
+  ButtonServerInfo->setEnabled(c.ButtonServerInfoEnabled);
   CSpinButtondSS->setVisible(v.CSpinButtondSSVisible);
-  CSpinButtondSS->setEnabled(v.CSpinButtondSSEnabled);
+  CSpinButtondSS->setEnabled(c.CSpinButtondSSEnabled);
   if (formLog_->isVisible()) formLog_->Refresh();
   if (formEtcComm_) formEtcComm_->Refresh();
 }

@@ -158,7 +158,6 @@ struct CommandButton : ::testing::Test {
     ButtonConnectClick(app);
     app.session->time.timing.AwaitingData = false;
     app.session->CommandsAvailable = true;
-    UpdateCommandButton(app);
     form.Refresh();
   }
   // Clicks "ｺﾏﾝﾄﾞ..." and hands the dialog that opens to `use`.

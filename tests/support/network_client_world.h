@@ -10,6 +10,7 @@
 
 #include "common/time_arithmetic.h"
 #include "fakes/fake_platform.h"
+#include "app/controls.h"
 #include "net/network_client.h"
 #include "net/sntp_server.h"
 #include "support/recording_log.h"
@@ -28,17 +29,16 @@ struct NetworkClientWorld {
   CounterScale counterScale{fake.counter};
   EdgeReference edge;
   RecordingLog log{fake.clock};
-  std::string disciplineStatus;
-  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, disciplineStatus}};
+  StatusText status;  // the status bar, as the client and the discipline show it
+  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, status}};
   TestDialogModel testDialog;
-  std::string statusBar, editJst;
-  bool syncEnabled = true, serverInfoEnabled = false;
+  std::string editJst;
   std::array<std::string, 8> position;  // the controls a position answer fills
   std::deque<uint32_t> randoms;
   NetworkClient client{NetworkClientDeps{
       settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, testDialog,
       fake.codec,
-      {statusBar, editJst, syncEnabled, serverInfoEnabled,
+      {status, editJst,
        {&position[0], &position[1], &position[2], &position[3], &position[4], &position[5],
         &position[6], &position[7]}},
       [this] {
@@ -47,9 +47,19 @@ struct NetworkClientWorld {
         randoms.pop_front();
         return r;
       }}};
+  // "同期" as the main window would offer it in network mode now.
+  bool SyncEnabled() const {
+    ControlFacts f;
+    f.connection = ControlFacts::Connection::kNetwork;
+    f.ownProtocol = settings.LanOpt == 0;
+    f.opened = client.Opened();
+    f.replyAwaited = client.SntpReplyAwaited();
+    return ControlsFor(f).ButtonSyncPCEnabled;
+  }
+
   // The client's own end of the packet handling (the server half of the
   // program turns datagrams into replies).
-  std::string ignoredStatus;
+  StatusText ignoredStatus;
   bool dialogShownForServer = false;
   SntpServer handler{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, ignoredStatus,
                                     dialogShownForServer, settings.TimeZone}};

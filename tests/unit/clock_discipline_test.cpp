@@ -14,7 +14,7 @@ struct Discipline : ::testing::Test {
   FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 4, 5)};
   CounterScale scale{fake.counter};
   RecordingLog log{fake.clock};
-  std::string status;
+  StatusText status;
   Settings settings;
   ClockDiscipline discipline{{settings, fake.clock, scale, log, fake.boxes, status}};
   void Use(int zone, int syncParm, bool autoAdjust) {
@@ -183,7 +183,7 @@ TEST_F(Discipline, ARefusedManualSettingIsToldEveryTime) {
     EXPECT_EQ(discipline.ManualStep(fake.time.Now(), scale.Now(), ClockSource::kUser, stamp, true),
               Outcome::kFailed);
   }
-  EXPECT_EQ(status, "時刻校正に失敗");
+  EXPECT_EQ(status.text, "時刻校正に失敗");
   EXPECT_EQ(log.Count("12:04:05  時刻校正に失敗"), 2);
 }
 

@@ -21,7 +21,7 @@ struct Connection : ::testing::Test {
     bool operator==(const Buttons&) const = default;
   };
   Buttons Now() const {
-    const MainView& v = app.view;
+    const MainControls v = app.Controls();
     return {v.ButtonSyncPCEnabled, v.ButtonSendCommEnabled, v.ButtonTestDlgEnabled,
             v.ButtonParmSetEnabled, v.ButtonToTaskTrayEnabled};
   }
@@ -30,7 +30,7 @@ struct Connection : ::testing::Test {
 TEST_F(Connection, ReceiverConnectAndDisconnect) {
   ButtonConnectClick(app);
   EXPECT_TRUE(app.tick.Connected);
-  EXPECT_EQ(app.view.ButtonConnectCaption, "切断(&G)");
+  EXPECT_EQ(app.Controls().ButtonConnectCaption, "切断(&G)");
   EXPECT_EQ(app.view.StatusBar, "接続しました");
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  受信機への接続要求");
   EXPECT_TRUE((Now() == Buttons{false, false, true, false, true}));
@@ -45,7 +45,7 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
 
   ButtonConnectClick(app);
   EXPECT_FALSE(app.tick.Connected);
-  EXPECT_EQ(app.view.ButtonConnectCaption, "接続(&G)");
+  EXPECT_EQ(app.Controls().ButtonConnectCaption, "接続(&G)");
   EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  接続終了");
   EXPECT_TRUE((Now() == Buttons{true, false, false, true, false}));

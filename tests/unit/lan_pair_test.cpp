@@ -81,7 +81,7 @@ TEST_F(LanPair, HandshakeMonitorSyncAndTimeOut) {
   ButtonConnectClick(client);
   Carry();
   EXPECT_EQ(client.view.StatusBar, "ネットワーク接続中");
-  EXPECT_TRUE(client.view.ButtonServerInfoEnabled);
+  EXPECT_TRUE(client.Controls().ButtonServerInfoEnabled);
 
   // Answers not asked for, or from another address, are not shown.
   const std::string forged = "Quor =forged=x=y";

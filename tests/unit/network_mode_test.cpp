@@ -32,7 +32,7 @@ struct NetworkMode : ::testing::Test {
     bool operator==(const Buttons&) const = default;
   };
   Buttons Now() const {
-    const MainView& v = app.view;
+    const MainControls v = app.Controls();
     return {v.ButtonSyncPCEnabled, v.ButtonParmSetEnabled, v.ButtonToTaskTrayEnabled,
             v.ButtonServerInfoEnabled};
   }
@@ -66,7 +66,7 @@ TEST_F(NetworkMode, SntpConnectSyncAndDisconnect) {
     app.settings.NtpIntv = c.ntpIntv;
     ButtonConnectClick(app);
     EXPECT_TRUE(app.tick.Connected);
-    EXPECT_EQ(app.view.ButtonConnectCaption, "切断(&G)");
+    EXPECT_EQ(app.Controls().ButtonConnectCaption, "切断(&G)");
     EXPECT_EQ(app.view.StatusBar, c.status);
     EXPECT_EQ(app.log.MemoLog().back(), "12:03:00  NTP接続開始");
     EXPECT_TRUE((Now() == Buttons{true, false, true, false}));
@@ -75,7 +75,7 @@ TEST_F(NetworkMode, SntpConnectSyncAndDisconnect) {
     ButtonSyncPCClick(app);
     ASSERT_EQ(fake.udp.sent.size(), 1u);
     EXPECT_EQ(fake.udp.sent.back().tag, kSendByButton);
-    EXPECT_FALSE(app.view.ButtonSyncPCEnabled);
+    EXPECT_FALSE(app.Controls().ButtonSyncPCEnabled);
     ButtonSyncPCClick(app);  // disabled while awaited
     EXPECT_EQ(fake.udp.sent.size(), 1u);
 
@@ -101,7 +101,7 @@ TEST_F(NetworkMode, KeepsTheClockOnTheServer) {
   Answer();
   EXPECT_NEAR(fake.time.Pc(), fake.time.Now(), 2e-6);
   EXPECT_EQ(app.view.StatusBar.substr(10), "同期しました［遅延量 +0.020 秒、補正量 +1.500 秒］");
-  EXPECT_TRUE(app.view.ButtonSyncPCEnabled);
+  EXPECT_TRUE(app.Controls().ButtonSyncPCEnabled);
   Ticks(1);
   EXPECT_EQ(app.view.EditJst, "12:10:01");  // shown again, 1.5 s on
 }
@@ -148,7 +148,7 @@ TEST_F(NetworkMode, SilentServerTimesOutAndIsConnectedAgain) {
   const auto& memo = app.log.MemoLog();
   EXPECT_EQ(memo[memo.size() - 2], app.view.StatusBar);
   EXPECT_EQ(memo.back(), "12:03:05  5 秒後に再接続します");
-  EXPECT_EQ(app.view.ButtonConnectCaption, "接続(&G)");
+  EXPECT_EQ(app.Controls().ButtonConnectCaption, "接続(&G)");
   EXPECT_TRUE((Now() == Buttons{true, true, false, false}));
 
   std::vector<int> waits;

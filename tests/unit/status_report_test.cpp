@@ -91,14 +91,14 @@ TEST(StatusReport, FactsBecomeLines) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    const std::string text = StatusText(c.facts);
+    const std::string text = StatusReportText(c.facts);
     const std::vector<std::string> lines = Lines(text);
     for (const auto& w : c.want) EXPECT_TRUE(Has(lines, w)) << w << "\n" << text;
     for (const auto& a : c.absent) EXPECT_EQ(text.find(a), std::string::npos) << a;
   }
-  EXPECT_NE(StatusJson(never).find("\"last_offset\":null"), std::string::npos);
-  EXPECT_NE(StatusJson(never).find("\"requests_refused\":null"), std::string::npos);
-  const std::string json = StatusJson(receiver);
+  EXPECT_NE(StatusReportJson(never).find("\"last_offset\":null"), std::string::npos);
+  EXPECT_NE(StatusReportJson(never).find("\"requests_refused\":null"), std::string::npos);
+  const std::string json = StatusReportJson(receiver);
   for (const char* part : {"\"mode\":\"receiver\"", "\"stratum\":1", "\"leap\":1", "\"last_offset\":-0.000012345",
                            "\"frequency_ppm\":-12.500000", "\"last_step_size\":0.250000000",
                            "\"requests_served\":1234", "\"requests_refused\":7", "\"clients_at_least\":true"}) {
@@ -110,7 +110,7 @@ TEST(StatusReport, FactsBecomeLines) {
 TEST(StatusReport, JsonEscapesText) {
   StatusFacts f;
   f.source = "PC clock set from a\"b\\c\n";
-  EXPECT_NE(StatusJson(f).find("\"source\":\"PC clock set from a\\\"b\\\\c\\u000a\""), std::string::npos);
+  EXPECT_NE(StatusReportJson(f).find("\"source\":\"PC clock set from a\\\"b\\\\c\\u000a\""), std::string::npos);
 }
 
 // The program's facts: offline with nothing checked, then the requests it
