@@ -19,12 +19,7 @@ App::App(Platform& p)
                                 discipline,
                                 *this,
                                 testDialog,
-                                p.textCodec,
-                                {*this,
-                                 view.EditJst,
-                                 {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
-                                  &view.EditLat, &view.EditAntena, &view.EditGeoid,
-                                  &view.EditNumSat, &view.EditNumMsg}},
+                                *this,
                                 {}}) {
   server.UseKeys(&keys);
   network.UseKeys(&keys);
@@ -38,31 +33,30 @@ App::App(Platform& p)
     if (step.source == ClockSource::kPps) return;
     // A server's time set while a receiver is connected leaves the
     // receiver's reference alone.
-    if (step.source == ClockSource::kServer && session) return;
+    if (step.source == ClockSource::kServer && Receiver()) return;
     NtpTimestampEncode(step.target, edgeReference.EdgeNtpTime);
     edgeReference.LastEdgeCount = step.count;
   });
+  discipline.AddMeasurementListener(
+      [this](const ClockMeasurementPoint& point) { errorHistory.Add(point); });
 }
 
 
 ControlFacts App::Facts() const {
   using C = ControlFacts::Connection;
   ControlFacts f;
-  if (!tick.Connected) return f;
-  if (settings.Port == kNetworkPort) {
+  if (const NetworkSession* n = Network()) {
     f.connection = C::kNetwork;
-    f.ownProtocol = settings.LanOpt == 0;
-    f.opened = network.Opened();
+    f.ownProtocol = n->OwnProtocol();
+    f.opened = n->Opened();
     f.replyAwaited = network.SntpReplyAwaited();
-    return f;
-  }
-  f.connection = C::kReceiver;
-  f.automaticSettingOnly = settings.AutoAdjust == 1;
-  if (session) {
-    f.fixStarted = session->time.timing.FixStarted;
-    f.buttonsLocked = session->ButtonsLocked;
-    f.commandsAvailable = session->CommandsAvailable;
-    f.commandRunning = session->commands.Busy();
+  } else if (const ReceiverSession* s = Receiver()) {
+    f.connection = C::kReceiver;
+    f.automaticSettingOnly = settings.AutoAdjust == 1;
+    f.fixStarted = s->time.timing.FixStarted;
+    f.buttonsLocked = s->ButtonsLocked;
+    f.commandsAvailable = s->CommandsAvailable;
+    f.commandRunning = s->commands.Busy();
   }
   return f;
 }
@@ -75,6 +69,7 @@ void App::LogWithPcTime(const std::string& message) {
 }
 
 void App::OnDsrChange(const EdgeCapture& edge) {
+  ReceiverSession* session = Receiver();
   if (!session) return;
   ReceiverSession& s = *session;
   const EdgeOutcome outcome = s.link.OnDsrChange(s.time.pps, edge, edgeReference);
@@ -85,6 +80,7 @@ void App::OnDsrChange(const EdgeCapture& edge) {
 }
 
 void App::OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) {
+  ReceiverSession* session = Receiver();
   if (!session) return;
   CounterCapture now;
   if (arrival == nullptr) {
@@ -100,13 +96,14 @@ void App::OnBytesDropped(uint64_t dropped) {
 }
 
 void App::OnNoModemLines() {
+  ReceiverSession* session = Receiver();
   if (!session || session->link.NoModemLinesReported) return;
   session->link.NoModemLinesReported = true;
   LogWithPcTime("1PPS信号は使えません(DSR非対応のポート)");
 }
 
 void App::OnPortLost(const std::string& reason) {
-  if (session) session->PortLost = true;
+  if (ReceiverSession* session = Receiver()) session->PortLost = true;
   ShowStatus("受信機のポートが失われました!! (" + reason + ")");
   LogWithPcTime("受信機のポートが失われました");
 }

@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <variant>
 
 #include "app/controls.h"
 #include "app/event_log.h"
@@ -14,6 +15,7 @@
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
+#include "net/network_session.h"
 #include "net/ntp_keys.h"
 #include "net/service_claim.h"
 #include "net/sntp_server.h"
@@ -21,11 +23,11 @@
 #include "settings/settings.h"
 #include "timekeeping/burst_delay.h"
 #include "timekeeping/clock_discipline.h"
+#include "timekeeping/error_history.h"
 
 // The state of the 100 ms tick and of the connection that outlives a
 // receiver session.
 struct TickState {
-  bool Connected = false;
   bool ClockSetPending = false;
   LocalTimeRecord SyncPressTime;  // when "同期" was pressed offline
   uint32_t SyncPressCount = 0;    // the counter then
@@ -61,13 +63,21 @@ class App : public LogSink,
   EdgeReference edgeReference;
   BurstDelay burstDelay;
   ClockDiscipline discipline;
+  ErrorHistory errorHistory;  // the discipline's measurements, for the error graph
   // The shared keys of the key file `KeyFile`, for the server and the client.
   NtpKeyTable keys;
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;
-  // The receiver connection, while there is one.
-  std::optional<ReceiverSession> session;
+  // The connection: none (offline), to a receiver, or to a time server.
+  // Connecting creates its session, disconnecting destroys it.
+  std::variant<std::monostate, ReceiverSession, NetworkSession> connection;
+  bool Connected() const { return connection.index() != 0; }
+  ReceiverSession* Receiver() { return std::get_if<ReceiverSession>(&connection); }
+  const ReceiverSession* Receiver() const { return std::get_if<ReceiverSession>(&connection); }
+  NetworkSession* Network() { return std::get_if<NetworkSession>(&connection); }
+  const NetworkSession* Network() const { return std::get_if<NetworkSession>(&connection); }
+  void Disconnected() { connection.emplace<std::monostate>(); }
 
   // The last setting of the PC clock, for the status report.
   std::optional<ClockStep> LastClockStep;

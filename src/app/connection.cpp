@@ -23,6 +23,15 @@ void OpenPort(App& app) {
   app.ShowStatus("接続しました");
 }
 
+NetworkSessionDeps NetworkSessionDepsOf(App& app) {
+  MainView& v = app.view;
+  return {app.settings, app.network,  app.platform.udp, app,
+          app.platform.clock, app.platform.textCodec,
+          {app, v.EditJst,
+           {&v.EditStatus, &v.LabelMapDatum, &v.EditLong, &v.EditLat, &v.EditAntena, &v.EditGeoid,
+            &v.EditNumSat, &v.EditNumMsg}}};
+}
+
 void ConnectNetwork(App& app, bool again) {
   if (!app.NetworkAvailable) {
     app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
@@ -36,19 +45,15 @@ void ConnectNetwork(App& app, bool again) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
-  app.tick.Connected = true;
-  app.network.Connect(again);
+  app.connection.emplace<NetworkSession>(NetworkSessionDepsOf(app), again);
   app.LogWithPcTime("NTP接続開始");
 }
 
 void ConnectReceiver(App& app) {
   app.LogWithPcTime("受信機への接続要求");
-
-  app.tick.Connected = true;
-
-  app.network.ForgetKisses();
+  app.network.NewConnection();
   app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
-  app.session.emplace(app);
+  app.connection.emplace<ReceiverSession>(app);
   // The PC clock is not known to keep this receiver's time until checked.
   app.discipline.ForgetClockCheck();
   OpenPort(app);
@@ -75,14 +80,16 @@ void Connect(App& app, bool again = false) {
 
 void Disconnect(App& app) {
   MainView& v = app.view;
-  app.tick.Connected = false;
   // A "同期" asked for while connected belongs to that connection.
   app.tick.ClockSetPending = false;
   app.ShowStatus("オフライン、ＰＣの時刻を表示中");
   app.LogWithPcTime("接続終了");
 
-  app.network.Disconnect();
-  if (app.settings.Port == kNetworkPort) return;
+  if (app.Network()) {
+    app.Disconnected();
+    return;
+  }
+  app.network.CancelRequest();
   app.testDialog = TestDialogModel{};
   v.CSpinButtondSSVisible = true;
   v.EditNumMsg.clear();
@@ -92,13 +99,14 @@ void Disconnect(App& app) {
 }  // namespace
 
 void CloseReceiverPort(App& app) {
+  if (!app.Receiver()) return;
   app.platform.serialPort.Close();
-  app.session.reset();
+  app.Disconnected();
 }
 
 void ButtonConnectClick(App& app) {
   StopReconnecting(app);
-  if (app.tick.Connected) {
+  if (app.Connected()) {
     Disconnect(app);
   } else {
     Connect(app);
@@ -106,36 +114,33 @@ void ButtonConnectClick(App& app) {
 }
 
 void DropNetworkConnection(App& app, const std::string& statusText) {
-  app.network.Disconnect();
-  app.tick.Connected = false;
+  app.Disconnected();
   app.ShowStatus(statusText);
 }
 
 void ConnectNetworkAgain(App& app) {
-  if (app.tick.Connected || app.settings.Port != kNetworkPort) return;
+  if (app.Connected() || app.settings.Port != kNetworkPort) return;
   Connect(app, true);
   AskServerNow(app, kSendPeriodic);
 }
 
 void AskServerNow(App& app, int tag) {
-  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
-  app.network.AskNow(tag);
+  if (NetworkSession* n = app.Network()) n->AskNow(tag);
 }
 
 void ButtonServerInfoClick(App& app) {
-  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
-  app.network.ButtonServerInfoClick();
+  if (NetworkSession* n = app.Network()) n->ButtonServerInfoClick();
 }
 
 void ButtonSyncPCClick(App& app) {
-  if (app.tick.Connected && app.settings.Port == kNetworkPort) {
+  if (NetworkSession* n = app.Network()) {
     // Disabled while a request is awaited.
     if (!app.Controls().ButtonSyncPCEnabled) return;
-    app.network.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    n->SendSntpRequest(kSendByButton);
     return;
   }
   // Offline the press itself is the moment to round from.
-  if (!app.tick.Connected) {
+  if (!app.Connected()) {
     app.tick.SyncPressCount = app.counterScale.Now();
     app.tick.SyncPressTime = app.platform.clock.GetLocalTime();
   }

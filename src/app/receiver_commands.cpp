@@ -7,8 +7,8 @@
 namespace {
 
 bool Run(App& app, CommandSequence sequence) {
-  if (!app.session) return false;
-  return app.session->commands.Run(std::move(sequence));
+  ReceiverSession* s = app.Receiver();
+  return s && s->commands.Run(std::move(sequence));
 }
 
 }  // namespace
@@ -28,17 +28,17 @@ CommandRunnerHooks ReceiverCommandHooks(ReceiverSession& s) {
 }
 
 void InitialiseReceiver(App& app) {
-  ReceiverSession& s = *app.session;
+  ReceiverSession& s = *app.Receiver();
   s.CommandsAvailable = RunReceiverInitialisation(s.cfg, s.time.Kind());
   s.commands.Run(StartupCommandSequence(s.time.Kind().startup));
 }
 
 bool RunJupiterCommand(App& app, const JupiterChoice& choice) {
-  return app.session && Run(app, SendJupiterCommand(choice, app.session->cfg));
+  return app.Receiver() && Run(app, SendJupiterCommand(choice, app.Receiver()->cfg));
 }
 
 bool RunGt77Command(App& app, const Gt77Choice& choice) {
-  return app.session && Run(app, SendGt77Command(choice, app.session->cfg));
+  return app.Receiver() && Run(app, SendGt77Command(choice, app.Receiver()->cfg));
 }
 
 bool RunCcaCommand(App& app, const CcaChoice& choice) { return Run(app, SendCcaCommand(choice)); }

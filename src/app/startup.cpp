@@ -50,7 +50,6 @@ bool FormShow(App& app) {
   if (!app.FirstShowPending) return false;
   MainView& v = app.view;
   ShowDelaySetting(app);
-  app.tick.Connected = false;
 
   v.LabelJst = app.settings.TimeZone == 9 ? "JST" : "LST";
   app.ShowStatus("オフライン、ＰＣの時刻を表示中");
@@ -75,7 +74,7 @@ void FormCloseQuery(App& app) {
 
 void FormDestroy(App& app) {
   StopTick(app);
-  if (app.tick.Connected && app.settings.Port != kNetworkPort) CloseReceiverPort(app);
+  CloseReceiverPort(app);
 }
 
 bool StartRunning(App& app) {
@@ -90,7 +89,7 @@ void StopRunning(App& app) {
 }
 
 bool ButtonToTaskTrayClick(App& app) {
-  if (app.tick.Connected) return true;
+  if (app.Connected()) return true;
   app.platform.messageBoxes.Show("受信機またはタイムサーバと接続して下さい!!");
   return false;
 }

@@ -22,14 +22,14 @@ std::string ReferenceIdText(const ServiceClaim& claim) {
 
 StatusFacts GatherStatus(const App& app) {
   StatusFacts f;
-  const bool network = app.settings.Port == kNetworkPort;
-  f.mode = !app.tick.Connected ? "offline" : network ? "network" : "receiver";
+  const bool network = app.Network() != nullptr;
+  f.mode = !app.Connected() ? "offline" : network ? "network" : "receiver";
   const ClockState& state = app.discipline.State();
   switch (app.ServiceSource()) {
     case TimeSource::kReceiverPps: f.source = "GPS receiver with 1PPS"; break;
     case TimeSource::kReceiver: f.source = "GPS receiver"; break;
     case TimeSource::kPcClock:
-      f.source = app.tick.Connected && network && state.source == ClockSource::kServer && state.onReference
+      f.source = network && state.source == ClockSource::kServer && state.onReference
                      ? "PC clock set from " + app.settings.ServerIpAddr
                      : "PC clock";
       break;

@@ -71,8 +71,7 @@ bool HandleFixStart(TimeKeeper& tk) {
     if (++k.StartCheckCount > 60) {
       tk.status.ShowStatus("正常に通信できません!!");
       k.FixStartPending = false;
-      k.AwaitingData = true;
-      k.WaitTicks = 0;
+      k.DataWait.Start();
     }
   } else {
     k.FixStartPending = false;

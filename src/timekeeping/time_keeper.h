@@ -7,6 +7,7 @@
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
 #include "common/status_sink.h"
+#include "common/tick_wait.h"
 #include "common/receiver_kinds.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
@@ -25,8 +26,10 @@
 constexpr int kEdgeReferenceFreshTicks = 20;
 
 struct SecondTiming {
-  bool AwaitingData = true;     // no usable data yet since connecting
-  int WaitTicks = 0;
+  // No usable data yet since connecting (or since the reception restarted):
+  // "受信できません!!" is told each time the wait runs out, and it starts again.
+  static constexpr int kWaitForDataTicks = 100;
+  TickWait DataWait{kWaitForDataTicks, true};
   bool FixStartPending = false; // the first second after usable data began
   bool FixStarted = false;      // that second came: the receiver's time may be asked for
   int StartCheckCount = 0;

@@ -71,7 +71,7 @@ TEST(ReceiverCommandsSim, JupiterDatumInNmeaModeSwitchesAroundItWhileTheTickRuns
   EXPECT_TRUE(w.app.Controls().ButtonSendCommEnabled);
   EXPECT_EQ(w.app.Controls().ButtonSyncPCEnabled, syncBefore);
   EXPECT_TRUE(w.app.Controls().ButtonTestDlgEnabled);
-  EXPECT_FALSE(w.app.session->cfg.LearnSentences);
+  EXPECT_FALSE(w.app.Receiver()->cfg.LearnSentences);
 }
 
 TEST(ReceiverCommandsSim, AFailedWriteStopsTheCommandAndIsTold) {
@@ -84,8 +84,8 @@ TEST(ReceiverCommandsSim, AFailedWriteStopsTheCommandAndIsTold) {
   EXPECT_EQ(w.writes.size(), 1u);
   EXPECT_EQ(w.CountLog("コマンドを送信できませんでした [CE-5]"), 1);
   // No reception restart: the tick did not go back to waiting for data.
-  EXPECT_FALSE(w.app.session->time.timing.AwaitingData);
-  EXPECT_TRUE(w.app.session->cfg.LearnSentences);
+  EXPECT_FALSE(w.app.Receiver()->time.timing.DataWait.Running());
+  EXPECT_TRUE(w.app.Receiver()->cfg.LearnSentences);
   EXPECT_TRUE(w.app.Controls().ButtonSendCommEnabled);
   EXPECT_TRUE(w.app.Controls().ButtonTestDlgEnabled);
 }
@@ -109,16 +109,16 @@ TEST(ReceiverCommandsSim, ASwitchToBinaryWaitsForTheFirstFixAgain) {
   SimWorld w(Model(ReceiverModel::JupiterNmea));
   ConnectUntilCommandsUsable(w);
   ASSERT_TRUE(RunJupiterCommand(w.app, JupiterChoice{kJupiterToBinary}));
-  const SecondTiming& timing = w.app.session->time.timing;
-  ASSERT_TRUE(w.RunUntil([&] { return timing.AwaitingData; }, 10));
-  EXPECT_FALSE(w.app.session->cfg.LearnSentences);
+  const SecondTiming& timing = w.app.Receiver()->time.timing;
+  ASSERT_TRUE(w.RunUntil([&] { return timing.DataWait.Running(); }, 10));
+  EXPECT_FALSE(w.app.Receiver()->cfg.LearnSentences);
   // The mode is not known again until data come: the button waits for them.
   EXPECT_FALSE(w.app.Controls().ButtonSendCommEnabled);
   EXPECT_TRUE(w.app.Controls().ButtonTestDlgEnabled);
   // The first usable data after the switch run the start-up again.
-  ASSERT_TRUE(w.RunUntil([&] { return !timing.AwaitingData; }, 10));
+  ASSERT_TRUE(w.RunUntil([&] { return !timing.DataWait.Running(); }, 10));
   EXPECT_EQ(w.app.view.StatusBar, "通信の準備中");
-  EXPECT_TRUE(w.app.session->cfg.LearnSentences);
+  EXPECT_TRUE(w.app.Receiver()->cfg.LearnSentences);
   EXPECT_TRUE(w.app.Controls().ButtonSendCommEnabled);
   EXPECT_EQ(w.writes.size(), 1u);  // a Jupiter is sent nothing at the first fix
 }
@@ -141,11 +141,11 @@ TEST(ReceiverCommandsSim, StartupCommandsAtTheFirstFixByKind) {
     w.Connect();
     bool buttonDuringStartup = false;
     w.afterEvent = [&] {
-      if (w.writes.size() == 1 && w.app.session && w.app.session->commands.Busy()) {
+      if (w.writes.size() == 1 && w.app.Receiver() && w.app.Receiver()->commands.Busy()) {
         buttonDuringStartup = buttonDuringStartup || w.app.Controls().ButtonSendCommEnabled;
       }
     };
-    ASSERT_TRUE(w.RunUntil([&] { return !w.app.session->time.timing.AwaitingData; }, 30));
+    ASSERT_TRUE(w.RunUntil([&] { return !w.app.Receiver()->time.timing.DataWait.Running(); }, 30));
     w.RunFor(3);
     std::vector<std::string> written;
     for (const auto& sent : w.writes) written.push_back(ShowBytes(sent.bytes));

@@ -14,7 +14,7 @@ struct Second : ::testing::Test, TimeKeeperWorld {
 
   void SetUp() override {
     tk().pps.ReceptionOk = true;
-    tk().timing.AwaitingData = false;
+    tk().timing.DataWait.Stop();
   }
   // The receiver announces hh:mm:ss UTC, with a GGA of quality q, in a burst
   // that began the sentence delay after the second before it, when the PC

@@ -87,7 +87,7 @@ TEST_F(Dispatcher, MarkerDelayWindowIsOneToNineTicks) {
 TEST_F(Dispatcher, WithoutPpsAndDelayTheSecondIsProcessedAtOnce) {
   settings.dSSS = 0;
   tk().timing.DelayTicks = 0;
-  tk().timing.AwaitingData = false;
+  tk().timing.DataWait.Stop();
   Feed(kGga);
   EXPECT_FALSE(tk().timing.SecondPending);
   EXPECT_EQ(status.text, "受信中(NMEA)");

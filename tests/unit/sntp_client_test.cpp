@@ -13,8 +13,8 @@
 namespace {
 
 struct SntpClientTest : ::testing::Test, NetworkClientWorld {
-  void SetUp() override { client.Connect(); }
-  void Ask() { client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton); }
+  void SetUp() override { Connect(); }
+  void Ask() { session->SendSntpRequest(kSendByButton); }
   double PcError() const { return fake.time.Pc() - fake.time.Now(); }
 };
 
@@ -31,13 +31,13 @@ TEST_F(SntpClientTest, ScheduleFromTheMarks) {
   for (const auto& c : cases) {
     NetworkClientWorld w;
     w.settings.NtpIntv = c.ntpIntv;
-    w.client.Connect();
+    w.Connect();
     w.client.schedule.Start(3);
     std::vector<int> sentAt;
     for (int i = 0; i < 18 * 600 + 5; ++i) {
       w.fake.time.Advance(0.1);
       const size_t before = w.fake.udp.sent.size();
-      w.client.Tick();
+      w.session->Tick();
       if (w.fake.udp.sent.size() > before) {
         const LocalTimeRecord t = w.fake.clock.GetLocalTime();
         EXPECT_EQ(t.Second, 0);
@@ -58,7 +58,7 @@ TEST_F(SntpClientTest, LostReplyEndsTheWait) {
   EXPECT_FALSE(SyncEnabled());
   for (int i = 0; i < 50; ++i) {
     fake.time.Advance(0.1);
-    EXPECT_EQ(client.Tick(), NetworkClient::TickResult::kRunning);
+    EXPECT_EQ(session->Tick(), NetworkSession::TickResult::kRunning);
   }
   EXPECT_TRUE(client.SntpReplyAwaited());
   Ticks(1);
@@ -82,9 +82,9 @@ TEST_F(SntpClientTest, ReplyCorrectsTheClock) {
   for (const auto& c : cases) {
     NetworkClientWorld w;
     w.settings.SyncParm = c.syncParm;
-    w.client.Connect();
+    w.Connect();
     w.fake.time.SetPcOffset(-2.5);
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.session->SendSntpRequest(kSendByButton);
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, 1);
     EXPECT_NEAR(w.fake.time.Pc() - w.fake.time.Now(), c.expectedError, 2e-6) << c.syncParm;
@@ -269,14 +269,14 @@ TEST_F(SntpClientTest, RepliesThatFailACheckAreRefused) {
       w.settings.LanOpt = lanOpt;
       w.serverOffset = 100;
       w.alterReply = c.alter;
-      w.client.Connect();
-      w.client.OnConnectAnswer("192.168.1.5");  // the own protocol's handshake
-      w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+      w.Connect();
+      w.session->OnConnectAnswer("192.168.1.5");  // the own protocol's handshake
+      w.session->SendSntpRequest(kSendByButton);
       EXPECT_TRUE(w.client.SntpReplyAwaited());
       w.Deliver(w.ServeLastRequest());
       const std::string what = std::string(c.name) + ", LanOpt " + std::to_string(lanOpt);
       EXPECT_FALSE(w.client.SntpReplyAwaited()) << what;
-      EXPECT_FALSE(w.client.AwaitingData) << what;
+      EXPECT_FALSE(w.session->AnswerAwaited()) << what;
       EXPECT_TRUE(w.SyncEnabled()) << what;
       if (*c.shown == '\0') {
         EXPECT_EQ(w.fake.clock.setCount, 1) << what;
@@ -295,8 +295,8 @@ TEST_F(SntpClientTest, RepliesThatFailACheckAreRefused) {
   for (const double oneWay : {2.4, 2.6}) {
     NetworkClientWorld w;
     w.oneWay = oneWay;
-    w.client.Connect();
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.Connect();
+    w.session->SendSntpRequest(kSendByButton);
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, oneWay < 2.5 ? 1 : 0) << oneWay;
     if (oneWay > 2.5) {
@@ -369,14 +369,14 @@ TEST_F(SntpClientTest, RateKissBacksOff) {
   for (const auto& c : cases) {
     NetworkClientWorld w;
     w.settings.NtpIntv = c.ntpIntv;
-    w.client.Connect();
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.Connect();
+    w.session->SendSntpRequest(kSendByButton);
     std::vector<int> waits;
     for (size_t i = 0; i < c.waits.size(); ++i) {
       w.alterReply = kissRate;
       w.Deliver(w.ServeLastRequest());
       const size_t sent = w.fake.udp.sent.size();
-      w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+      w.session->SendSntpRequest(kSendByButton);
       EXPECT_EQ(w.fake.udp.sent.size(), sent);
       EXPECT_NE(w.status.text.find("NTPサーバの求めにより要求を控えています(あと "), std::string::npos);
       int ticks = 0;
@@ -392,7 +392,7 @@ TEST_F(SntpClientTest, RateKissBacksOff) {
     w.alterReply = nullptr;
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, 1);
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.session->SendSntpRequest(kSendByButton);
     w.alterReply = kissRate;
     w.Deliver(w.ServeLastRequest());
     EXPECT_NE(w.status.text.find("(RATE)、5 秒待ちます"), std::string::npos);
@@ -417,8 +417,8 @@ TEST_F(SntpClientTest, DenyKissStopsAskingUntilConnectedAgain) {
   EXPECT_EQ(log.Count("NTPサーバに拒否されました(DENY)"), 1);
   EXPECT_EQ(fake.clock.setCount, 0);
 
-  client.Disconnect();
-  client.Connect();
+  Disconnect();
+  Connect();
   alterReply = nullptr;
   Ask();
   EXPECT_EQ(fake.udp.sent.size(), sent + 1);
