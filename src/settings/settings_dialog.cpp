@@ -168,6 +168,7 @@ void SettingsDialog::ButtonCommParmDone(const SerialParams& chosen) { settings_.
 bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
   // A fault told at an earlier press stays told only while it still holds.
   StatusBar = kHint;
+  ServerKeyFault = false;
   ServerAddrFault = true;
   const std::string server = TrimBlanks(ComboBoxServerIpAddr);
   // Also refuses an empty field when the network gives no own address.

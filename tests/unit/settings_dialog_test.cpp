@@ -378,6 +378,11 @@ TEST_F(ApplyingSettings, KeySettingsAreCheckedAndTheKeyFileRead) {
     EXPECT_FALSE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
     EXPECT_TRUE(d.ServerKeyFault);
     EXPECT_EQ(d.StatusBar, "鍵番号は 0 から 2147483647 までの数です!!");
+    // Pressed again with the address at fault: the focus goes there alone.
+    d.ComboBoxServerIpAddr = "bad address!";
+    EXPECT_FALSE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+    EXPECT_TRUE(d.ServerAddrFault);
+    EXPECT_FALSE(d.ServerKeyFault);
   }
   char dir[] = "/tmp/quor-keys.XXXXXX";
   ASSERT_NE(mkdtemp(dir), nullptr);
