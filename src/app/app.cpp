@@ -21,11 +21,14 @@ App::App(Platform& p)
                                 testDialog,
                                 *this,
                                 {}}) {
+  server.UseKeys(&keys);
+  network.UseKeys(&keys);
   // A full disk is told on the status bar (standard error when headless).
   log.SetFileFaultNotice([this](const std::string& text) { ShowStatus(text); });
   // Without 1PPS the time served is the PC clock's, with the last setting
   // as its reference; an edge's own time is the receiver's and stays.
   discipline.AddStepListener([this](const ClockStep& step) {
+    LastClockStep = step;
     server.NoteClockStep(counterScale.Now());
     if (step.source == ClockSource::kPps) return;
     // A server's time set while a receiver is connected leaves the

@@ -16,6 +16,7 @@
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
 #include "net/network_session.h"
+#include "net/ntp_keys.h"
 #include "net/service_claim.h"
 #include "net/sntp_server.h"
 #include "platform/platform.h"
@@ -63,6 +64,8 @@ class App : public LogSink,
   BurstDelay burstDelay;
   ClockDiscipline discipline;
   ErrorHistory errorHistory;  // the discipline's measurements, for the error graph
+  // The shared keys of the key file `KeyFile`, for the server and the client.
+  NtpKeyTable keys;
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;
@@ -75,6 +78,9 @@ class App : public LogSink,
   NetworkSession* Network() { return std::get_if<NetworkSession>(&connection); }
   const NetworkSession* Network() const { return std::get_if<NetworkSession>(&connection); }
   void Disconnected() { connection.emplace<std::monostate>(); }
+
+  // The last setting of the PC clock, for the status report.
+  std::optional<ClockStep> LastClockStep;
 
   bool FirstShowPending = false;
   bool NetworkAvailable = false;

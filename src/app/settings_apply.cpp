@@ -1,6 +1,7 @@
 #include "app/settings_apply.h"
 
 #include "app/app.h"
+#include "app/key_file_use.h"
 #include "app/network_reconnect.h"
 #include "common/text_format.h"
 #include "settings/settings_dialog.h"
@@ -24,6 +25,9 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
     }
     app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quorログ開始"));
   }
+
+  // Read again even when the name stays: its keys may have been edited.
+  LoadKeyFileSetting(app);
 
   app.view.LabelJst = s.TimeZone == 9 ? "JST" : "LST";
 }

@@ -2,6 +2,7 @@
 
 #include "app/app.h"
 #include "app/connection.h"
+#include "app/key_file_use.h"
 #include "app/tick.h"
 #include "common/text_format.h"
 #include "settings/settings_persistence.h"
@@ -59,6 +60,7 @@ bool FormShow(App& app) {
     app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
   }
   app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quor運用開始"));
+  LoadKeyFileSetting(app);
   BindTimeService(app);
   return true;
 }

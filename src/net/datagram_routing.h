@@ -8,7 +8,8 @@
 class DatagramHandlers {
  public:
   virtual ~DatagramHandlers() = default;
-  // A datagram of 48, 52 or 68 bytes that does not begin with "Quor".
+  // A datagram of an NTP packet's size (IsNtpPacketSize) that does not
+  // begin with "Quor".
   virtual void OnNtpPacket(const UdpDatagram& datagram) = 0;
   // "Quor =...": a position answer; `word` is the second word (raw bytes,
   // CP932), beginning with "=".

@@ -36,6 +36,8 @@ class NetworkClient {
   void NewConnection(bool keepKisses = false);
   // Gives up an awaited reply.
   void CancelRequest() { sntp_.Cancel(); }
+  // The shared keys the SNTP client signs with (see SntpClient::UseKeys).
+  void UseKeys(const NtpKeyTable* keys) { sntp_.UseKeys(keys); }
 
   // Asks the server now. kSendByButton for "同期" and "ｻｰﾊﾞと同期". False
   // when a kiss of the server holds the request back.

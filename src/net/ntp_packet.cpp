@@ -42,5 +42,7 @@ std::array<uint8_t, NtpPacket::kSize> NtpPacket::Bytes() const {
   return b;
 }
 
-bool IsNtpPacketSize(size_t size) { return size == 48 || size == 52 || size == 68; }
+bool IsNtpPacketSize(size_t size) {
+  return size == 48 || size == 52 || size == 68 || size == 72 || size == 84;
+}
 

@@ -5,8 +5,8 @@
 #include <optional>
 
 // The 48-byte NTP packet (SNTP, RFC 4330); multi-byte fields big-endian.
-// Datagrams of 52 and 68 bytes carry an authenticator after it, which is
-// neither read nor ever sent.
+// Longer datagrams carry an authenticator after it (a key id and a code,
+// see ntp_auth.h), which this header type does not hold.
 struct NtpPacket {
   static constexpr size_t kSize = 48;
   static constexpr int kModeClient = 3;
@@ -35,5 +35,6 @@ struct NtpPacket {
   std::array<uint8_t, kSize> Bytes() const;
 };
 
-// The datagram sizes that are NTP packets (with or without an authenticator).
+// The datagram sizes that are NTP packets: the header alone, with a key id
+// only (a crypto-NAK), or with a 16-, 20- or 32-byte code.
 bool IsNtpPacketSize(size_t size);

@@ -9,6 +9,8 @@
 #include "common/text_format.h"
 #include "common/time_arithmetic.h"
 #include "net/datagram_routing.h"
+#include "net/ntp_auth.h"
+#include "net/ntp_mac.h"
 #include "net/server_address.h"
 
 namespace {
@@ -36,6 +38,18 @@ bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
     }
     return false;
   }
+  const NtpKey* key = nullptr;
+  if (d_.settings.ServerKey != 0) {
+    key = keys_ != nullptr ? keys_->Find(static_cast<uint32_t>(d_.settings.ServerKey)) : nullptr;
+    if (key == nullptr) {
+      const LocalTimeRecord t = d_.time.clock.GetLocalTime();
+      const std::string line = Stamped(
+          t.Hour, t.Minute, t.Second,
+          StrPrintf("鍵 %d が鍵ファイルにないため要求しません", static_cast<int>(d_.settings.ServerKey)));
+      Report(role, line, line, line);
+      return false;
+    }
+  }
   NtpPacket request;
   request.LeapIndicator = 0;
   request.Version = 4;
@@ -53,8 +67,14 @@ bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
   RequestSentCount = now.count;
   std::memcpy(requestTransmit_, request.Transmit, 8);
   requestHost_ = d_.settings.ServerIpAddr;
-  const auto bytes = request.Bytes();
-  d_.udp.Send(requestHost_, kNtpPort, bytes.data(), bytes.size(), tag);
+  const auto header = request.Bytes();
+  requestKey_ = key;
+  if (key != nullptr) {
+    const std::vector<uint8_t> bytes = WithMac(header, *key, std::min(MacLength(key->type), kMaxV4MacBytes));
+    d_.udp.Send(requestHost_, kNtpPort, bytes.data(), bytes.size(), tag);
+  } else {
+    d_.udp.Send(requestHost_, kNtpPort, header.data(), header.size(), tag);
+  }
   SntpReplyAwaited = true;
   waitTicks_ = 0;
   return true;
@@ -80,7 +100,15 @@ SntpClient::ReplyOutcome SntpClient::OnReply(const ReceivedReply& reply, ClientR
   times.t4 = times.t1 + CountSpan(d_.time.counter, RequestSentCount, reply.arrivalCount) -
              reply.waitedSeconds;
   const LocalTimeRecord arrival = NtpSecondsToLocalTime(reply.arrivalNtp, d_.settings.TimeZone);
-  const ReplyFault fault = CheckReply(p, times);
+  // A keyed request takes only a reply signed with its key: anything else
+  // (a kiss too) may be forged, and is refused before it is looked at.
+  ReplyFault fault = ReplyFault::kNone;
+  if (requestKey_ != nullptr && !ReplyAuthentic(*requestKey_, reply.datagram.data(), reply.datagram.size())) {
+    fault = AuthenticatorOf(reply.datagram.data(), reply.datagram.size()).IsCryptoNak()
+                ? ReplyFault::kCryptoNak
+                : ReplyFault::kNotAuthentic;
+  }
+  if (fault == ReplyFault::kNone) fault = CheckReply(p, times);
   if (fault != ReplyFault::kNone) return Refuse(fault, reply, times, arrival);
   lastHoldTicks_ = 0;
   ReplyOutcome outcome = ReplyOutcome::kIgnored;
@@ -126,6 +154,12 @@ SntpClient::ReplyOutcome SntpClient::Refuse(ReplyFault fault, const ReceivedRepl
       break;
     case ReplyFault::kRoundTrip:
       text = StrPrintf("NTP応答を採用しません(往復時間 %+.3lf 秒)", times.RoundTrip());
+      break;
+    case ReplyFault::kNotAuthentic:
+      text = "NTP応答を採用しません(鍵で認証できません)";
+      break;
+    case ReplyFault::kCryptoNak:
+      text = "NTP応答を採用しません(サーバが鍵を認めません)";
       break;
     case ReplyFault::kNone:
       break;

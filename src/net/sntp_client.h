@@ -7,6 +7,7 @@
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
 #include "net/log_rate_limit.h"
+#include "net/ntp_keys.h"
 #include "net/service_time.h"
 #include "net/sntp_reply_checks.h"
 #include "net/sntp_server.h"
@@ -79,6 +80,11 @@ class SntpClient {
   // The user connects again: the server's kisses no longer hold.
   void ForgetKisses();
 
+  // The shared keys (none: null). With `ServerKey` not 0 each request is
+  // signed with that key, and a reply whose code does not pass under it is
+  // refused; without the key in the table no request is sent.
+  void UseKeys(const NtpKeyTable* keys) { keys_ = keys; }
+
   bool Held() const { return holdTicks_ > 0; }
   bool Denied() const { return denied_; }
 
@@ -108,7 +114,10 @@ class SntpClient {
   int holdTicks_ = 0;      // left of a "RATE" hold
   int lastHoldTicks_ = 0;  // the last hold given, doubled by the next kiss
   bool denied_ = false;
-  std::array<LogRateLimit, static_cast<size_t>(ReplyFault::kRoundTrip) + 1> refusalLimits_{
-      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1},
-      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}};
+  std::array<LogRateLimit, static_cast<size_t>(ReplyFault::kCryptoNak) + 1> refusalLimits_{
+      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1},
+      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1},
+      LogRateLimit{1}, LogRateLimit{1}, LogRateLimit{1}};
+  const NtpKeyTable* keys_ = nullptr;
+  const NtpKey* requestKey_ = nullptr;  // the key the awaited request was signed with
 };

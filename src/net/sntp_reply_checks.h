@@ -26,6 +26,8 @@ enum class ReplyFault {
   kNoTransmit,             // a zero transmit timestamp
   kTransmitBeforeReceive,  // T3 before T2
   kRoundTrip,              // negative, or longer than the reply is awaited
+  kNotAuthentic,           // keyed request: no code, or one that does not pass
+  kCryptoNak,              // keyed request: the server did not accept our code
 };
 
 // The longest round trip taken, seconds: the time a reply is awaited.

@@ -40,7 +40,17 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   if (!packet) return std::nullopt;
   const NtpPacket& p = *packet;
 
-  if (IsRequest(p) && Answerable(p, now, waited)) SendSntpReply(p, datagram, claim, now, waited);
+  if (IsRequest(p) && Answerable(p, now, waited)) {
+    const RequestAuthCheck auth = CheckRequestAuth(keys_, datagram.data, datagram.size);
+    SendSntpReply(p, datagram, claim, now, waited, auth);
+    if (auth.result == RequestAuth::kBad) {
+      ++counts_.cryptoNaks;
+    } else {
+      ++counts_.served;
+      if (auth.result == RequestAuth::kValid) ++counts_.authenticated;
+      clients_.Note(datagram.fromAddress, now.ntpSeconds);
+    }
+  }
 
   const double pcNow = source == TimeSource::kReceiverPps ? d_.time.clock.ReadNtpSeconds()
                                                           : now.ntpSeconds;
@@ -57,7 +67,8 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   }
 
   if (p.Mode == NtpPacket::kModeServer) {
-    return ReceivedReply{p, datagram.fromAddress, arrival, now.count, waited, datagram.fromPort};
+    return ReceivedReply{p,      datagram.fromAddress, arrival, now.count, waited, datagram.fromPort,
+                         std::vector<uint8_t>(datagram.data, datagram.data + datagram.size)};
   }
   if (!IsRequest(p) && p.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
     const std::string text = StrPrintf("メッセージ無効(LI=%d)", p.LeapIndicator);
@@ -77,7 +88,7 @@ bool SntpServer::Answerable(const NtpPacket& request, const ServiceInstant& now,
 
 void SntpServer::SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram,
                                const ServiceClaim& claim, const ServiceInstant& now,
-                               double waited) {
+                               double waited, const RequestAuthCheck& auth) {
   // The request's version and poll; everything the reply claims is this
   // server's own, never the request's echoed back.
   NtpPacket reply;
@@ -97,7 +108,14 @@ void SntpServer::SendSntpReply(const NtpPacket& request, const UdpDatagram& data
   // by the counter.
   NtpTimestampEncode(now.ntpSeconds + CountSpan(d_.time.counter, now.count, d_.time.counter.Now()),
                      reply.Transmit);
-  const auto bytes = reply.Bytes();
+  const auto header = reply.Bytes();
+  if (auth.result == RequestAuth::kNone) {
+    d_.udp.Send(datagram.fromAddress, datagram.fromPort, header.data(), header.size());
+    return;
+  }
+  const std::vector<uint8_t> bytes = auth.result == RequestAuth::kValid
+                                         ? WithMac(header, *auth.key, auth.macSize)
+                                         : WithCryptoNak(header);
   d_.udp.Send(datagram.fromAddress, datagram.fromPort, bytes.data(), bytes.size());
 }
 

@@ -2,10 +2,13 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/log_sink.h"
 #include "common/status_sink.h"
+#include "net/client_tally.h"
 #include "net/log_rate_limit.h"
+#include "net/ntp_auth.h"
 #include "net/ntp_packet.h"
 #include "net/service_claim.h"
 #include "net/service_time.h"
@@ -19,6 +22,16 @@ struct ReceivedReply {
   uint32_t arrivalCount = 0;
   double waitedSeconds = 0;  // how long it waited before arrivalCount was read
   uint16_t fromPort = 0;
+  // The datagram whole (header and authenticator), for the client to check
+  // the code of a keyed reply.
+  std::vector<uint8_t> datagram;
+};
+
+// What the server has answered since it started.
+struct SntpServerCounts {
+  uint64_t served = 0;         // requests answered with the time
+  uint64_t authenticated = 0;  // of those, answered under a key
+  uint64_t cryptoNaks = 0;     // requests whose code did not pass
 };
 
 // What the SNTP server works with but does not own.
@@ -62,9 +75,19 @@ class SntpServer {
   // seconds before.
   void Tick();
 
+  // The shared keys requests may be signed with (none: null). A request
+  // with a code that passes gets a reply signed with the same key; one
+  // whose code does not pass, or names a key not held, gets a crypto-NAK;
+  // one without a code is answered without one.
+  void UseKeys(const NtpKeyTable* keys) { keys_ = keys; }
+
+  const SntpServerCounts& Counts() const { return counts_; }
+  const ClientTally& Clients() const { return clients_; }
+
  private:
   void SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram,
-                     const ServiceClaim& claim, const ServiceInstant& now, double waited);
+                     const ServiceClaim& claim, const ServiceInstant& now, double waited,
+                     const RequestAuthCheck& auth);
   // Whether a request that waited `waited` seconds before `now` may be answered.
   bool Answerable(const NtpPacket& request, const ServiceInstant& now, double waited) const;
   void LogLimited(const std::string& line, double pcNow);
@@ -74,4 +97,7 @@ class SntpServer {
   LogRateLimit limit_{kLogLinesPerSecond};
   bool stepped_ = false;
   uint32_t stepCount_ = 0;
+  const NtpKeyTable* keys_ = nullptr;
+  SntpServerCounts counts_;
+  ClientTally clients_;
 };

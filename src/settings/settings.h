@@ -25,10 +25,16 @@ struct Settings {
   // isolated LAN that prefers a common time to none); else unsynchronised.
   int32_t ServeLocalClock = 0;
   std::string ServerIpAddr;  // host name or dotted address, at most kServerAddrMax
+  // The file of shared NTP keys ("ID TYPE KEY" lines); empty: none.
+  std::string KeyFile;
+  // The key the SNTP client signs its requests with and wants its replies
+  // signed with; 0: none.
+  int32_t ServerKey = 0;
   SerialParams serial;
 
   static constexpr int32_t kSyncStepMs = 100;
   static constexpr size_t kServerAddrMax = 107;
+  static constexpr size_t kKeyFileMax = 4095;
   int32_t SyncOffsetMs() const { return SyncParm * kSyncStepMs; }
 };
 

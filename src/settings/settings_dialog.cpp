@@ -40,6 +40,19 @@ size_t Characters(const std::string& text) {
 
 }  // namespace
 
+std::optional<int32_t> ServerKeyNumber(const std::string& text) {
+  const std::string t = TrimBlanks(text);
+  if (t.empty()) return 0;
+  if (t.size() > 10) return std::nullopt;
+  int64_t v = 0;
+  for (const char c : t) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  if (v > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(v);
+}
+
 void SettingsDialog::FormShow() {
   const Settings& s = settings_;
   ComboBoxReceiver = s.Receiver;
@@ -68,6 +81,8 @@ void SettingsDialog::FormShow() {
 
   CheckBoxAddregistory = false;
   ComboBoxServerIpAddr = s.ServerIpAddr;
+  EditKeyFile = s.KeyFile;
+  EditServerKey = std::to_string(s.ServerKey);
   EditMyIpAddr = ownAddress_;
   StatusBar = kHint;
 }
@@ -153,6 +168,7 @@ void SettingsDialog::ButtonCommParmDone(const SerialParams& chosen) { settings_.
 bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
   // A fault told at an earlier press stays told only while it still holds.
   StatusBar = kHint;
+  ServerKeyFault = false;
   ServerAddrFault = true;
   const std::string server = TrimBlanks(ComboBoxServerIpAddr);
   // Also refuses an empty field when the network gives no own address.
@@ -175,6 +191,16 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
   }
   ComboBoxServerIpAddr = server;
   ServerAddrFault = false;
+  ServerKeyFault = true;
+  if (!ServerKeyNumber(EditServerKey)) {
+    StatusBar = "鍵番号は 0 から 2147483647 までの数です!!";
+    return false;
+  }
+  if (TrimBlanks(EditKeyFile).size() > Settings::kKeyFileMax) {
+    StatusBar = "鍵ファイルの名前が長すぎます!!";
+    return false;
+  }
+  ServerKeyFault = false;
   // Settings that could not be stored are not applied either: the dialog
   // stays open to try again or to cancel, and the running server stays.
   Settings chosen = Chosen();
@@ -205,5 +231,7 @@ Settings SettingsDialog::Chosen() const {
   s.LanOpt = RadioGroupLanOpt;
   s.IsLogOut = CheckBoxLogOut ? 1 : 0;
   s.ServeLocalClock = CheckBoxServeLocalClock ? 1 : 0;
+  s.KeyFile = TrimBlanks(EditKeyFile);
+  if (auto key = ServerKeyNumber(EditServerKey)) s.ServerKey = *key;
   return s;
 }

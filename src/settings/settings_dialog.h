@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "platform/message_boxes.h"
@@ -13,6 +14,10 @@ struct SpinRange {
   int32_t Up(int32_t v) const { return v < hi ? (v + step < hi ? v + step : hi) : v; }
   int32_t Down(int32_t v) const { return v > lo ? (v - step > lo ? v - step : lo) : v; }
 };
+
+// The key number typed in the dialog: blank is 0 (none); nullopt when it is
+// not a whole number from 0 to 2147483647.
+std::optional<int32_t> ServerKeyNumber(const std::string& text);
 
 // "Quor - 条件設定": what the dialog shows, named after its controls, and its
 // handlers. One object per opening. It works on copies of the settings except
@@ -44,6 +49,8 @@ class SettingsDialog {
   bool CheckBoxLogOut = false, CheckBoxAddregistory = false;
   bool CheckBoxServeLocalClock = false;
   std::string ComboBoxServerIpAddr, EditMyIpAddr;
+  // The key file and the key number the client signs with (0 or empty: none).
+  std::string EditKeyFile, EditServerKey;
 
   // Texts of the spin edits.
   std::string EditdSec, EditTimeZone, EditNtpIntv, EditSyncParm;
@@ -57,6 +64,8 @@ class SettingsDialog {
   // After a refused "設定": whether the server address was at fault (the
   // focus goes to its box) rather than storing the settings.
   bool ServerAddrFault = false;
+  // After a refused "設定": the key number was at fault (the focus goes there).
+  bool ServerKeyFault = false;
   static constexpr const char* kNotStored = "設定を保存できませんでした!!";
 
   void FormShow();

@@ -1,5 +1,7 @@
 #include "settings/settings_persistence.h"
 
+#include <cstdint>
+
 #include "settings/fixed_receiver_line.h"
 
 namespace {
@@ -29,6 +31,9 @@ void LoadSettings(SettingsStore& store, Settings& s) {
   // A missing server text reads as empty text.
   s.ServerIpAddr = store.ReadString("ServerIpAddr").value_or("");
   if (s.ServerIpAddr.size() > Settings::kServerAddrMax) s.ServerIpAddr.resize(Settings::kServerAddrMax);
+  // A cut path would name another file: one too long is not taken.
+  if (auto v = store.ReadString("KeyFile"); v && v->size() <= Settings::kKeyFileMax) s.KeyFile = *v;
+  ReadRanged(store, "ServerKey", s.ServerKey, 0, INT32_MAX);
   ReadRanged(store, "boudRate", s.serial.boudRate, 0, 12);
   ReadRanged(store, "dataBits", s.serial.dataBits, 0, 1);
   // The two one-byte settings are stored zero-extended and read as their low byte.
@@ -56,6 +61,8 @@ bool StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes)
       {"IsLogOut", s.IsLogOut},
       {"ServeLocalClock", s.ServeLocalClock},
       {"ServerIpAddr", s.ServerIpAddr},
+      {"KeyFile", s.KeyFile},
+      {"ServerKey", s.ServerKey},
       {"boudRate", s.serial.boudRate},
       {"dataBits", s.serial.dataBits},
       {"parityType", int32_t{s.serial.parityType}},

@@ -128,12 +128,13 @@ bool ClockDiscipline::StepAtCount(double target, uint32_t count, ClockSource sou
   // A time whose local date lies outside the years the program accepts
   // never reaches the clock.
   if (!std::isfinite(t) || !ValidReceiverDate(local.Year, local.Month, local.Day)) return false;
+  const double before = d_.clock.ReadNtpSeconds();
   if (!d_.clock.SetLocalTime(local, SubMillisecondNanos(t))) return false;
   state_.onReference = true;
   state_.source = source;
   state_.offset = 0;
   state_.referenceTime = target;
-  for (const StepListener& listener : listeners_) listener({target, count, source});
+  for (const StepListener& listener : listeners_) listener({target, count, source, t - before});
   return true;
 }
 

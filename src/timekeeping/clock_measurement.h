@@ -29,6 +29,7 @@ struct ClockStep {
   double target = 0;
   uint32_t count = 0;
   ClockSource source = ClockSource::kNone;
+  double size = 0;  // how far the clock moved: the time set minus the PC time it replaced (s)
 };
 
 // One measurement the clock discipline took, as the error history keeps it.

@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "app/app.h"
+#include "app/status_facts.h"
 #include "platform/linux/flock_instance_lock.h"
+#include "platform/qt/status_socket.h"
 #include "platform/qt/termination_signals.h"
 #include "service/run_headless.h"
 #include "ui/desktop_platform.h"
@@ -15,17 +17,31 @@
 
 namespace {
 
-// --headless, --help and --version need no window system: those runs get a
+// --headless, --status, --help and --version need no window system: those runs get a
 // QCoreApplication, so they work with no display and no QT_QPA_PLATFORM.
 bool NeedsNoWindow(int argc, char* argv[]) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--") break;
-    if (arg == "--headless" || arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version") {
+    if (arg == "--headless" || arg == "-h" || arg == "--help" || arg == "-v" || arg == "--version" ||
+        arg == "--status") {
       return true;
     }
   }
   return false;
+}
+
+// `quor --status`: the running Quor's answer on standard output.
+int PrintStatus(bool json) {
+  const std::string path = StatusSocketPath();
+  std::string answer, reason;
+  if (!QueryStatus(path, json, 3000, answer, reason)) {
+    std::fprintf(stderr, "quor: no Quor is running for this user (nothing answers at %s: %s)\n",
+                 path.c_str(), reason.c_str());
+    return 1;
+  }
+  std::fputs(answer.c_str(), stdout);
+  return 0;
 }
 
 }  // namespace
@@ -55,6 +71,12 @@ int main(int argc, char* argv[]) {
       "headless", QString::fromUtf8("ウィンドウなしで動き、すぐに接続します(時刻サーバ用)。"
                                     "ログは標準エラーにも出ます。SIGTERM、SIGINT、SIGHUPで終了します。"));
   parser.addOption(headlessOption);
+  const QCommandLineOption statusOption(
+      "status", QString::fromUtf8("動いているQuorの状態(時刻源、Stratum、最後の誤差と補正、配信の件数)を表示します。"
+                                  "Quorが動いていなければ終了コード1です。"));
+  parser.addOption(statusOption);
+  const QCommandLineOption jsonOption("json", QString::fromUtf8("--status の結果をJSONで出します。"));
+  parser.addOption(jsonOption);
   if (!parser.parse(QCoreApplication::arguments()) || !parser.positionalArguments().isEmpty()) {
     const QString error = parser.errorText().isEmpty()
                               ? QStringLiteral("unexpected argument: %1").arg(parser.positionalArguments().first())
@@ -70,6 +92,11 @@ int main(int argc, char* argv[]) {
     std::printf("quor %s\n", QUOR_VERSION);
     return 0;
   }
+  if (parser.isSet(jsonOption) && !parser.isSet(statusOption)) {
+    std::fputs("quor: --json goes with --status\n", stderr);
+    return 2;
+  }
+  if (parser.isSet(statusOption)) return PrintStatus(parser.isSet(jsonOption));
 
   // One instance at a time, with or without a window; a second window start
   // ends at once, showing nothing.
@@ -88,6 +115,11 @@ int main(int argc, char* argv[]) {
   DesktopPlatform desktop(&mainThreadContext);
   App app(desktop.platform);
   auto form = std::make_unique<TMainForm>(app);
+  StatusSocketServer status([&app](bool json) { return StatusAnswerText(app, json); });
+  std::string statusFault;
+  if (!status.Listen(StatusSocketPath(), statusFault)) {
+    std::fprintf(stderr, "quor: --status will not be answered (%s)\n", statusFault.c_str());
+  }
   desktop.messageBoxes.SetOwner(form.get());
   desktop.poster.SetAfterEach([&form] { form->RefreshSoon(); });
   desktop.timers.SetAfterEach([&form] { form->RefreshSoon(); });

@@ -136,6 +136,19 @@ void TFormSetParm::BuildControls() {
   CheckBoxServeLocalClock =
       MakeCheckBox(sntpBox, "CheckBoxServeLocalClock", "時刻源がなくてもPCの時計を配信(Stratum 10)");
   ng->addWidget(CheckBoxServeLocalClock, 3, 0, 1, 4);
+  EditKeyFile = new QLineEdit(sntpBox);
+  EditKeyFile->setObjectName("EditKeyFile");
+  EditKeyFile->setPlaceholderText(QString::fromUtf8("なし(所有者だけが読めるファイル)"));
+  EditServerKey = new QLineEdit(sntpBox);
+  EditServerKey->setObjectName("EditServerKey");
+  EditServerKey->setMaximumWidth(110);
+  ng->addWidget(MakeLabel(sntpBox, "鍵ﾌｧｲﾙ"), 4, 0);
+  ng->addWidget(EditKeyFile, 4, 1, 1, 2);
+  auto* keyRow = new QHBoxLayout;
+  keyRow->addWidget(MakeLabel(sntpBox, "ｻｰﾊﾞの鍵番号"));
+  keyRow->addWidget(EditServerKey);
+  keyRow->addStretch();
+  ng->addLayout(keyRow, 4, 3);
 
   ButtonSet = DialogButton(this, "ButtonSet", "設定");
   ButtonSet->setDefault(true);
@@ -200,6 +213,8 @@ void TFormSetParm::Collect() {
   m.CheckBoxServeLocalClock = CheckBoxServeLocalClock->isChecked();
   m.CheckBoxAddregistory = CheckBoxAddregistory->isChecked();
   m.ComboBoxServerIpAddr = ComboBoxServerIpAddr->currentText().toStdString();
+  m.EditKeyFile = EditKeyFile->text().toStdString();
+  m.EditServerKey = EditServerKey->text().toStdString();
 }
 
 void TFormSetParm::Refresh() {
@@ -216,6 +231,8 @@ void TFormSetParm::Refresh() {
   const QString server = QString::fromStdString(m.ComboBoxServerIpAddr);
   if (ComboBoxServerIpAddr->currentText() != server) ComboBoxServerIpAddr->setEditText(server);
   SetText(EditMyIpAddr, m.EditMyIpAddr);
+  SetText(EditKeyFile, m.EditKeyFile);
+  SetText(EditServerKey, m.EditServerKey);
   SetText(EditTimeZone, m.EditTimeZone);
   SetText(EditdSec, m.EditdSec);
   SetText(EditSyncParm, m.EditSyncParm);
@@ -276,6 +293,7 @@ void TFormSetParm::ButtonSetClick() {
   }
   Refresh();
   if (model_.ServerAddrFault) ComboBoxServerIpAddr->setFocus();
+  if (model_.ServerKeyFault) EditServerKey->setFocus();
 }
 
 void TFormSetParm::ButtonDelRegistoryClick() {

@@ -59,6 +59,7 @@ class TFormSetParm : public QDialog {
   QPushButton *ButtonCommParm, *ButtonDelRegistory, *ButtonSet, *ButtonCancel;
   RadioGroup *RadioGroupBaseMesg, *RadioGroupAutoAdjust, *RadioGroupBeepCond, *RadioGroupLanOpt;
   QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr;
+  QLineEdit *EditKeyFile, *EditServerKey;
   QWidget *CSpinButtonTimeZone, *CSpinButtondSec, *CSpinButtonSyncParm, *CSpinButtonNtpIntv;
   QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock;
   QStatusBar* StatusBar;

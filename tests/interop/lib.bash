@@ -100,11 +100,12 @@ quor_gpssim() {
 
 # Starts Quor with --connect on gpssim (a pseudo-terminal as COM1) with the
 # log file on, and waits until the receiver's data come; skips the test when
-# Quor could not bind port 123.
+# Quor could not bind port 123. Optional: further settings lines ("Name=value").
 quor_on_gpssim() {
   quor_gpssim "$SANDBOX/gps0"
   export QUOR_COM1=$SANDBOX/gps0
-  printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
+  { printf '[General]\nIsLogOut=1\n'; local line; for line in "$@"; do printf '%s\n' "$line"; done; } \
+    >"$XDG_CONFIG_HOME/Quor.conf"
   quor_start --connect
   quor_wait_log "受信機への接続要求" 15 || fail "--connect did not connect"
   if quor_log | grep -q "UDPポート123を開けません"; then
@@ -115,11 +116,12 @@ quor_on_gpssim() {
 
 # Starts chronyd as a stratum-1 server on port 123 of this namespace, without
 # the right to set the clock, with its files in $SANDBOX/chrony; fails the
-# test when it does not bind the port.
+# test when it does not bind the port. Optional: further configuration lines.
 quor_chrony_server() {
   local dir=$SANDBOX/chrony i
   mkdir -p "$dir"
-  cat >"$dir/chrony.conf" <<CONF
+  { local line; for line in "$@"; do printf '%s\n' "$line"; done; } >"$dir/extra.conf"
+  cat "$dir/extra.conf" - >"$dir/chrony.conf" <<CONF
 local stratum 1
 allow
 port 123

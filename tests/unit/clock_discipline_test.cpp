@@ -111,11 +111,13 @@ TEST_F(Discipline, ARefusedSettingIsToldOnceAMinuteAndLeavesTheStateSteady) {
 TEST_F(Discipline, ASuccessfulStepPutsTheClockOnItsSourceAndTellsTheListeners) {
   std::vector<ClockStep> told;
   discipline.AddStepListener([&told](const ClockStep& s) { told.push_back(s); });
+  fake.time.SetPcOffset(-0.25);
   const ClockMeasurement m = At(20, -250);
   EXPECT_EQ(discipline.Measure(m), Outcome::kStepped);
   ASSERT_EQ(told.size(), 1u);
   EXPECT_DOUBLE_EQ(told[0].target, m.reference);
   EXPECT_EQ(told[0].source, ClockSource::kPps);
+  EXPECT_NEAR(told[0].size, 0.25, 1e-3);  // the clock was 250 ms behind
   EXPECT_TRUE(discipline.ClockOnReference());
   EXPECT_DOUBLE_EQ(discipline.State().referenceTime, m.reference);
   discipline.ForgetClockCheck();

@@ -39,6 +39,8 @@ TEST(DatagramRouting, RoutesBySizeAndWords) {
       {"NTP 48", NtpRequest(48), "ntp:48"},
       {"NTP 52 with key id", NtpRequest(52), "ntp:52"},
       {"NTP 68 with digest", NtpRequest(68), "ntp:68"},
+      {"NTP 72 with a 20-byte code", NtpRequest(72), "ntp:72"},
+      {"NTP 84 with a 32-byte code", NtpRequest(84), "ntp:84"},
       {"NTP-sized text is text", Text("Quor Conn", 48), "conn@10.0.0.7"},
       {"NTP-sized text, unknown word", Text("Quor ", 48, 'Z'), ""},
       {"60-byte NTP packet goes to the text path", NtpRequest(60), ""},

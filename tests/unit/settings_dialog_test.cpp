@@ -3,6 +3,11 @@
 #include "settings/settings_dialog.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
 
 #include <functional>
 
@@ -359,6 +364,52 @@ TEST_F(ApplyingSettings, GT77ChosenAndStoredThenApplied) {
   EXPECT_EQ(loaded.ServeLocalClock, 1);
   EXPECT_EQ(loaded.serial, (SerialParams{0, 5, 1, 0, 0, 2}));
   EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存しました"});
+}
+
+// The key settings: a key number from 0 to 2147483647 (blank is 0), else
+// the dialog stays open with the number at fault; the key file is read when
+// the settings are applied, and the log tells how many keys, never a key.
+TEST_F(ApplyingSettings, KeySettingsAreCheckedAndTheKeyFileRead) {
+  for (const char* bad : {"x", "-1", "2147483648", "1 2", "99999999999"}) {
+    SCOPED_TRACE(bad);
+    SettingsDialog d(app.settings, app.OwnIpAddress);
+    d.FormShow();
+    d.EditServerKey = bad;
+    EXPECT_FALSE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+    EXPECT_TRUE(d.ServerKeyFault);
+    EXPECT_EQ(d.StatusBar, "鍵番号は 0 から 2147483647 までの数です!!");
+    // Pressed again with the address at fault: the focus goes there alone.
+    d.ComboBoxServerIpAddr = "bad address!";
+    EXPECT_FALSE(d.ButtonSetClick(fake.platform.settingsStore, fake.platform.messageBoxes));
+    EXPECT_TRUE(d.ServerAddrFault);
+    EXPECT_FALSE(d.ServerKeyFault);
+  }
+  char dir[] = "/tmp/quor-keys.XXXXXX";
+  ASSERT_NE(mkdtemp(dir), nullptr);
+  const std::string path = std::string(dir) + "/ntp.keys";
+  std::ofstream(path) << "1 MD5 first-secret\n2 SHA1 HEX:00112233445566778899\n3 XYZ third-secret\n";
+  chmod(path.c_str(), 0600);
+  ASSERT_TRUE(SetThrough([&path](SettingsDialog& d) {
+    d.EditKeyFile = "  " + path + " ";
+    d.EditServerKey = " 2 ";
+  }));
+  EXPECT_EQ(app.settings.KeyFile, path);
+  EXPECT_EQ(app.settings.ServerKey, 2);
+  EXPECT_EQ(app.keys.Size(), 2u);
+  std::string memo;
+  for (const std::string& line : app.log.MemoLog()) memo += line + "\n";
+  EXPECT_NE(memo.find("鍵ファイル " + path + " の 3 行目を使いません"), std::string::npos) << memo;
+  EXPECT_NE(memo.find("鍵ファイル " + path + " から鍵を 2 個読みました"), std::string::npos) << memo;
+  EXPECT_EQ(memo.find("secret"), std::string::npos);
+  EXPECT_EQ(memo.find("0011223344"), std::string::npos);
+
+  // Opened to others: refused whole, no keys kept.
+  chmod(path.c_str(), 0644);
+  ASSERT_TRUE(SetThrough([](SettingsDialog& d) { EXPECT_EQ(d.EditServerKey, "2"); }));
+  EXPECT_EQ(app.keys.Size(), 0u);
+  EXPECT_NE(app.log.MemoLog().back().find("所有者以外も開けるため使いません"), std::string::npos);
+  std::remove(path.c_str());
+  rmdir(dir);
 }
 
 TEST_F(ApplyingSettings, AStoredSecondCorrectionOfAFixedKindIsReplaced) {

@@ -6,6 +6,8 @@
 #include <functional>
 #include <vector>
 
+#include "net/ntp_auth.h"
+#include "net/ntp_mac.h"
 #include "support/network_client_world.h"
 
 namespace {
@@ -436,6 +438,74 @@ TEST_F(SntpClientTest, ReceiverModeListsTheResultInTheDialog) {
   ASSERT_FALSE(testDialog.ListBoxMesg.empty());
   EXPECT_EQ(testDialog.ListBoxMesg.back().substr(8), "  delay : +0.020000 sec, dT : +0.000000 sec");
   EXPECT_NEAR(PcError(), 0, 2e-6);
+}
+
+// With `ServerKey`, each request carries the key's code, and only a reply
+// signed with that key sets the clock: one without a code, under another
+// key, with a changed byte, an unsigned kiss or a crypto-NAK is refused and
+// holds nothing back. A key not in the file: nothing is sent.
+TEST_F(SntpClientTest, AKeyedClientTakesOnlySignedReplies) {
+  const auto secret = [](const char* s) { return std::vector<uint8_t>(s, s + std::strlen(s)); };
+  NtpKeyTable keys;
+  keys.Add({7, NtpKeyType::kSha256, secret("seventh-secret")});
+  keys.Add({8, NtpKeyType::kSha256, secret("eighth-secret")});
+  client.UseKeys(&keys);
+  settings.ServerKey = 7;
+  const auto sign = [&keys](const std::vector<uint8_t>& reply, uint32_t id) {
+    std::array<uint8_t, NtpPacket::kSize> header{};
+    std::copy(reply.begin(), reply.begin() + NtpPacket::kSize, header.begin());
+    return WithMac(header, *keys.Find(id), kMaxV4MacBytes);
+  };
+  const std::function<void(NtpPacket&)> kiss = [](NtpPacket& p) {
+    p.Stratum = 0;
+    std::memcpy(p.ReferenceId, "RATE", 4);
+  };
+  const struct {
+    const char* name;
+    std::function<std::vector<uint8_t>(const std::vector<uint8_t>&)> change;
+    std::function<void(NtpPacket&)> alter;
+    const char* told;
+  } cases[] = {
+      {"no code", [](const std::vector<uint8_t>& r) { return r; }, nullptr, "(鍵で認証できません)"},
+      {"another key", [&](const std::vector<uint8_t>& r) { return sign(r, 8); }, nullptr, "(鍵で認証できません)"},
+      {"a changed byte",
+       [&](const std::vector<uint8_t>& r) {
+         auto b = sign(r, 7);
+         b[20] ^= 1;
+         return b;
+       },
+       nullptr, "(鍵で認証できません)"},
+      {"an unsigned kiss", [](const std::vector<uint8_t>& r) { return r; }, kiss, "(鍵で認証できません)"},
+      {"a crypto-NAK",
+       [](const std::vector<uint8_t>& r) {
+         std::vector<uint8_t> b(r.begin(), r.begin() + NtpPacket::kSize);
+         b.insert(b.end(), 4, 0);
+         return b;
+       },
+       nullptr, "(サーバが鍵を認めません)"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Ask();
+    const std::vector<uint8_t> request = LastSent().bytes;
+    ASSERT_EQ(request.size(), 72u);
+    EXPECT_TRUE(ReplyAuthentic(*keys.Find(7), request.data(), request.size()));
+    alterReply = c.alter;
+    Deliver(c.change(ServeLastRequest()));
+    EXPECT_FALSE(client.SntpReplyAwaited());
+    EXPECT_NE(status.text.find(c.told), std::string::npos) << status.text;
+    EXPECT_EQ(fake.clock.setCount, 0);
+  }
+  alterReply = nullptr;
+  Ask();
+  ASSERT_EQ(fake.udp.sent.size(), 6u);  // no kiss held a request back
+  Deliver(sign(ServeLastRequest(), 7));
+  EXPECT_EQ(fake.clock.setCount, 1);
+
+  settings.ServerKey = 9;
+  Ask();
+  EXPECT_EQ(fake.udp.sent.size(), 6u);
+  EXPECT_EQ(status.text.substr(10), "鍵 9 が鍵ファイルにないため要求しません");
 }
 
 }  // namespace

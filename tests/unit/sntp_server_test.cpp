@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/time_arithmetic.h"
+#include "net/ntp_auth.h"
 #include "support/sntp_server_world.h"
 
 namespace {
@@ -161,6 +162,81 @@ TEST_F(SntpServerTest, RequestFloodIsLoggedSparingly) {
   fake.time.Advance(1.0);
   server.Tick();
   EXPECT_EQ(log.lines.size(), 22u);
+}
+
+// A request signed with a key held gets a reply signed with the same key,
+// its code as long as the request's; a code that does not pass, or one
+// under a key not held, gets a crypto-NAK (a key id of 0 alone); without a
+// code, or with key id 0, the reply is plain. Only the time served counts
+// as served, and its client as seen.
+TEST_F(SntpServerTest, KeyedRequestsGetSignedRepliesOrACryptoNak) {
+  const auto secret = [](const char* s) { return std::vector<uint8_t>(s, s + std::strlen(s)); };
+  NtpKeyTable keys;
+  keys.Add({1, NtpKeyType::kMd5, secret("first-secret")});
+  keys.Add({2, NtpKeyType::kSha256, secret("second-secret")});
+  keys.Add({3, NtpKeyType::kAes128Cmac, secret("0123456789abcdef")});
+  server.UseKeys(&keys);
+  const NtpKey stranger{9, NtpKeyType::kMd5, secret("first-secret")};
+  const struct {
+    const char* name;
+    const NtpKey* key;  // null: no code
+    size_t macSize;
+    bool tamper;
+    size_t replySize;
+    bool signedReply;
+  } cases[] = {
+      {"MD5", keys.Find(1), 16, false, 68, true},
+      {"SHA256 cut for NTPv4", keys.Find(2), 20, false, 72, true},
+      {"SHA256 whole", keys.Find(2), 32, false, 84, true},
+      {"AES128", keys.Find(3), 16, false, 68, true},
+      {"a changed byte", keys.Find(1), 16, true, 52, false},
+      {"a key not held", &stranger, 16, false, 52, false},
+      {"no code", nullptr, 0, false, 48, false},
+  };
+  uint64_t served = 0, naks = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<uint8_t> plain = Request();
+    std::array<uint8_t, NtpPacket::kSize> header{};
+    std::copy(plain.begin(), plain.end(), header.begin());
+    std::vector<uint8_t> request = c.key ? WithMac(header, *c.key, c.macSize) : plain;
+    if (c.tamper) request[47] ^= 1;
+    fake.udp.sent.clear();
+    Receive(request, TimeSource::kReceiverPps);
+    ASSERT_EQ(fake.udp.sent.size(), 1u);
+    const std::vector<uint8_t>& reply = fake.udp.sent.back().bytes;
+    EXPECT_EQ(reply.size(), c.replySize);
+    EXPECT_EQ(LastReply().Mode, 4);
+    EXPECT_EQ(c.signedReply && ReplyAuthentic(*c.key, reply.data(), reply.size()), c.signedReply);
+    EXPECT_EQ(AuthenticatorOf(reply.data(), reply.size()).IsCryptoNak(), c.replySize == 52);
+    (c.replySize == 52 ? naks : served)++;
+  }
+  std::vector<uint8_t> keyIdZero = Request(0x23, 68);
+  Receive(keyIdZero, TimeSource::kReceiverPps);
+  EXPECT_EQ(fake.udp.sent.back().bytes.size(), 48u);
+  EXPECT_EQ(server.Counts().served, served + 1);
+  EXPECT_EQ(server.Counts().authenticated, 4u);
+  EXPECT_EQ(server.Counts().cryptoNaks, naks);
+  EXPECT_EQ(server.Clients().Count(fake.time.Now()), 1u);
+}
+
+// Distinct clients of the last hour: an address counts once, leaves after
+// an hour, and a full table stops growing.
+TEST(ClientTally, CountsDistinctAddressesOfTheLastHour) {
+  ClientTally tally;
+  tally.Note("10.0.0.1", 1000);
+  tally.Note("10.0.0.2", 1500);
+  tally.Note("10.0.0.1", 2000);
+  EXPECT_EQ(tally.Count(2000), 2u);
+  EXPECT_EQ(tally.Count(1500 + 3600.5), 1u);
+  EXPECT_EQ(tally.Count(2000 + 3601), 0u);
+  for (size_t i = 0; i < ClientTally::kMaxTracked + 10; ++i) tally.Note("f" + std::to_string(i), 3000);
+  EXPECT_TRUE(tally.Saturated());
+  EXPECT_EQ(tally.Count(3000), ClientTally::kMaxTracked);
+  // An hour on, the old ones make room again.
+  tally.Note("10.0.0.9", 3000 + 3601);
+  EXPECT_FALSE(tally.Saturated());
+  EXPECT_EQ(tally.Count(3000 + 3601), 1u);
 }
 
 }  // namespace
