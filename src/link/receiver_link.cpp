@@ -49,6 +49,7 @@ EdgeOutcome ReceiverLink::OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edg
 
   if (r.TimeValid && r.TimeReady) {
     PcEdgeTime = LocalTimeToNtpSeconds(edge.pcLocal, r.TimeZone);
+    PcEdgeFine = edge.pcNtp;
     RxEdgeTime = ReceiverSecondNtp(r, PcEdgeTime);
     reference.LastEdgeCount = r.EdgeCount;
     NtpTimestampEncode(RxEdgeTime, reference.EdgeNtpTime);

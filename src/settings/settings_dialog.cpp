@@ -49,6 +49,7 @@ void SettingsDialog::FormShow() {
   RadioGroupLanOpt = s.LanOpt;
   CheckBoxLogOut = s.IsLogOut != 0;
   CheckBoxServeLocalClock = s.ServeLocalClock != 0;
+  CheckBoxFreqAdjust = s.FreqAdjust != 0;
 
   dSec = s.dSec;
   TimeZone = s.TimeZone;
@@ -205,5 +206,6 @@ Settings SettingsDialog::Chosen() const {
   s.LanOpt = RadioGroupLanOpt;
   s.IsLogOut = CheckBoxLogOut ? 1 : 0;
   s.ServeLocalClock = CheckBoxServeLocalClock ? 1 : 0;
+  s.FreqAdjust = CheckBoxFreqAdjust ? 1 : 0;
   return s;
 }

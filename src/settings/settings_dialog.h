@@ -43,6 +43,7 @@ class SettingsDialog {
   int RadioGroupBaseMesg = 0, RadioGroupBeepCond = 0, RadioGroupLanOpt = 0, RadioGroupAutoAdjust = 0;
   bool CheckBoxLogOut = false, CheckBoxAddregistory = false;
   bool CheckBoxServeLocalClock = false;
+  bool CheckBoxFreqAdjust = true;
   std::string ComboBoxServerIpAddr, EditMyIpAddr;
 
   // Texts of the spin edits.

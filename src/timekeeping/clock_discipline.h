@@ -6,12 +6,14 @@
 
 #include "common/log_sink.h"
 #include "link/counter_scale.h"
+#include "platform/drift_file.h"
 #include "platform/local_time.h"
 #include "platform/message_boxes.h"
 #include "platform/pc_clock.h"
 #include "settings/settings.h"
 #include "timekeeping/clock_measurement.h"
 #include "timekeeping/clock_state.h"
+#include "timekeeping/frequency_loop.h"
 
 // What the clock discipline works with but does not own.
 struct ClockDisciplineDeps {
@@ -28,6 +30,12 @@ struct ClockDisciplineDeps {
 // network client a target time; it applies the sync adjustment and every
 // rule, sets the clock, tells what it did, and keeps what is known of the PC
 // clock (ClockState). Nothing else sets the clock.
+//
+// With `FreqAdjust` on (and `AutoAdjust`), every usable measurement within
+// what a step would leave alone also goes to a frequency loop, which keeps
+// the clock on its source between steps with a frequency correction and
+// small slews. The steps stay the safety net. Without the right to adjust
+// the clock this is told once and the clock is only stepped.
 class ClockDiscipline {
  public:
   enum class Outcome { kNone, kStepped, kFailed, kTooFar, kAsked, kReportedOff };
@@ -68,6 +76,9 @@ class ClockDiscipline {
 
   // A server's time that held at `count` (the network client). Stepped at
   // once, with the sync adjustment; refused (kTooFar) at an hour or more.
+  // With the frequency loop following the server, a reply within what a
+  // step would leave alone is taken into the loop instead; it too counts as
+  // kStepped (the clock was put on the server's time).
   // `pcTime` is the PC clock at `count`; `claim` what the server said of
   // its own time, kept in the state with the setting.
   Outcome TakeServerTime(double serverTime, double pcTime, uint32_t count, double uncertainty,
@@ -93,6 +104,14 @@ class ClockDiscipline {
   // A leap second was seen: the next usable measurement may step at once.
   void NoteLeapSecond() { afterLeap_ = true; }
 
+  // Where the learned frequency is kept across runs; read now (a missing or
+  // garbled file is 0 ppm).
+  void UseDriftFile(DriftFile& file);
+  // Writes the learned frequency once it is learned, then at most once an
+  // hour; with `atExit` now.
+  void KeepFrequency(bool atExit);
+  const FrequencyLoop& Loop() const { return loop_; }
+
   // Told after each step, with the time set and the count it held at.
   using StepListener = std::function<void(const ClockStep&)>;
   void AddStepListener(StepListener listener) { listeners_.push_back(std::move(listener)); }
@@ -101,6 +120,13 @@ class ClockDiscipline {
   bool StepAtCount(double target, uint32_t count, ClockSource source);
   void NoteCheck(const ClockMeasurement& m, int64_t offMs, int64_t allowanceMs);
   void TellAutomaticFailure(const LocalTimeRecord& stamp);
+  bool LoopOn() const;
+  // Hands a measurement within the step allowance to the loop and applies
+  // its correction; `offset` is PC minus where a step would put the clock.
+  void Follow(ClockSource source, double time, double offset, double uncertainty,
+              const LocalTimeRecord& stamp);
+  // The loop was switched off: the frequency goes back to none.
+  void LeaveLoop();
 
   ClockDisciplineDeps d_;
   int timeZone_ = 9;
@@ -112,4 +138,12 @@ class ClockDiscipline {
   // no longer applies.
   unsigned generation_ = 0;
   std::vector<StepListener> listeners_;
+
+  FrequencyLoop loop_;
+  ClockSource loopSource_ = ClockSource::kNone;
+  bool loopApplied_ = false;    // a frequency of the loop's is in force
+  bool adjustRefused_ = false;  // the system refused an adjustment: steps only
+  DriftFile* driftFile_ = nullptr;
+  bool driftWritten_ = false;
+  double driftWrittenAt_ = 0;   // PC clock of the last write
 };

@@ -127,6 +127,7 @@ void ShowTimeAndError(TimeKeeper& tk) {
   m.source = ClockSource::kSentences;
   m.reference = ReceiverSecondTime(tk) - 1 + e.delay;
   m.pc = LocalTimeToNtpSeconds(arrival.pcLocal, r.TimeZone);
+  m.pcFine = arrival.pcNtp;
   m.count = arrival.counter;
   m.uncertainty = e.spread;
   m.second = r.Second;

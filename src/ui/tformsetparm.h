@@ -60,6 +60,6 @@ class TFormSetParm : public QDialog {
   RadioGroup *RadioGroupBaseMesg, *RadioGroupAutoAdjust, *RadioGroupBeepCond, *RadioGroupLanOpt;
   QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr;
   QWidget *CSpinButtonTimeZone, *CSpinButtondSec, *CSpinButtonSyncParm, *CSpinButtonNtpIntv;
-  QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock;
+  QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock, *CheckBoxFreqAdjust;
   QStatusBar* StatusBar;
 };

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,15 @@ struct SimOptions {
   uint64_t counterFrequency = 10'000'000;
   double counterStart = 0;            // counter value at the start
   double counterRateError = 0;        // counter runs fast by this fraction
+  // The PC clock's rate wanders by this much (a sine over wanderPeriod s).
+  double pcWander = 0;
+  double wanderPeriod = 1800;
+  // How far the start of the receiver's bursts strays (one standard
+  // deviation, s); unset: the model's own.
+  std::optional<double> burstSpread;
+  // The setting `FreqAdjust`: the frequency loop runs. Off unless a test
+  // asks, so the step rules are seen alone.
+  bool freqAdjust = false;
   unsigned seed = 1;
 };
 
@@ -50,6 +60,7 @@ struct SimPlatform : FakePlatform {
     counter.Configure(o.counterFrequency, o.counterStart, o.counterRateError);
     time.SetPcOffset(o.pcOffset);
     time.SetDrift(o.pcDrift);
+    if (o.pcWander != 0) time.SetWander(o.pcWander, o.wanderPeriod);
   }
 };
 

@@ -1,0 +1,97 @@
+#include "timekeeping/frequency_loop.h"
+
+#include <algorithm>
+#include <cmath>
+
+double FrequencyLoop::TimeConstant(double uncertainty, double gap) {
+  const double u = std::isfinite(uncertainty) && uncertainty > 0 ? uncertainty : kReferenceUncertainty;
+  double tau = kReferenceTimeConstant * std::sqrt(u / kReferenceUncertainty);
+  tau = std::clamp(tau, kMinTimeConstant, kMaxTimeConstant);
+  if (std::isfinite(gap)) tau = std::max(tau, 2 * gap);
+  return tau;
+}
+
+FrequencyLoop::Correction FrequencyLoop::Take(double time, double offset, double uncertainty,
+                                              bool lateOnly) {
+  Correction c;
+  c.frequencyPpm = frequencyPpm_;
+  if (!std::isfinite(time) || !std::isfinite(offset)) return c;
+
+  double error = offset;
+  if (lateOnly) {
+    if (count_ == kWindow) {
+      std::copy(times_ + 1, times_ + kWindow, times_);
+      std::copy(offsets_ + 1, offsets_ + kWindow, offsets_);
+      --count_;
+    }
+    times_[count_] = time;
+    offsets_[count_] = offset;
+    ++count_;
+    if (count_ >= kWindow / 2) {
+      const double above = FloorAbove();
+      lateDelay_ = lateDelayKnown_ ? lateDelay_ + (above - lateDelay_) / kWindow : above;
+      lateDelayKnown_ = true;
+    }
+    error -= lateDelay_;
+  }
+
+  // The first offset after a start is taken whole: it may be a pull-in.
+  if (!havePrevious_) meanAbsError_ = std::fabs(error);
+  const double limit = std::max(4 * uncertainty, 3 * meanAbsError_);
+  const double clipped = std::clamp(error, -limit, limit);
+  meanAbsError_ += (std::fabs(clipped) - meanAbsError_) / kWindow;
+
+  if (havePrevious_) {
+    const double gap = std::max(0.0, time - previousTime_);
+    const double tau = TimeConstant(uncertainty, gap);
+    // After a long gap one offset counts for no more than a time constant.
+    const double dt = std::min(gap, tau);
+    c.slew = -clipped * dt / tau;
+    frequencyPpm_ -= clipped * dt / (4 * tau * tau) * 1e6;
+    frequencyPpm_ = std::clamp(frequencyPpm_, -kMaxFrequencyPpm, kMaxFrequencyPpm);
+    c.frequencyPpm = frequencyPpm_;
+  }
+  havePrevious_ = true;
+  previousTime_ = time;
+  if (taken_ < kSettledAfter) ++taken_;
+  return c;
+}
+
+// How far the window's offsets lie above the straight line through them, on
+// average, measured from the lowest: the mean wake-up delay above its floor.
+double FrequencyLoop::FloorAbove() const {
+  const double t0 = times_[count_ - 1];
+  double st = 0, sx = 0;
+  for (size_t i = 0; i < count_; ++i) {
+    st += times_[i] - t0;
+    sx += offsets_[i];
+  }
+  const double n = static_cast<double>(count_);
+  const double mt = st / n, mx = sx / n;
+  double stt = 0, stx = 0;
+  for (size_t i = 0; i < count_; ++i) {
+    const double dt = times_[i] - t0 - mt;
+    stt += dt * dt;
+    stx += dt * (offsets_[i] - mx);
+  }
+  const double slope = stt > 0 ? stx / stt : 0;
+  double lowest = 0;
+  for (size_t i = 0; i < count_; ++i) {
+    const double residual = offsets_[i] - (mx + slope * (times_[i] - t0 - mt));
+    lowest = std::min(lowest, residual);
+  }
+  return -lowest;
+}
+
+void FrequencyLoop::Restart() {
+  havePrevious_ = false;
+  count_ = 0;
+  meanAbsError_ = 0;
+}
+
+void FrequencyLoop::StartFrom(double frequencyPpm) {
+  *this = FrequencyLoop{};
+  if (std::isfinite(frequencyPpm)) {
+    frequencyPpm_ = std::clamp(frequencyPpm, -kMaxFrequencyPpm, kMaxFrequencyPpm);
+  }
+}
