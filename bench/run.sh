@@ -5,6 +5,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUOR_BUILD_DIR:-$here/build}
 "$here/scripts/build.sh" >/dev/null
 "$build/bench/pps_step_bench"
+"$build/bench/discipline_bench"
 "$build/bench/receive_storm_bench"
 if command -v chronyd >/dev/null; then
   "$here/bench/sntp_rate.sh" || echo "sntp_rate: not run"

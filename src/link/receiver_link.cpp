@@ -10,6 +10,7 @@ void AddIntervalSample(PpsTimingRecord& r) {
   const double d = static_cast<double>(r.EdgeInterval) - r.IntervalMean;
   r.IntervalMean += d / r.IntervalCount;
   r.IntervalM2 += d * d * (r.IntervalCount - 1) / r.IntervalCount;
+  r.Recent.Add(r.EdgeInterval);
 }
 
 }  // namespace

@@ -35,6 +35,18 @@ FrequencyLoop::Correction FrequencyLoop::Take(double time, double offset, double
     error -= lateDelay_;
   }
 
+  if (run_ >= 2) {
+    const double d2 = offset - 2 * previousOffsets_[1] + previousOffsets_[0];
+    secondDifferenceSquare_ += (d2 * d2 - secondDifferenceSquare_) /
+                               static_cast<double>(std::min<uint32_t>(scatterSamples_ + 1, kWindow));
+    if (scatterSamples_ < kWindow) ++scatterSamples_;
+  }
+  previousOffsets_[0] = previousOffsets_[1];
+  previousOffsets_[1] = offset;
+  if (run_ < kWindow) ++run_;
+  const double scatter = Scatter();
+  const double spread = scatter > 0 ? scatter : uncertainty;
+
   // The first offset after a start is taken whole: it may be a pull-in.
   if (!havePrevious_) meanAbsError_ = std::fabs(error);
   const double limit = std::max(4 * uncertainty, 3 * meanAbsError_);
@@ -43,7 +55,7 @@ FrequencyLoop::Correction FrequencyLoop::Take(double time, double offset, double
 
   if (havePrevious_) {
     const double gap = std::max(0.0, time - previousTime_);
-    const double tau = TimeConstant(uncertainty, gap);
+    const double tau = TimeConstant(spread, gap);
     // After a long gap one offset counts for no more than a time constant.
     const double dt = std::min(gap, tau);
     c.slew = -clipped * dt / tau;
@@ -83,10 +95,17 @@ double FrequencyLoop::FloorAbove() const {
   return -lowest;
 }
 
+double FrequencyLoop::Scatter() const {
+  // White noise gives second differences of six times its variance.
+  if (scatterSamples_ < kWindow) return 0;
+  return std::max(1e-7, std::sqrt(secondDifferenceSquare_ / 6));
+}
+
 void FrequencyLoop::Restart() {
   havePrevious_ = false;
   count_ = 0;
   meanAbsError_ = 0;
+  run_ = 0;
 }
 
 void FrequencyLoop::StartFrom(double frequencyPpm) {

@@ -8,7 +8,10 @@
 // the measurements' uncertainty (seconds with 1PPS, minutes from sentences
 // or a server), so noisy offsets are averaged over longer, and it is never
 // shorter than twice the gap between measurements, so sparse ones (a server
-// every few minutes) cannot make it overshoot.
+// every few minutes) cannot make it overshoot. The uncertainty is the one
+// the measurements state until the loop has seen enough of them to tell
+// their scatter itself, from their second differences (which a steady
+// frequency error does not enter).
 //
 // A PI loop rather than a regression over a window: the slews land some
 // time after they are asked for (the kernel spreads them over the next
@@ -62,6 +65,8 @@ class FrequencyLoop {
   bool Settled() const { return taken_ >= kSettledAfter; }
   // How far late-only offsets lie above their floor on average (seconds).
   double LateDelay() const { return lateDelay_; }
+  // The offsets' own scatter (one standard deviation, seconds), once known.
+  double Scatter() const;
 
  private:
   double FloorAbove() const;
@@ -79,4 +84,9 @@ class FrequencyLoop {
   size_t count_ = 0;
   double lateDelay_ = 0;
   bool lateDelayKnown_ = false;
+  // The scatter of the offsets: mean square of their second differences.
+  double previousOffsets_[2] = {};
+  uint32_t run_ = 0;  // offsets since the start, up to kWindow
+  double secondDifferenceSquare_ = 0;
+  uint32_t scatterSamples_ = 0;
 };
