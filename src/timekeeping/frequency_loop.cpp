@@ -17,24 +17,6 @@ FrequencyLoop::Correction FrequencyLoop::Take(double time, double offset, double
   c.frequencyPpm = frequencyPpm_;
   if (!std::isfinite(time) || !std::isfinite(offset)) return c;
 
-  double error = offset;
-  if (lateOnly) {
-    if (count_ == kWindow) {
-      std::copy(times_ + 1, times_ + kWindow, times_);
-      std::copy(offsets_ + 1, offsets_ + kWindow, offsets_);
-      --count_;
-    }
-    times_[count_] = time;
-    offsets_[count_] = offset;
-    ++count_;
-    if (count_ >= kWindow / 2) {
-      const double above = FloorAbove();
-      lateDelay_ = lateDelayKnown_ ? lateDelay_ + (above - lateDelay_) / kWindow : above;
-      lateDelayKnown_ = true;
-    }
-    error -= lateDelay_;
-  }
-
   if (run_ >= 2) {
     const double d2 = offset - 2 * previousOffsets_[1] + previousOffsets_[0];
     secondDifferenceSquare_ += (d2 * d2 - secondDifferenceSquare_) /
@@ -47,11 +29,30 @@ FrequencyLoop::Correction FrequencyLoop::Take(double time, double offset, double
   const double scatter = Scatter();
   const double spread = scatter > 0 ? scatter : uncertainty;
 
+  const double error = lateOnly ? offset - lateDelay_ : offset;
   // The first offset after a start is taken whole: it may be a pull-in.
   if (!havePrevious_) meanAbsError_ = std::fabs(error);
   const double limit = std::max(4 * uncertainty, 3 * meanAbsError_);
   const double clipped = std::clamp(error, -limit, limit);
   meanAbsError_ += (std::fabs(clipped) - meanAbsError_) / kWindow;
+
+  if (lateOnly) {
+    // The window holds the clipped offsets, so a wild one cannot move the
+    // learned delay far.
+    if (count_ == kWindow) {
+      std::copy(times_ + 1, times_ + kWindow, times_);
+      std::copy(offsets_ + 1, offsets_ + kWindow, offsets_);
+      --count_;
+    }
+    times_[count_] = time;
+    offsets_[count_] = clipped + lateDelay_;
+    ++count_;
+    if (count_ >= kWindow / 2) {
+      const double above = FloorAbove();
+      lateDelay_ = lateDelayKnown_ ? lateDelay_ + (above - lateDelay_) / kWindow : above;
+      lateDelayKnown_ = true;
+    }
+  }
 
   if (havePrevious_) {
     const double gap = std::max(0.0, time - previousTime_);

@@ -122,18 +122,19 @@ class FakeClock : public PcClock {
   }
   bool SetFrequencyPpm(double ppm) override {
     ++frequencySets;
-    if (refuse) return false;
+    if (refuse || refuseAdjust) return false;
     frequencyPpm = std::clamp(ppm, -kMaxFrequencyPpm, kMaxFrequencyPpm);
     t_.SetFrequencyCorrection(frequencyPpm * 1e-6);
     return true;
   }
   bool Slew(double seconds) override {
     ++slews;
-    if (refuse) return false;
+    if (refuse || refuseAdjust) return false;
     t_.Slew(std::clamp(seconds, -kMaxSlewSeconds, kMaxSlewSeconds));
     return true;
   }
   bool refuse = false;
+  bool refuseAdjust = false;  // steps are taken, frequency and slews refused
   int setCount = 0;
   int frequencySets = 0, slews = 0;
   double frequencyPpm = 0;

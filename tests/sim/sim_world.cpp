@@ -81,6 +81,10 @@ void SimWorld::ScheduleSecond(int64_t second) {
       DsrChange();
       Schedule(t + options.pulseWidth, [this] { DsrChange(); });
     }
+    if (falsePulse && falsePulse(second)) {
+      Schedule(t + 0.3, [this] { DsrChange(); });
+      Schedule(t + 0.3 + options.pulseWidth, [this] { DsrChange(); });
+    }
     const ReceiverGenerator& generator = noFix && noFix(second) ? noFixGenerator_ : generator_;
     for (const Burst& burst : generator.BurstsAfterEdge(second - kNtpToUnix)) {
       ScheduleBurst(t, burst);

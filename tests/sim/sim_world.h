@@ -94,6 +94,8 @@ class SimWorld {
   // When set, true seconds in which the receiver has no fix (its sentences
   // say so; the pulse still comes, as it does from a free-running receiver).
   std::function<bool(int64_t trueSecond)> noFix;
+  // When set, true seconds with a false pulse 300 ms after the true one.
+  std::function<bool(int64_t trueSecond)> falsePulse;
   // Time of each clock setting, with the PC error right after it.
   struct Step { double when; double errorAfter; };
   std::vector<Step> steps;
