@@ -72,6 +72,7 @@ ClockDiscipline::Outcome ClockDiscipline::TakeServerTime(double serverTime, doub
   // The first setting from a server steps, and so does one the loop does
   // not follow or a step would not leave alone.
   const double offset = pcTime - target;
+  if (!LoopOn()) LeaveLoop();
   if (LoopOn() && state_.onReference && state_.source == ClockSource::kServer &&
       std::fabs(offset) * 1000.0 <= static_cast<double>(StepAllowanceMs(uncertainty))) {
     Follow(ClockSource::kServer, pcTime, offset, uncertainty, NtpSecondsToLocalTime(pcTime, timeZone_));
