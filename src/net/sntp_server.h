@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "net/log_rate_limit.h"
 #include "net/ntp_packet.h"
 #include "net/service_claim.h"
@@ -25,7 +26,7 @@ struct SntpServerDeps {
   ServiceClock time;
   UdpEndpoint& udp;
   LogSink& log;
-  std::string& statusBar;
+  StatusSink& status;
   const bool& testDialogShown;  // the per-packet line is not written then
   const int32_t& timeZone;      // hours of the program's local time
 };

@@ -32,6 +32,15 @@ int64_t ClockDiscipline::StepAllowanceMs(double uncertainty) {
 }
 
 ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
+  const Outcome outcome = ActOn(m);
+  if (m.usable) {
+    TellMeasurement(m.pcFine != 0 ? m.pcFine : m.pc, m.FineError() - SyncOffsetMs() * 0.001,
+                    m.uncertainty, m.source, outcome == Outcome::kStepped);
+  }
+  return outcome;
+}
+
+ClockDiscipline::Outcome ClockDiscipline::ActOn(const ClockMeasurement& m) {
   if (!m.usable) return Outcome::kNone;
   const bool leapStep = afterLeap_;
   const int64_t allowanceMs = StepAllowanceMs(m.uncertainty);
@@ -77,13 +86,16 @@ ClockDiscipline::Outcome ClockDiscipline::TakeServerTime(double serverTime, doub
       std::fabs(offset) * 1000.0 <= static_cast<double>(StepAllowanceMs(uncertainty))) {
     Follow(ClockSource::kServer, pcTime, offset, uncertainty, NtpSecondsToLocalTime(pcTime, timeZone_));
     if (loopApplied_) {
+      TellMeasurement(pcTime, offset, uncertainty, ClockSource::kServer, false);
       state_.uncertainty = uncertainty;
       state_.upstream = claim;
       state_.referenceTime = serverTime;
       return Outcome::kStepped;
     }
   }
-  if (!StepAtCount(target, count, ClockSource::kServer)) return Outcome::kFailed;
+  const bool stepped = StepAtCount(target, count, ClockSource::kServer);
+  TellMeasurement(pcTime, offset, uncertainty, ClockSource::kServer, stepped);
+  if (!stepped) return Outcome::kFailed;
   state_.uncertainty = uncertainty;
   state_.upstream = claim;
   return Outcome::kStepped;
@@ -105,14 +117,14 @@ ClockDiscipline::Outcome ClockDiscipline::ManualStep(double target, uint32_t cou
     d_.boxes.Confirm(question, [this, t, count, source, stamp, asked](bool ok) {
       if (!ok || asked != generation_) return;
       if (!StepAtCount(t, count, source)) {
-        d_.statusBar = "時刻校正に失敗";
+        d_.status.ShowStatus("時刻校正に失敗");
         d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
       }
     });
     return Outcome::kAsked;
   }
   if (StepAtCount(t, count, source)) return Outcome::kStepped;
-  d_.statusBar = "時刻校正に失敗";
+  d_.status.ShowStatus("時刻校正に失敗");
   d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
   return Outcome::kFailed;
 }
@@ -151,6 +163,12 @@ bool ClockDiscipline::StepAtCount(double target, uint32_t count, ClockSource sou
   loop_.Restart();
   for (const StepListener& listener : listeners_) listener({target, count, source});
   return true;
+}
+
+void ClockDiscipline::TellMeasurement(double pcTime, double error, double uncertainty,
+                                      ClockSource source, bool stepped) {
+  const ClockMeasurementPoint point{pcTime, error, uncertainty, source, state_.frequencyPpm, stepped};
+  for (const MeasurementListener& listener : measurementListeners_) listener(point);
 }
 
 void ClockDiscipline::NoteCheck(const ClockMeasurement& m, int64_t offMs, int64_t allowanceMs) {

@@ -31,6 +31,7 @@
 #include "ui/product.h"
 #include "ui/spin_button.h"
 #include "ui/tformccacomm.h"
+#include "ui/tformerrgraph.h"
 #include "ui/tformetccomm.h"
 #include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
@@ -164,7 +165,9 @@ void TMainForm::BuildControls() {
   ButtonParmSet = MakeButton(opBox, "ButtonParmSet", "設定...");
   ButtonToTaskTray = MakeButton(opBox, "ButtonToTaskTray", "ﾀｽｸﾄﾚｲへ");
   ButtonDispLog = MakeButton(opBox, "ButtonDispLog", "ﾛｸﾞを表示...");
-  for (auto* b : {ButtonTestDlg, ButtonSendComm, ButtonParmSet, ButtonToTaskTray, ButtonDispLog}) {
+  ButtonErrGraph = MakeButton(opBox, "ButtonErrGraph", "誤差ｸﾞﾗﾌ...");
+  for (auto* b : {ButtonTestDlg, ButtonSendComm, ButtonParmSet, ButtonToTaskTray, ButtonDispLog,
+                  ButtonErrGraph}) {
     og->addWidget(b);
   }
 
@@ -197,6 +200,7 @@ void TMainForm::BuildControls() {
   connect(ButtonReportTime, &QPushButton::clicked, this, &TMainForm::ButtonReportTimeClick);
   connect(ButtonToTaskTray, &QPushButton::clicked, this, &TMainForm::ButtonToTaskTrayClick);
   connect(ButtonDispLog, &QPushButton::clicked, this, &TMainForm::ButtonDispLogClick);
+  connect(ButtonErrGraph, &QPushButton::clicked, this, &TMainForm::ButtonErrGraphClick);
   connect(ButtonEnd, &QPushButton::clicked, this, &TMainForm::ButtonEndClick);
   connect(spin.up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
   connect(spin.down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
@@ -225,16 +229,18 @@ void TMainForm::Refresh() {
   SetText(EditNumSat, v.EditNumSat);
   SetText(EditNumMsg, v.EditNumMsg);
   LabelMapDatum->setText(QString::fromStdString(v.LabelMapDatum));
-  ButtonConnect->setText(QString::fromStdString(v.ButtonConnectCaption));
-  ButtonSyncPC->setEnabled(v.ButtonSyncPCEnabled);
-  ButtonSendComm->setEnabled(v.ButtonSendCommEnabled);
-  ButtonTestDlg->setEnabled(v.ButtonTestDlgEnabled);
-  ButtonParmSet->setEnabled(v.ButtonParmSetEnabled);
-  ButtonToTaskTray->setEnabled(v.ButtonToTaskTrayEnabled);
-  ButtonServerInfo->setEnabled(v.ButtonServerInfoEnabled);
+  const MainControls c = app_.Controls();
+  ButtonConnect->setText(QString::fromStdString(c.ButtonConnectCaption));
+  ButtonSyncPC->setEnabled(c.ButtonSyncPCEnabled);
+  ButtonSendComm->setEnabled(c.ButtonSendCommEnabled);
+  ButtonTestDlg->setEnabled(c.ButtonTestDlgEnabled);
+  ButtonParmSet->setEnabled(c.ButtonParmSetEnabled);
+  ButtonToTaskTray->setEnabled(c.ButtonToTaskTrayEnabled);
+  ButtonServerInfo->setEnabled(c.ButtonServerInfoEnabled);
   CSpinButtondSS->setVisible(v.CSpinButtondSSVisible);
-  CSpinButtondSS->setEnabled(v.CSpinButtondSSEnabled);
+  CSpinButtondSS->setEnabled(c.CSpinButtondSSEnabled);
   if (formLog_->isVisible()) formLog_->Refresh();
+  if (formErrGraph_ && formErrGraph_->isVisible()) formErrGraph_->Refresh();
   if (formEtcComm_) formEtcComm_->Refresh();
 }
 
@@ -309,6 +315,15 @@ void TMainForm::ButtonDispLogClick() {
   formLog_->exec();
 }
 
+// The error graph stays open beside the main window, which goes on working
+// and refreshes it.
+void TMainForm::ButtonErrGraphClick() {
+  if (!formErrGraph_) formErrGraph_ = new TFormErrGraph(app_.errorHistory, this);
+  formErrGraph_->show();
+  formErrGraph_->raise();
+  formErrGraph_->activateWindow();
+}
+
 void TMainForm::ButtonEndClick() { close(); }
 
 void TMainForm::reject() { ButtonEndClick(); }
@@ -330,7 +345,7 @@ void TMainForm::EndWhenNoDialog(int round) {
     QTimer::singleShot(kRoundMs, this, [this, round] { EndWhenNoDialog(round + 1); });
     return;
   }
-  if (app_.tick.Connected) ButtonConnectClick();  // "接続終了", the port is released
+  if (app_.Connected()) ButtonConnectClick();  // "接続終了", the port is released
   ButtonEndClick();                               // "Quor運用終了", the log file is closed
 }
 
@@ -347,8 +362,8 @@ void TMainForm::CSpinButtondSSDownClick() {
 // Opens the command dialog of the receiver kind; its command is sent after
 // the dialog has closed with "送信". A kind without commands opens none.
 void TMainForm::ButtonSendCommClick() {
-  if (!app_.session) return;
-  const ReceiverConfig& cfg = app_.session->cfg;
+  if (!app_.Receiver()) return;
+  const ReceiverConfig& cfg = app_.Receiver()->cfg;
   const int baseMesg = app_.settings.BaseMesg;
   switch (TraitsOf(app_.settings.Receiver).commands) {
     case CommandSet::kJupiter: {

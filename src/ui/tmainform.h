@@ -10,6 +10,7 @@ class QStatusBar;
 class QSystemTrayIcon;
 class QToolButton;
 class QWidget;
+class TFormErrGraph;
 class TFormEtcComm;
 class TFormLog;
 
@@ -28,6 +29,8 @@ class TMainForm : public QDialog {
   // window more than once a tick.
   void RefreshSoon();
   TFormLog* FormLog() const { return formLog_; }
+  // The error graph window, once it has been opened.
+  TFormErrGraph* FormErrGraph() const { return formErrGraph_; }
 
  public slots:
   void ButtonConnectClick();
@@ -36,6 +39,7 @@ class TMainForm : public QDialog {
   void ButtonReportTimeClick();
   void ButtonToTaskTrayClick();
   void ButtonDispLogClick();
+  void ButtonErrGraphClick();
   void ButtonEndClick();
   void CSpinButtondSSUpClick();
   void CSpinButtondSSDownClick();
@@ -63,6 +67,7 @@ class TMainForm : public QDialog {
   bool closed_ = false;
   bool endingBySignal_ = false;
   TFormLog* formLog_ = nullptr;
+  TFormErrGraph* formErrGraph_ = nullptr;
   // The test dialog while it is shown.
   TFormEtcComm* formEtcComm_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
@@ -76,5 +81,6 @@ class TMainForm : public QDialog {
   QLineEdit *EditStatus, *EditLong, *EditLat, *EditAntena, *EditGeoid, *EditNumSat, *EditNumMsg;
   QLabel* LabelMapDatum;
   QPushButton *ButtonServerInfo, *ButtonTestDlg, *ButtonSendComm, *ButtonParmSet;
-  QPushButton *ButtonToTaskTray, *ButtonDispLog, *ButtonConnect, *ButtonEnd, *ButtonReportTime;
+  QPushButton *ButtonToTaskTray, *ButtonDispLog, *ButtonErrGraph, *ButtonConnect, *ButtonEnd,
+      *ButtonReportTime;
 };

@@ -96,7 +96,7 @@ TEST(DisciplineSim, AFalsePulseAfterATrueOneIsRefused) {
   w.Connect();
   w.RunFor(620);  // past the first recalibration of the interval window
   const uint32_t frequency = w.app.counterScale.CounterFrequency();
-  ASSERT_GT(w.app.session->time.pps.IntervalMin, frequency - frequency / 1000);
+  ASSERT_GT(w.app.Receiver()->time.pps.IntervalMin, frequency - frequency / 1000);
   // From now on a false pulse 300 ms after the true one every 37 s.
   const int64_t from = static_cast<int64_t>(w.Now()) + 1;
   w.falsePulse = [&](int64_t s) { return s >= from && (s - from) % 37 == 0; };
