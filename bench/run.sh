@@ -5,6 +5,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${QUOR_BUILD_DIR:-$here/build}
 "$here/scripts/build.sh" >/dev/null
 "$build/bench/pps_step_bench"
+"$build/bench/discipline_bench"
 "$build/bench/receive_storm_bench"
 "$here/bench/idle_cpu.sh" 60 "$build"
 if command -v chronyd >/dev/null; then

@@ -24,6 +24,7 @@ App::App(Platform& p)
   server.UseKeys(&keys);
   network.UseKeys(&keys);
   // A full disk is told on the status bar (standard error when headless).
+  discipline.UseDriftFile(p.driftFile);
   log.SetFileFaultNotice([this](const std::string& text) { ShowStatus(text); });
   // Without 1PPS the time served is the PC clock's, with the last setting
   // as its reference; an edge's own time is the receiver's and stays.
@@ -75,7 +76,8 @@ void App::OnDsrChange(const EdgeCapture& edge) {
   const EdgeOutcome outcome = s.link.OnDsrChange(s.time.pps, edge, edgeReference);
   NoteDsrChange(s.time);
   if (outcome.armed) {
-    PpsEdgeUpdate(s.time, {s.link.PcEdgeTime, s.link.RxEdgeTime, outcome.timeTaken, edge.counter});
+    PpsEdgeUpdate(s.time, {s.link.PcEdgeTime, s.link.RxEdgeTime, outcome.timeTaken, edge.counter,
+                           s.link.PcEdgeFine});
   }
 }
 
@@ -85,6 +87,7 @@ void App::OnBytes(const uint8_t* data, size_t size, const CounterCapture* arriva
   CounterCapture now;
   if (arrival == nullptr) {
     now.counter = counterScale.Now();
+    now.pcNtp = platform.clock.ReadNtpSeconds();
     now.pcLocal = platform.clock.GetLocalTime();
   }
   session->link.OnBytes(data, size, arrival != nullptr ? *arrival : now);

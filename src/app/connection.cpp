@@ -58,6 +58,9 @@ void ConnectNetwork(App& app, bool again) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
+  // The PC clock is not known to keep the server's time until its first
+  // answer sets it.
+  app.discipline.ForgetClockCheck();
   app.connection.emplace<NetworkSession>(NetworkSessionDepsOf(app), again);
   app.LogWithPcTime("NTP接続開始");
 }

@@ -66,6 +66,7 @@ bool FormShow(App& app) {
 }
 
 void FormCloseQuery(App& app) {
+  app.discipline.KeepFrequency(true);
   app.LogWithPcTime("Quor運用終了");
   // Closed whenever open, also when logging was switched off meanwhile, so
   // the file is flushed.

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+#include "link/recent_intervals.h"
+
 // Where the edge timing, the parsers and the per-second time keeping of one
 // receiver connection meet. Created with the connection; touched only on the
 // main thread.
@@ -41,4 +43,7 @@ struct PpsTimingRecord {
   uint32_t IntervalCount = 0;
   double IntervalMean = 0;
   double IntervalM2 = 0;
+  // The intervals of the statistics, for a window a few wild ones cannot
+  // widen (with the frequency loop).
+  RecentIntervals Recent;
 };

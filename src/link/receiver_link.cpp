@@ -10,6 +10,7 @@ void AddIntervalSample(PpsTimingRecord& r) {
   const double d = static_cast<double>(r.EdgeInterval) - r.IntervalMean;
   r.IntervalMean += d / r.IntervalCount;
   r.IntervalM2 += d * d * (r.IntervalCount - 1) / r.IntervalCount;
+  r.Recent.Add(r.EdgeInterval);
 }
 
 }  // namespace
@@ -49,6 +50,7 @@ EdgeOutcome ReceiverLink::OnDsrChange(PpsTimingRecord& r, const EdgeCapture& edg
 
   if (r.TimeValid && r.TimeReady) {
     PcEdgeTime = LocalTimeToNtpSeconds(edge.pcLocal, r.TimeZone);
+    PcEdgeFine = edge.pcNtp;
     RxEdgeTime = ReceiverSecondNtp(r, PcEdgeTime);
     reference.LastEdgeCount = r.EdgeCount;
     NtpTimestampEncode(RxEdgeTime, reference.EdgeNtpTime);

@@ -58,6 +58,9 @@ class ReceiverLink {
   // Receiver and PC time of the last taken edge (NTP seconds).
   double RxEdgeTime = 0;
   double PcEdgeTime = 0;
+  // The PC time of the last taken edge at the clock's full resolution (0:
+  // the capture had only the milliseconds).
+  double PcEdgeFine = 0;
   // The port has no modem lines; told once per connection.
   bool NoModemLinesReported = false;
 

@@ -67,6 +67,7 @@ bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
   RequestSentCount = now.count;
   std::memcpy(requestTransmit_, request.Transmit, 8);
   requestHost_ = d_.settings.ServerIpAddr;
+  requestByButton_ = tag == kSendByButton;
   const auto header = request.Bytes();
   requestKey_ = key;
   if (key != nullptr) {
@@ -195,7 +196,7 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, const ExchangeTimes&
   claim.roundTrip = std::fabs(delay);
   const ClockDiscipline::Outcome set =
       d_.discipline.TakeServerTime(t4 + offset + waited, t4 + waited, reply.arrivalCount,
-                                   std::fabs(delay) / 2 + claim.rootDispersion, claim);
+                                   std::fabs(delay) / 2 + claim.rootDispersion, claim, requestByButton_);
   if (set == ClockDiscipline::Outcome::kTooFar) {
     Report(role, "Delay exceeds 1 hour limit!!", "Delay exceeds 1 hour limit!!",
            Stamped(arrival.Hour, arrival.Minute, arrival.Second,
@@ -204,7 +205,7 @@ void SntpClient::ApplySntpReply(const ReceivedReply& reply, const ExchangeTimes&
     return;
   }
 
-  if (set != ClockDiscipline::Outcome::kStepped) {
+  if (set != ClockDiscipline::Outcome::kStepped && set != ClockDiscipline::Outcome::kSlewed) {
     const std::string measured = StrPrintf("delay : %+.6lf sec, dT : %+.6lf sec", delay, offset);
     const std::string stamp = Hms(arrival.Hour, arrival.Minute, arrival.Second);
     Report(role, stamp + "  時刻校正に失敗 " + measured, stamp + "  時刻校正に失敗 " + measured,

@@ -110,6 +110,7 @@ class SntpClient {
   double requestTime_ = 0;        // T1, as taken
   uint8_t requestTransmit_[8] = {};
   std::string requestHost_;
+  bool requestByButton_ = false;  // "同期" or "ｻｰﾊﾞと同期" asked: the answer sets the clock
   int waitTicks_ = 0;
   int holdTicks_ = 0;      // left of a "RATE" hold
   int lastHoldTicks_ = 0;  // the last hold given, doubled by the next kiss

@@ -21,4 +21,19 @@ class PcClock {
   // Returns false when the system refused (no right to set the clock); callers
   // do not report that, the remaining error shows it.
   virtual bool SetLocalTime(const LocalTimeRecord& t, uint32_t extraNanoseconds = 0) = 0;
+
+  // The clock's rate from now on is corrected by `ppm` parts per million
+  // (positive: it runs faster), bounded to +-kMaxFrequencyPpm. False when the
+  // system refused (no right to adjust the clock), as for a setting. A clock
+  // that cannot be adjusted at all refuses both.
+  virtual bool SetFrequencyPpm(double /*ppm*/) { return false; }
+  // The clock gains `seconds` (loses, when negative) gradually, at most
+  // kMaxSlewRate of its rate, by itself: no further call ends the slew. A new
+  // slew replaces what is left of the one before, and a setting ends it. At
+  // most +-kMaxSlewSeconds. False when the system refused.
+  virtual bool Slew(double /*seconds*/) { return false; }
+
+  static constexpr double kMaxFrequencyPpm = 500;
+  static constexpr double kMaxSlewRate = 500e-6;
+  static constexpr double kMaxSlewSeconds = 0.5;
 };

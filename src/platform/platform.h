@@ -2,6 +2,7 @@
 #include "platform/beeper.h"
 #include "platform/clipboard.h"
 #include "platform/counter.h"
+#include "platform/drift_file.h"
 #include "platform/log_file.h"
 #include "platform/message_boxes.h"
 #include "platform/network_info.h"
@@ -26,4 +27,5 @@ struct Platform {
   UdpEndpoint& udp;
   TextCodec& textCodec;
   Timers& timers;
+  DriftFile& driftFile;
 };

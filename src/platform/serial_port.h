@@ -14,6 +14,7 @@
 struct CounterCapture {
   uint32_t counter = 0;    // low 32 bits of the counter (or the ms tick count)
   LocalTimeRecord pcLocal; // the PC's local time at the same moment
+  double pcNtp = 0;        // the same at the clock's full resolution, NTP seconds (0: not read)
 };
 
 // A DSR change: the capture, and what the line did.

@@ -9,6 +9,7 @@
 #include "platform/linux/linux_udp_endpoint.h"
 #include "platform/linux/serial_port_linux.h"
 #include "platform/platform.h"
+#include "platform/qt/qt_drift_file.h"
 #include "platform/qt/qt_main_thread_poster.h"
 #include "platform/qt/qt_settings_store.h"
 #include "platform/qt/qt_timers.h"
@@ -33,7 +34,8 @@ struct SystemPlatform {
   LinuxUdpEndpoint udp;
   IconvTextCodec textCodec;
   QtTimers timers;
+  QtDriftFile driftFile{settingsStore.Path()};
   Platform platform{clock,   counter,   messageBoxes, logFile,     settingsStore,
                     beeper,  clipboard, serialPort,   networkInfo, udp,
-                    textCodec, timers};
+                    textCodec, timers,  driftFile};
 };

@@ -8,6 +8,7 @@
 #include "app/connection.h"
 #include "app/startup.h"
 #include "service/headless_adapters.h"
+#include "timekeeping/clock_status_line.h"
 
 HeadlessService::HeadlessService(App& app, QObject* parent) : QObject(parent), app_(app) {}
 
@@ -39,6 +40,8 @@ void HeadlessService::AfterTimer() {
   if (app_.tick.Count == seenTicks_) return;
   seenTicks_ = app_.tick.Count;
   ReportStatus();
+  // Once a minute how the clock is kept; standard error only, not the log.
+  if (seenTicks_ % kTicksPerMinute == 0) WriteStderrLine(ClockStatusLine(app_.discipline.State()));
   // A receiver that went away (a USB receiver unplugged) ends the run as a
   // port missing at start does, so the service manager reopens it once it
   // is back.

@@ -13,7 +13,8 @@ class App;
 // run with status 1, so that a service manager tries again later (a USB
 // receiver may not be there yet at boot), and so does a port lost while
 // connected (unplugged). Status bar texts that are not log lines go to
-// standard error too, so a failed connection is seen.
+// standard error too, so a failed connection is seen, and so does a line on
+// the clock once a minute.
 class HeadlessService : public QObject {
   Q_OBJECT
  public:
@@ -29,6 +30,7 @@ class HeadlessService : public QObject {
 
  private:
   void ReportStatus();
+  static constexpr uint64_t kTicksPerMinute = 600;
 
   App& app_;
   uint64_t seenTicks_ = 0;

@@ -24,6 +24,9 @@ struct Settings {
   // Without a time source, serve the PC clock at stratum 10 "LOCL" (an
   // isolated LAN that prefers a common time to none); else unsynchronised.
   int32_t ServeLocalClock = 0;
+  // Keep the PC clock between steps with a frequency correction and small
+  // slews ("周波数補正"); 0 steps only.
+  int32_t FreqAdjust = 1;
   std::string ServerIpAddr;  // host name or dotted address, at most kServerAddrMax
   // The file of shared NTP keys ("ID TYPE KEY" lines); empty: none.
   std::string KeyFile;

@@ -62,6 +62,7 @@ void SettingsDialog::FormShow() {
   RadioGroupLanOpt = s.LanOpt;
   CheckBoxLogOut = s.IsLogOut != 0;
   CheckBoxServeLocalClock = s.ServeLocalClock != 0;
+  CheckBoxFreqAdjust = s.FreqAdjust != 0;
 
   dSec = s.dSec;
   TimeZone = s.TimeZone;
@@ -233,5 +234,6 @@ Settings SettingsDialog::Chosen() const {
   s.ServeLocalClock = CheckBoxServeLocalClock ? 1 : 0;
   s.KeyFile = TrimBlanks(EditKeyFile);
   if (auto key = ServerKeyNumber(EditServerKey)) s.ServerKey = *key;
+  s.FreqAdjust = CheckBoxFreqAdjust ? 1 : 0;
   return s;
 }

@@ -48,6 +48,7 @@ class SettingsDialog {
   int RadioGroupBaseMesg = 0, RadioGroupBeepCond = 0, RadioGroupLanOpt = 0, RadioGroupAutoAdjust = 0;
   bool CheckBoxLogOut = false, CheckBoxAddregistory = false;
   bool CheckBoxServeLocalClock = false;
+  bool CheckBoxFreqAdjust = true;
   std::string ComboBoxServerIpAddr, EditMyIpAddr;
   // The key file and the key number the client signs with (0 or empty: none).
   std::string EditKeyFile, EditServerKey;

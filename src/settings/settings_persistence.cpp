@@ -28,6 +28,7 @@ void LoadSettings(SettingsStore& store, Settings& s) {
   ReadRanged(store, "LanOpt", s.LanOpt, 0, 1);
   ReadRanged(store, "IsLogOut", s.IsLogOut, 0, 1);
   ReadRanged(store, "ServeLocalClock", s.ServeLocalClock, 0, 1);
+  ReadRanged(store, "FreqAdjust", s.FreqAdjust, 0, 1);
   // A missing server text reads as empty text.
   s.ServerIpAddr = store.ReadString("ServerIpAddr").value_or("");
   if (s.ServerIpAddr.size() > Settings::kServerAddrMax) s.ServerIpAddr.resize(Settings::kServerAddrMax);
@@ -60,6 +61,7 @@ bool StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes)
       {"LanOpt", s.LanOpt},
       {"IsLogOut", s.IsLogOut},
       {"ServeLocalClock", s.ServeLocalClock},
+      {"FreqAdjust", s.FreqAdjust},
       {"ServerIpAddr", s.ServerIpAddr},
       {"KeyFile", s.KeyFile},
       {"ServerKey", s.ServerKey},

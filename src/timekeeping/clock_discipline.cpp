@@ -34,8 +34,8 @@ int64_t ClockDiscipline::StepAllowanceMs(double uncertainty) {
 ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
   const Outcome outcome = ActOn(m);
   if (m.usable) {
-    TellMeasurement(m.pc, m.pc - m.reference - SyncOffsetMs() * 0.001, m.uncertainty, m.source,
-                    outcome == Outcome::kStepped);
+    TellMeasurement(m.pcFine != 0 ? m.pcFine : m.pc, m.FineError() - SyncOffsetMs() * 0.001,
+                    m.uncertainty, m.source, outcome == Outcome::kStepped);
   }
   return outcome;
 }
@@ -43,14 +43,22 @@ ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
 ClockDiscipline::Outcome ClockDiscipline::ActOn(const ClockMeasurement& m) {
   if (!m.usable) return Outcome::kNone;
   const bool leapStep = afterLeap_;
-  if (m.second % 5 != 0 && !leapStep) return Outcome::kNone;
+  const int64_t allowanceMs = StepAllowanceMs(m.uncertainty);
+  const auto follow = [&] {
+    Follow(m.source, m.pcFine != 0 ? m.pcFine : m.pc, m.FineError() - SyncOffsetMs() * 0.001,
+           m.uncertainty, m.stamp);
+  };
+  if (m.second % 5 != 0 && !leapStep) {
+    follow();
+    return Outcome::kNone;
+  }
   afterLeap_ = false;
   const int64_t offMs = m.ErrorMs() - SyncOffsetMs();
-  const int64_t allowanceMs = StepAllowanceMs(m.uncertainty);
   NoteCheck(m, offMs, allowanceMs);
   const int64_t off = std::llabs(offMs);
   // An error that may be an hour or more is a wrong time, not a wrong clock.
   if (off + allowanceMs >= kNeverFromMs || d_.settings.AutoAdjust != 1) return Outcome::kNone;
+  follow();
   if (m.second % 10 == 0 || leapStep) {
     if (off <= allowanceMs) return Outcome::kNone;
     if (StepAtCount(m.reference + SyncOffsetMs() * 0.001, m.count, m.source)) {
@@ -67,11 +75,26 @@ ClockDiscipline::Outcome ClockDiscipline::ActOn(const ClockMeasurement& m) {
 
 ClockDiscipline::Outcome ClockDiscipline::TakeServerTime(double serverTime, double pcTime,
                                                          uint32_t count, double uncertainty,
-                                                         const UpstreamClaim& claim) {
+                                                         const UpstreamClaim& claim, bool byUser) {
   const double target = serverTime + SyncOffsetMs() * 0.001;
   if (!(std::fabs(target - pcTime) <= kNeverFromMs / 1000.0)) return Outcome::kTooFar;
+  // The first setting from a server steps, and so does one the loop does
+  // not follow or a step would not leave alone.
+  const double offset = pcTime - target;
+  if (!LoopOn()) LeaveLoop();
+  if (LoopOn() && !byUser && state_.onReference && state_.source == ClockSource::kServer &&
+      std::fabs(offset) * 1000.0 <= static_cast<double>(StepAllowanceMs(uncertainty))) {
+    Follow(ClockSource::kServer, pcTime, offset, uncertainty, NtpSecondsToLocalTime(pcTime, timeZone_));
+    if (loopApplied_) {
+      TellMeasurement(pcTime, offset, uncertainty, ClockSource::kServer, false);
+      state_.uncertainty = uncertainty;
+      state_.upstream = claim;
+      state_.referenceTime = serverTime;
+      return Outcome::kSlewed;
+    }
+  }
   const bool stepped = StepAtCount(target, count, ClockSource::kServer);
-  TellMeasurement(pcTime, pcTime - target, uncertainty, ClockSource::kServer, stepped);
+  TellMeasurement(pcTime, offset, uncertainty, ClockSource::kServer, stepped);
   if (!stepped) return Outcome::kFailed;
   state_.uncertainty = uncertainty;
   state_.upstream = claim;
@@ -117,7 +140,10 @@ ClockDiscipline::Outcome ClockDiscipline::SetToWholeMinute(const LocalTimeRecord
 }
 
 void ClockDiscipline::ForgetClockCheck() {
+  const double frequency = state_.frequencyPpm;
   state_ = ClockState{};
+  state_.frequencyPpm = frequency;  // still in force
+  loop_.Restart();
   afterLeap_ = false;
   ++generation_;
 }
@@ -134,6 +160,8 @@ bool ClockDiscipline::StepAtCount(double target, uint32_t count, ClockSource sou
   state_.source = source;
   state_.offset = 0;
   state_.referenceTime = target;
+  // The setting ended any slew; the loop's phase starts again.
+  loop_.Restart();
   for (const StepListener& listener : listeners_) listener({target, count, source, t - before});
   return true;
 }
@@ -163,4 +191,59 @@ void ClockDiscipline::TellAutomaticFailure(const LocalTimeRecord& stamp) {
   told_ = true;
   toldAt_ = now;
   d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
+}
+
+bool ClockDiscipline::LoopOn() const {
+  return d_.settings.FreqAdjust == 1 && d_.settings.AutoAdjust == 1 && !adjustRefused_;
+}
+
+void ClockDiscipline::Follow(ClockSource source, double time, double offset, double uncertainty,
+                             const LocalTimeRecord& stamp) {
+  if (!LoopOn()) {
+    LeaveLoop();
+    return;
+  }
+  // Beyond the allowance the step rules act; the loop waits for them.
+  if (!(std::fabs(offset) * 1000.0 <= static_cast<double>(StepAllowanceMs(uncertainty)))) return;
+  if (source != loopSource_) {
+    loop_.Restart();
+    loopSource_ = source;
+  }
+  const FrequencyLoop::Correction c =
+      loop_.Take(time, offset, uncertainty, source == ClockSource::kPps);
+  if (!d_.clock.SetFrequencyPpm(c.frequencyPpm) || (c.slew != 0 && !d_.clock.Slew(c.slew))) {
+    // No right to adjust the clock: told once, and only steps from now on.
+    adjustRefused_ = true;
+    loopApplied_ = false;
+    d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second,
+                           "周波数補正できません(時計を調整する権限がありません)"));
+    return;
+  }
+  loopApplied_ = true;
+  state_.frequencyPpm = c.frequencyPpm;
+  state_.offset = offset;
+  KeepFrequency(false);
+}
+
+void ClockDiscipline::LeaveLoop() {
+  if (!loopApplied_) return;
+  loopApplied_ = false;
+  loop_.Restart();
+  loopSource_ = ClockSource::kNone;
+  if (d_.clock.SetFrequencyPpm(0)) state_.frequencyPpm = 0;
+}
+
+void ClockDiscipline::UseDriftFile(DriftFile& file) {
+  driftFile_ = &file;
+  loop_.StartFrom(file.Read().value_or(0.0));
+}
+
+void ClockDiscipline::KeepFrequency(bool atExit) {
+  if (driftFile_ == nullptr || !loopApplied_ || !loop_.Settled()) return;
+  const double now = d_.clock.ReadNtpSeconds();
+  if (!atExit && driftWritten_ && std::fabs(now - driftWrittenAt_) < kHour) return;
+  if (driftFile_->Write(loop_.FrequencyPpm())) {
+    driftWritten_ = true;
+    driftWrittenAt_ = now;
+  }
 }

@@ -7,12 +7,14 @@
 #include "common/log_sink.h"
 #include "common/status_sink.h"
 #include "link/counter_scale.h"
+#include "platform/drift_file.h"
 #include "platform/local_time.h"
 #include "platform/message_boxes.h"
 #include "platform/pc_clock.h"
 #include "settings/settings.h"
 #include "timekeeping/clock_measurement.h"
 #include "timekeeping/clock_state.h"
+#include "timekeeping/frequency_loop.h"
 
 // What the clock discipline works with but does not own.
 struct ClockDisciplineDeps {
@@ -29,9 +31,17 @@ struct ClockDisciplineDeps {
 // network client a target time; it applies the sync adjustment and every
 // rule, sets the clock, tells what it did, and keeps what is known of the PC
 // clock (ClockState). Nothing else sets the clock.
+//
+// With `FreqAdjust` on (and `AutoAdjust`), every usable measurement within
+// what a step would leave alone also goes to a frequency loop, which keeps
+// the clock on its source between steps with a frequency correction and
+// small slews. The steps stay the safety net. Without the right to adjust
+// the clock this is told once and the clock is only stepped.
 class ClockDiscipline {
  public:
-  enum class Outcome { kNone, kStepped, kFailed, kTooFar, kAsked, kReportedOff };
+  // kSlewed: the frequency loop took the measurement and steers the clock
+  // toward it without a step.
+  enum class Outcome { kNone, kStepped, kSlewed, kFailed, kTooFar, kAsked, kReportedOff };
 
   // Errors at or below kStepAboveMs are left alone (or the measurement's own
   // uncertainty when that is larger); beyond kFailureAboveMs at a report
@@ -69,10 +79,13 @@ class ClockDiscipline {
 
   // A server's time that held at `count` (the network client). Stepped at
   // once, with the sync adjustment; refused (kTooFar) at an hour or more.
+  // With the frequency loop following the server, a reply within what a
+  // step would leave alone is taken into the loop instead (kSlewed), unless
+  // the user asked for it (`byUser`: "同期" always sets the clock).
   // `pcTime` is the PC clock at `count`; `claim` what the server said of
   // its own time, kept in the state with the setting.
   Outcome TakeServerTime(double serverTime, double pcTime, uint32_t count, double uncertainty,
-                         const UpstreamClaim& claim = {});
+                         const UpstreamClaim& claim = {}, bool byUser = false);
 
   // "同期": sets the clock to `target` (NTP seconds, UTC) as it held at
   // `count`, plus the sync adjustment. A step of an hour or more is first
@@ -94,6 +107,14 @@ class ClockDiscipline {
   // A leap second was seen: the next usable measurement may step at once.
   void NoteLeapSecond() { afterLeap_ = true; }
 
+  // Where the learned frequency is kept across runs; read now (a missing or
+  // garbled file is 0 ppm).
+  void UseDriftFile(DriftFile& file);
+  // Writes the learned frequency once it is learned, then at most once an
+  // hour; with `atExit` now.
+  void KeepFrequency(bool atExit);
+  const FrequencyLoop& Loop() const { return loop_; }
+
   // Told after each step, with the time set and the count it held at.
   using StepListener = std::function<void(const ClockStep&)>;
   void AddStepListener(StepListener listener) { listeners_.push_back(std::move(listener)); }
@@ -112,6 +133,13 @@ class ClockDiscipline {
   bool StepAtCount(double target, uint32_t count, ClockSource source);
   void NoteCheck(const ClockMeasurement& m, int64_t offMs, int64_t allowanceMs);
   void TellAutomaticFailure(const LocalTimeRecord& stamp);
+  bool LoopOn() const;
+  // Hands a measurement within the step allowance to the loop and applies
+  // its correction; `offset` is PC minus where a step would put the clock.
+  void Follow(ClockSource source, double time, double offset, double uncertainty,
+              const LocalTimeRecord& stamp);
+  // The loop was switched off: the frequency goes back to none.
+  void LeaveLoop();
 
   ClockDisciplineDeps d_;
   int timeZone_ = 9;
@@ -124,4 +152,12 @@ class ClockDiscipline {
   unsigned generation_ = 0;
   std::vector<StepListener> listeners_;
   std::vector<MeasurementListener> measurementListeners_;
+
+  FrequencyLoop loop_;
+  ClockSource loopSource_ = ClockSource::kNone;
+  bool loopApplied_ = false;    // a frequency of the loop's is in force
+  bool adjustRefused_ = false;  // the system refused an adjustment: steps only
+  DriftFile* driftFile_ = nullptr;
+  bool driftWritten_ = false;
+  double driftWrittenAt_ = 0;   // PC clock of the last write
 };

@@ -11,7 +11,8 @@ enum class ClockSource { kNone, kPps, kSentences, kServer, kUser };
 struct ClockMeasurement {
   ClockSource source = ClockSource::kNone;
   double reference = 0;    // the source's time, NTP seconds (UTC)
-  double pc = 0;           // the PC clock at the same moment
+  double pc = 0;           // the PC clock at the same moment, as read in milliseconds
+  double pcFine = 0;       // the same at the clock's full resolution (0: not read)
   uint32_t count = 0;
   double uncertainty = 0;  // how far `reference` may be off (one standard deviation, seconds)
   int second = 0;          // the source's second of the minute: the marks act
@@ -22,6 +23,8 @@ struct ClockMeasurement {
 
   // PC minus source, whole milliseconds (truncated toward zero).
   int64_t ErrorMs() const { return static_cast<int64_t>((pc - reference) * 1000.0); }
+  // PC minus source at the clock's full resolution, seconds.
+  double FineError() const { return (pcFine != 0 ? pcFine : pc) - reference; }
 };
 
 // A setting of the PC clock: the time set and the count it held at.

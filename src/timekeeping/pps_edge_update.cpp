@@ -24,6 +24,7 @@ void PpsEdgeUpdate(TimeKeeper& tk, const ArmedEdge& edge) {
   m.source = ClockSource::kPps;
   m.reference = edge.rxEdgeTime;
   m.pc = edge.pcEdgeTime;
+  m.pcFine = edge.pcEdgeFine;
   m.count = edge.count;
   m.uncertainty = tk.EdgeJitter();
   m.second = r.Second;

@@ -11,6 +11,7 @@ struct ArmedEdge {
   double rxEdgeTime = 0;
   bool timeTaken = false;
   uint32_t count = 0;
+  double pcEdgeFine = 0;  // pcEdgeTime at the clock's full resolution (0: not read)
 };
 
 // Runs after each armed edge: shows the edge's local time and UTC, and every

@@ -31,6 +31,7 @@ void RestartIntervalStatistics(PpsTimingRecord& r) {
   r.IntervalCount = 0;
   r.IntervalMean = 0;
   r.IntervalM2 = 0;
+  r.Recent.Clear();
   r.TimeReady = false;
 }
 
@@ -126,6 +127,7 @@ void ShowTimeAndError(TimeKeeper& tk) {
   m.source = ClockSource::kSentences;
   m.reference = ReceiverSecondTime(tk) - 1 + e.delay;
   m.pc = LocalTimeToNtpSeconds(arrival.pcLocal, r.TimeZone);
+  m.pcFine = arrival.pcNtp;
   m.count = arrival.counter;
   m.uncertainty = e.spread;
   m.second = r.Second;
@@ -263,6 +265,15 @@ void RecalibrateInterval(TimeKeeper& tk) {
   if (tk.counterScale.CounterFrequency() != 0) {
     r.IntervalMin = TruncateToU32(r.IntervalMean - (s + 0.5) * 2);
     r.IntervalMax = TruncateToU32(r.IntervalMean + (s + 0.5) * 2);
+    // With the frequency loop every good edge counts: a window from the
+    // median and the median deviation, with a floor, takes the wake-up's
+    // scatter whole while a false edge stays far outside.
+    IntervalBounds robust;
+    if (tk.settings.FreqAdjust == 1 &&
+        RobustIntervalBounds(r.Recent, tk.counterScale.CounterFrequency(), robust)) {
+      r.IntervalMin = robust.min;
+      r.IntervalMax = robust.max;
+    }
     r.IntervalStatsLimit = TruncateToU32(r.IntervalMean * 1.1);
     const uint32_t frequency = TruncateToU32(r.IntervalMean);
     if (frequency != 0) tk.counterScale.Calibrate(frequency);

@@ -39,5 +39,6 @@ bool TimeKeeper::EdgeReferenceFresh() const {
 
 void TimeKeeper::NoteArrivalNow() {
   LineArrival.counter = counterScale.Now();
+  LineArrival.pcNtp = clock.ReadNtpSeconds();
   LineArrival.pcLocal = clock.GetLocalTime();
 }

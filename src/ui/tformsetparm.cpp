@@ -163,6 +163,8 @@ void TFormSetParm::BuildControls() {
   auto* middle = new QVBoxLayout;
   middle->addWidget(timeBox);
   middle->addWidget(RadioGroupAutoAdjust);
+  CheckBoxFreqAdjust = MakeCheckBox(this, "CheckBoxFreqAdjust", "周波数補正");
+  middle->addWidget(CheckBoxFreqAdjust);
   middle->addStretch();
   auto* right = new QVBoxLayout;
   right->addWidget(RadioGroupBeepCond);
@@ -211,6 +213,7 @@ void TFormSetParm::Collect() {
   m.RadioGroupLanOpt = RadioGroupLanOpt->ItemIndex();
   m.CheckBoxLogOut = CheckBoxLogOut->isChecked();
   m.CheckBoxServeLocalClock = CheckBoxServeLocalClock->isChecked();
+  m.CheckBoxFreqAdjust = CheckBoxFreqAdjust->isChecked();
   m.CheckBoxAddregistory = CheckBoxAddregistory->isChecked();
   m.ComboBoxServerIpAddr = ComboBoxServerIpAddr->currentText().toStdString();
   m.EditKeyFile = EditKeyFile->text().toStdString();
@@ -227,6 +230,7 @@ void TFormSetParm::Refresh() {
   RadioGroupLanOpt->SetItemIndex(m.RadioGroupLanOpt);
   CheckBoxLogOut->setChecked(m.CheckBoxLogOut);
   CheckBoxServeLocalClock->setChecked(m.CheckBoxServeLocalClock);
+  CheckBoxFreqAdjust->setChecked(m.CheckBoxFreqAdjust);
   CheckBoxAddregistory->setChecked(m.CheckBoxAddregistory);
   const QString server = QString::fromStdString(m.ComboBoxServerIpAddr);
   if (ComboBoxServerIpAddr->currentText() != server) ComboBoxServerIpAddr->setEditText(server);

@@ -61,6 +61,6 @@ class TFormSetParm : public QDialog {
   QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr;
   QLineEdit *EditKeyFile, *EditServerKey;
   QWidget *CSpinButtonTimeZone, *CSpinButtondSec, *CSpinButtonSyncParm, *CSpinButtonNtpIntv;
-  QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock;
+  QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock, *CheckBoxFreqAdjust;
   QStatusBar* StatusBar;
 };

@@ -1,10 +1,12 @@
 #pragma once
 // Deterministic stand-ins for the operating system, driven by virtual time.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
+#include <numbers>
 #include <optional>
 #include <utility>
 #include <string>
@@ -14,20 +16,95 @@
 #include "common/time_arithmetic.h"
 
 // True time and a PC clock that is off by `offset` seconds and drifts by
-// `drift` (seconds per second). Times are NTP seconds.
+// `drift` (seconds per second). Times are NTP seconds. The clock also models
+// the kernel's adjustments: a frequency correction, a wander of its own rate
+// (a sine of the given amplitude and period, as temperature makes it), and a
+// single-shot slew that the kernel carries out in the seconds after the next
+// whole second of the clock, at most 500 us each, a new one replacing what is
+// left of the old and a setting ending it.
 class VirtualTime {
  public:
   explicit VirtualTime(double startNtp) : now_(startNtp), pcBase_(startNtp), pcBaseTrue_(startNtp) {}
   double Now() const { return now_; }
-  void Advance(double seconds) { now_ += seconds; }
-  void AdvanceTo(double t) { if (t > now_) now_ = t; }
-  double Pc() const { return pcBase_ + (now_ - pcBaseTrue_) * (1.0 + drift_); }
-  void SetPc(double pc) { pcBase_ = pc; pcBaseTrue_ = now_; }
+  void Advance(double seconds) {
+    if (slewing_) {
+      AdvanceTo(now_ + seconds);
+    } else {
+      now_ += seconds;
+    }
+  }
+  void AdvanceTo(double t) {
+    if (!(t > now_)) return;
+    // Slew seconds begin and end at whole seconds of the clock.
+    while (slewing_ && nextBoundary_ <= t) {
+      now_ = nextBoundary_;
+      Rebase();
+      SlewBoundary();
+    }
+    now_ = t;
+  }
+  double Pc() const {
+    double pc = pcBase_ + (now_ - pcBaseTrue_) * (1.0 + drift_ + frequency_ + slewRate_);
+    if (wanderAmplitude_ != 0) pc += Wander(now_) - Wander(pcBaseTrue_);
+    return pc;
+  }
+  void SetPc(double pc) {
+    pcBase_ = pc;
+    pcBaseTrue_ = now_;
+    slewing_ = false;
+    slewRate_ = 0;
+    slewLeft_ = 0;
+  }
   void SetPcOffset(double offset) { SetPc(now_ + offset); }
-  void SetDrift(double drift) { pcBase_ = Pc(); pcBaseTrue_ = now_; drift_ = drift; }
+  void SetDrift(double drift) { Rebase(); drift_ = drift; }
+  // The PC clock's own rate strays by amplitude x sin(2 pi t / period).
+  void SetWander(double amplitude, double period) {
+    Rebase();
+    wanderAmplitude_ = amplitude;
+    wanderPeriod_ = period;
+  }
+  void SetFrequencyCorrection(double fraction) { Rebase(); frequency_ = fraction; }
+  double FrequencyCorrection() const { return frequency_; }
+  // The clock's rate error now (drift and wander, before the correction).
+  double RateError() const {
+    return drift_ + (wanderAmplitude_ != 0 ? wanderAmplitude_ * std::sin(Phase(now_)) : 0);
+  }
+  void Slew(double seconds) {
+    slewLeft_ = seconds;
+    if (!slewing_) {
+      slewing_ = true;
+      nextBoundary_ = NextWholeSecond();
+    }
+  }
 
  private:
+  static constexpr double kSlewPerSecond = 500e-6;
+  double Phase(double t) const { return 2 * std::numbers::pi * t / wanderPeriod_; }
+  double Wander(double t) const { return -wanderAmplitude_ * wanderPeriod_ / (2 * std::numbers::pi) * std::cos(Phase(t)); }
+  void Rebase() {
+    pcBase_ = Pc();
+    pcBaseTrue_ = now_;
+  }
+  double NextWholeSecond() const {
+    const double pc = Pc();
+    return now_ + (std::floor(pc) + 1 - pc);
+  }
+  void SlewBoundary() {
+    const double chunk = std::clamp(slewLeft_, -kSlewPerSecond, kSlewPerSecond);
+    slewLeft_ -= chunk;
+    slewRate_ = chunk;
+    if (chunk == 0) {
+      slewing_ = false;
+      return;
+    }
+    nextBoundary_ = NextWholeSecond();
+  }
+
   double now_, pcBase_, pcBaseTrue_, drift_ = 0;
+  double frequency_ = 0;
+  double wanderAmplitude_ = 0, wanderPeriod_ = 1;
+  bool slewing_ = false;
+  double slewRate_ = 0, slewLeft_ = 0, nextBoundary_ = 0;
 };
 
 class FakeClock : public PcClock {
@@ -43,8 +120,24 @@ class FakeClock : public PcClock {
     t_.SetPc(LocalTimeToNtpSeconds(r, zone_) + extraNs * 1e-9);
     return true;
   }
+  bool SetFrequencyPpm(double ppm) override {
+    ++frequencySets;
+    if (refuse || refuseAdjust) return false;
+    frequencyPpm = std::clamp(ppm, -kMaxFrequencyPpm, kMaxFrequencyPpm);
+    t_.SetFrequencyCorrection(frequencyPpm * 1e-6);
+    return true;
+  }
+  bool Slew(double seconds) override {
+    ++slews;
+    if (refuse || refuseAdjust) return false;
+    t_.Slew(std::clamp(seconds, -kMaxSlewSeconds, kMaxSlewSeconds));
+    return true;
+  }
   bool refuse = false;
+  bool refuseAdjust = false;  // steps are taken, frequency and slews refused
   int setCount = 0;
+  int frequencySets = 0, slews = 0;
+  double frequencyPpm = 0;
   LocalTimeRecord lastSet;
 
  private:
@@ -150,6 +243,24 @@ class FakeSettingsStore : public SettingsStore {
   }
   bool exists = false, failWrite = false, failDelete = false;
   std::map<std::string, Value> values;
+};
+
+class FakeDriftFile : public DriftFile {
+ public:
+  std::optional<double> Read() override {
+    ++reads;
+    return stored;
+  }
+  bool Write(double ppm) override {
+    writes.push_back(ppm);
+    if (failWrite) return false;
+    stored = ppm;
+    return true;
+  }
+  std::optional<double> stored;
+  bool failWrite = false;
+  int reads = 0;
+  std::vector<double> writes;
 };
 
 class FakeBeeper : public Beeper {
@@ -417,6 +528,7 @@ struct FakePlatform {
   FakeUdpEndpoint udp;
   FakeTextCodec codec;
   FakeTimers timers;
+  FakeDriftFile drift;
   Platform platform{clock, counter, boxes, logFile, store, beeper, clipboard, serial, network, udp,
-                    codec, timers};
+                    codec, timers, drift};
 };

@@ -20,7 +20,8 @@ TEST(ReportTime, ButtonPutsTheStampOnTheClipboard) {
   QtClipboard clipboard;
   Platform platform{fake.clock,   fake.counter, fake.boxes,   fake.logFile,
                     fake.store,   fake.beeper,  clipboard,    fake.serial,
-                    fake.network, fake.udp,     fake.codec,   fake.timers};
+                    fake.network, fake.udp,     fake.codec,   fake.timers,
+                    fake.drift};
   App app(platform);
   TMainForm form(app);
   form.show();

@@ -63,7 +63,8 @@ struct SettingsDialogWindows : ::testing::Test {
     Run(FakePlatform& f, const QString& path)
         : store(path),
           platform{f.clock,     f.counter, f.boxes,   f.logFile, store, f.beeper,
-                   f.clipboard, f.serial,  f.network, f.udp,     f.codec, f.timers},
+                   f.clipboard, f.serial,  f.network, f.udp,     f.codec, f.timers,
+                   f.drift},
           app(platform),
           form(app) {
       form.show();

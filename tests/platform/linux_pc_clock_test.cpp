@@ -1,12 +1,15 @@
 #include "platform/linux/linux_pc_clock.h"
 
+#include <errno.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <time.h>
 
+#include <cmath>
 #include <optional>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -132,6 +135,64 @@ TEST(LinuxPcClock, ARecordInTheProgramsZoneNamesOneInstantWhateverTheSystemZone)
       EXPECT_EQ(RealtimeToLocalRecord(*ts, c.hours * 3600L), c.local);
     }
   }
+}
+
+// The adjustment calls as the kernel would get them; the host clock is never
+// adjusted. `refuse`: as without CAP_SYS_TIME.
+struct RecordedCalls {
+  std::vector<timex> calls;
+  bool refuse = false;
+  ClockAdjustCall Call() {
+    return [this](timex& tx) {
+      calls.push_back(tx);
+      if (refuse) {
+        errno = EPERM;
+        return -1;
+      }
+      return 0;  // TIME_OK
+    };
+  }
+};
+
+TEST(LinuxPcClock, FrequencyAndSlewBecomeTheKernelsAdjustments) {
+  RecordedCalls kernel;
+  LinuxPcClock clock(kernel.Call());
+  struct Case {
+    const char* what;
+    bool frequency;
+    double value;
+    unsigned modes;
+    long field;  // freq (ppm with a 16-bit fraction) or offset (us)
+  };
+  const Case cases[] = {
+      {"-40.5 ppm", true, -40.5, ADJ_FREQUENCY, -40 * 65536 - 32768},
+      {"bounded at +500 ppm", true, 900, ADJ_FREQUENCY, 500 * 65536},
+      {"bounded at -500 ppm", true, -1e9, ADJ_FREQUENCY, -500 * 65536},
+      {"a slew of -123 us", false, -123e-6, ADJ_OFFSET_SINGLESHOT, -123},
+      {"a slew bounded at 0.5 s", false, 3.0, ADJ_OFFSET_SINGLESHOT, 500000},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    kernel.calls.clear();
+    EXPECT_TRUE(c.frequency ? clock.SetFrequencyPpm(c.value) : clock.Slew(c.value));
+    ASSERT_EQ(kernel.calls.size(), 1u);
+    EXPECT_EQ(static_cast<unsigned>(kernel.calls[0].modes), c.modes);
+    EXPECT_EQ(c.frequency ? kernel.calls[0].freq : kernel.calls[0].offset, c.field);
+  }
+  // A value that is no number never reaches the kernel.
+  kernel.calls.clear();
+  EXPECT_FALSE(clock.SetFrequencyPpm(std::nan("")));
+  EXPECT_FALSE(clock.Slew(INFINITY));
+  EXPECT_TRUE(kernel.calls.empty());
+}
+
+TEST(LinuxPcClock, WithoutTheRightBothAdjustmentsFail) {
+  RecordedCalls kernel;
+  kernel.refuse = true;
+  LinuxPcClock clock(kernel.Call());
+  EXPECT_FALSE(clock.SetFrequencyPpm(-40));
+  EXPECT_FALSE(clock.Slew(20e-6));
+  EXPECT_EQ(kernel.calls.size(), 2u);
 }
 
 TEST(LinuxPcClock, CannotSetTheClockInTests) {

@@ -16,6 +16,7 @@ GeneratorOptions GeneratorFor(const SimOptions& o, bool fix) {
   GeneratorOptions g;
   g.model = o.model;
   g.fix = fix;
+  g.burstSpread = o.burstSpread;
   return g;
 }
 }  // namespace
@@ -25,6 +26,7 @@ SimWorld::SimWorld(SimOptions o)
       generator_(GeneratorFor(o, o.fix)),
       noFixGenerator_(GeneratorFor(o, false)) {
   FormCreate(app);
+  app.settings.FreqAdjust = o.freqAdjust ? 1 : 0;
   FormShow(app);
   lastDelivery_ = o.startNtp;
   dsrAsserted_ = !o.pulseAsserted;
@@ -79,6 +81,10 @@ void SimWorld::ScheduleSecond(int64_t second) {
       DsrChange();
       Schedule(t + options.pulseWidth, [this] { DsrChange(); });
     }
+    if (falsePulse && falsePulse(second)) {
+      Schedule(t + 0.3, [this] { DsrChange(); });
+      Schedule(t + 0.3 + options.pulseWidth, [this] { DsrChange(); });
+    }
     const ReceiverGenerator& generator = noFix && noFix(second) ? noFixGenerator_ : generator_;
     for (const Burst& burst : generator.BurstsAfterEdge(second - kNtpToUnix)) {
       ScheduleBurst(t, burst);
@@ -100,6 +106,7 @@ void SimWorld::ScheduleBurst(double edge, const Burst& burst) {
       CounterCapture arrival;
       arrival.counter =
           options.counterFrequency == 0 ? fake.counter.TickCountMs() : fake.counter.ReadCounter();
+      arrival.pcNtp = fake.clock.ReadNtpSeconds();
       arrival.pcLocal = fake.clock.GetLocalTime();
       Schedule(read, [this, shared, piece, read, arrival] {
         HandOver(read, [this, shared, piece, arrival] {
@@ -130,6 +137,7 @@ void SimWorld::DsrChange() {
     EdgeCapture edge;
     edge.counter = options.counterFrequency == 0 ? fake.counter.TickCountMs()
                                                  : fake.counter.ReadCounter();
+    edge.pcNtp = fake.clock.ReadNtpSeconds();
     edge.pcLocal = fake.clock.GetLocalTime();
     edge.dsrAsserted = dsrAsserted_;
     edge.dsrChanges = options.driverCountsChanges ? dsrCount_ - dsrCountRead_ : 0;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,6 +42,15 @@ struct SimOptions {
   uint64_t counterFrequency = 10'000'000;
   double counterStart = 0;            // counter value at the start
   double counterRateError = 0;        // counter runs fast by this fraction
+  // The PC clock's rate wanders by this much (a sine over wanderPeriod s).
+  double pcWander = 0;
+  double wanderPeriod = 1800;
+  // How far the start of the receiver's bursts strays (one standard
+  // deviation, s); unset: the model's own.
+  std::optional<double> burstSpread;
+  // The setting `FreqAdjust`: the frequency loop runs. Off unless a test
+  // asks, so the step rules are seen alone.
+  bool freqAdjust = false;
   unsigned seed = 1;
 };
 
@@ -50,6 +60,7 @@ struct SimPlatform : FakePlatform {
     counter.Configure(o.counterFrequency, o.counterStart, o.counterRateError);
     time.SetPcOffset(o.pcOffset);
     time.SetDrift(o.pcDrift);
+    if (o.pcWander != 0) time.SetWander(o.pcWander, o.wanderPeriod);
   }
 };
 
@@ -83,6 +94,8 @@ class SimWorld {
   // When set, true seconds in which the receiver has no fix (its sentences
   // say so; the pulse still comes, as it does from a free-running receiver).
   std::function<bool(int64_t trueSecond)> noFix;
+  // When set, true seconds with a false pulse 300 ms after the true one.
+  std::function<bool(int64_t trueSecond)> falsePulse;
   // Time of each clock setting, with the PC error right after it.
   struct Step { double when; double errorAfter; };
   std::vector<Step> steps;

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "common/time_arithmetic.h"
 #include "fakes/fake_platform.h"
 #include "support/recording_log.h"
@@ -246,6 +248,42 @@ TEST_F(Discipline, AServersTimeIsStepptedAtOnceWithTheAdjustmentUnderAnHour) {
   EXPECT_EQ(discipline.TakeServerTime(pc - 3599.9, pc, scale.Now(), 0.001), Outcome::kStepped);
   EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), -3599.7, 1e-6);
   EXPECT_EQ(discipline.State().source, ClockSource::kServer);
+}
+
+// With the frequency loop a server's first reply steps; later ones within the
+// step allowance are slewed and steered in frequency, and a large one steps.
+TEST_F(Discipline, AServerFollowedByTheLoopAfterItsFirstSetting) {
+  Use(9, 0, true);
+  fake.time.SetDrift(20e-6);
+  auto reply = [&](double serverOff) {
+    const double pc = fake.time.Pc();
+    return discipline.TakeServerTime(fake.time.Now() + serverOff, pc, scale.Now(), 0.002);
+  };
+  EXPECT_EQ(reply(0), Outcome::kStepped);
+  ASSERT_EQ(fake.clock.setCount, 1);
+  for (int i = 0; i < 12 * 24; ++i) {  // every 5 minutes for a day
+    fake.time.Advance(300);
+    EXPECT_EQ(reply(0), Outcome::kSlewed);
+  }
+  EXPECT_EQ(fake.clock.setCount, 1);
+  EXPECT_NEAR(discipline.State().frequencyPpm, -20, 1);
+  EXPECT_LT(std::fabs(fake.time.Pc() - fake.time.Now()), 0.002);
+  EXPECT_EQ(discipline.State().source, ClockSource::kServer);
+  // Far off: stepped again.
+  fake.time.Advance(300);
+  EXPECT_EQ(reply(0.5), Outcome::kStepped);
+  EXPECT_EQ(fake.clock.setCount, 2);
+  // The user's "同期" sets the clock even within what the loop would follow.
+  fake.time.Advance(300);
+  EXPECT_EQ(discipline.TakeServerTime(fake.time.Now(), fake.time.Pc(), scale.Now(), 0.002, {}, true),
+            Outcome::kStepped);
+  EXPECT_EQ(fake.clock.setCount, 3);
+  // Switched off: the frequency goes back to none, and only steps follow.
+  settings.FreqAdjust = 0;
+  fake.time.Advance(300);
+  EXPECT_EQ(reply(0), Outcome::kStepped);
+  EXPECT_EQ(fake.clock.setCount, 4);
+  EXPECT_EQ(fake.clock.frequencyPpm, 0);
 }
 
 TEST(CounterScale, OneAnswerToWhetherTheCounterTimesEdges) {

@@ -22,6 +22,7 @@ TEST(SettingsPersistence, FirstStartGivesEveryDefault) {
   EXPECT_EQ(s.BeepCond, 2);
   EXPECT_EQ(s.LanOpt, 1);
   EXPECT_EQ(s.IsLogOut, 0);
+  EXPECT_EQ(s.FreqAdjust, 1);
   EXPECT_EQ(s.ServerIpAddr, "");
   EXPECT_EQ(s.serial, (SerialParams{0, 5, 1, 0, 0, 2}));
 }
@@ -33,13 +34,14 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   s.Port = 3; s.dSSS = 7; s.Receiver = 4; s.dSec = -9; s.TimeZone = -13; s.NtpIntv = 60;
   s.SyncParm = -3; s.AutoAdjust = 0; s.BaseMesg = 1; s.BeepCond = 0; s.LanOpt = 0; s.IsLogOut = 1;
   s.ServeLocalClock = 1;
+  s.FreqAdjust = 0;
   s.ServerIpAddr = " ntp.example.jp  ";
   s.KeyFile = "/etc/quor/ntp.keys";
   s.ServerKey = 2147483647;
   s.serial = SerialParams{0, 12, 0, 4, 2, 1};
   StoreSettings(store, s, boxes);
   ASSERT_EQ(boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存しました"});
-  EXPECT_EQ(store.values.size(), 21u);
+  EXPECT_EQ(store.values.size(), 22u);
 
   Settings loaded;
   LoadSettings(store, loaded);
@@ -48,6 +50,7 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   EXPECT_EQ(loaded.SyncParm, -3); EXPECT_EQ(loaded.AutoAdjust, 0); EXPECT_EQ(loaded.BaseMesg, 1);
   EXPECT_EQ(loaded.BeepCond, 0); EXPECT_EQ(loaded.LanOpt, 0); EXPECT_EQ(loaded.IsLogOut, 1);
   EXPECT_EQ(loaded.ServeLocalClock, 1);
+  EXPECT_EQ(loaded.FreqAdjust, 0);
   EXPECT_EQ(loaded.ServerIpAddr, " ntp.example.jp  ");
   EXPECT_EQ(loaded.KeyFile, "/etc/quor/ntp.keys");
   EXPECT_EQ(loaded.ServerKey, 2147483647);
@@ -78,7 +81,8 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
       {"SyncParm", -10},      {"AutoAdjust", 2},     {"BaseMesg", std::string("x")},
       {"BeepCond", 3},        {"LanOpt", -1},        {"IsLogOut", 1000000},
       {"ServerIpAddr", 42},   {"boudRate", 20},      {"dataBits", 2},
-      {"parityType", 0x105},  {"stopBits", 0x3},     /* flowCntl missing */
+      {"parityType", 0x105},  {"stopBits", 0x3},     {"FreqAdjust", 2},
+      /* flowCntl missing */
       {"ServerKey", -1},      {"KeyFile", std::string(5000, '/')},
   };
   Settings s;
@@ -89,6 +93,7 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
   EXPECT_EQ(s.AutoAdjust, 1); EXPECT_EQ(s.BaseMesg, 0); EXPECT_EQ(s.BeepCond, 2);
   EXPECT_EQ(s.LanOpt, 1); EXPECT_EQ(s.IsLogOut, 0); EXPECT_EQ(s.ServerIpAddr, "");
   EXPECT_EQ(s.ServerKey, 0); EXPECT_EQ(s.KeyFile, "");
+  EXPECT_EQ(s.FreqAdjust, 1);
   // The one-byte values are read as their low byte (0x105 -> 5 is still out of range).
   EXPECT_EQ(s.serial, (SerialParams{0, 5, 1, 0, 0, 2}));
 

@@ -1,5 +1,7 @@
 #include "platform/linux/linux_pc_clock.h"
 
+#include <algorithm>
+#include <cmath>
 #include <ctime>
 
 LocalTimeRecord RealtimeToLocalRecord(const timespec& ts, long zoneSeconds) {
@@ -52,4 +54,25 @@ double LinuxPcClock::ReadNtpSeconds() {
   clock_gettime(CLOCK_REALTIME, &ts);
   constexpr double kNtpToUnix = 2208988800.0;
   return kNtpToUnix + static_cast<double>(ts.tv_sec) + ts.tv_nsec * 1e-9;
+}
+
+int AdjustRealtimeClock(timex& tx) { return clock_adjtime(CLOCK_REALTIME, &tx); }
+
+bool LinuxPcClock::SetFrequencyPpm(double ppm) {
+  if (!std::isfinite(ppm)) return false;
+  timex tx{};
+  tx.modes = ADJ_FREQUENCY;
+  // The kernel takes ppm with a 16-bit binary fraction.
+  tx.freq = std::lround(std::clamp(ppm, -kMaxFrequencyPpm, kMaxFrequencyPpm) * 65536.0);
+  return adjust_(tx) != -1;
+}
+
+bool LinuxPcClock::Slew(double seconds) {
+  if (!std::isfinite(seconds)) return false;
+  timex tx{};
+  // Alone: the kernel takes no other mode with the single-shot offset, in
+  // microseconds.
+  tx.modes = ADJ_OFFSET_SINGLESHOT;
+  tx.offset = std::lround(std::clamp(seconds, -kMaxSlewSeconds, kMaxSlewSeconds) * 1e6);
+  return adjust_(tx) != -1;
 }

@@ -143,6 +143,7 @@ void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
       EdgeCapture edge;
       edge.counter = now.counter;
       edge.pcLocal = now.pcLocal;
+      edge.pcNtp = now.pcNtp;
       line.Read(fd_, edge);
       PostDeliveryIf(session_->handOver.PushEdge(edge));
       continue;
@@ -163,6 +164,7 @@ void LinuxSerialPort::RunDsrWorker(bool useTickCount) {
 CounterCapture LinuxSerialPort::Capture(bool useTickCount) {
   CounterCapture capture;
   capture.counter = useTickCount ? counter_.TickCountMs() : counter_.ReadCounter();
+  capture.pcNtp = clock_.ReadNtpSeconds();
   capture.pcLocal = clock_.GetLocalTime();
   return capture;
 }
