@@ -167,7 +167,13 @@ class FakeClipboard : public Clipboard {
 class FakeNetworkInfo : public NetworkInfo {
  public:
   std::optional<std::string> OwnIpv4Address() override { return address; }
+  std::vector<OwnAddress> OwnAddresses() override { return addresses; }
   std::optional<std::string> address = std::string("192.168.1.10");
+  std::vector<OwnAddress> addresses = {{"127.0.0.1", 8, true},
+                                       {"192.168.1.10", 24, false},
+                                       {"::1", 128, true},
+                                       {"2001:db8:1::10", 64, false},
+                                       {"fe80::10%eth0", 64, false}};
 };
 
 // A serial port whose events the test delivers itself.
