@@ -11,8 +11,9 @@ App::App(Platform& p)
       counterScale(p.counter),
       discipline({settings, p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
-                            testDialog.TestDialogShown, settings.TimeZone}),
-      lanServer(p.udp, p.textCodec, p.clock),
+                            testDialog.TestDialogShown, settings.TimeZone, access,
+                            settings.LogRequests}),
+      lanServer(p.udp, p.textCodec, p.clock, access),
       network(NetworkClientDeps{settings,
                                 {edgeReference, counterScale, p.clock},
                                 p.udp,
@@ -43,6 +44,9 @@ App::App(Platform& p)
   });
 }
 
+void App::ApplyAccessSettings() {
+  access.Configure(settings.LanAccess, settings.NtpAllow, OwnAddresses);
+}
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
 

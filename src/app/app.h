@@ -1,6 +1,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/event_log.h"
 #include "app/main_view.h"
@@ -9,6 +10,7 @@
 #include "common/log_sink.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
+#include "net/access_rules.h"
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
@@ -54,6 +56,7 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   EdgeReference edgeReference;
   BurstDelay burstDelay;
   ClockDiscipline discipline;
+  AccessRules access;
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;
@@ -63,6 +66,12 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   bool FirstShowPending = false;
   bool NetworkAvailable = false;
   std::string OwnIpAddress = "0.0.0.0";
+  // Every address of the PC's interfaces, IPv4 and IPv6.
+  std::vector<OwnAddress> OwnAddresses;
+
+  // Takes the access settings (and the PC's own networks) into the rules
+  // the servers follow.
+  void ApplyAccessSettings();
 
   // LogSink: the log window always, the log file when logging is on.
   void LogLine(const std::string& text) override;

@@ -13,6 +13,7 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   app.network.schedule.NtpRequestCount = 0;
   StopReconnecting(app);
   app.discipline.UseTimeZone(s.TimeZone);
+  app.ApplyAccessSettings();
 
   // Logging switched on: a file of its own from now, where the start-up
   // log goes (the current directory). Switching it off leaves an open file

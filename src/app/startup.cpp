@@ -42,6 +42,8 @@ void FormCreate(App& app) {
     app.NetworkAvailable = false;
     app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
   }
+  app.OwnAddresses = app.platform.networkInfo.OwnAddresses();
+  app.ApplyAccessSettings();
   app.FirstShowPending = true;
 }
 
@@ -66,6 +68,9 @@ bool FormShow(App& app) {
     app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
   }
   app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quor運用開始"));
+  for (const std::string& entry : app.access.BadEntries()) {
+    app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "NtpAllowの指定を無視しました: " + entry));
+  }
   BindTimeService(app);
   return true;
 }

@@ -4,6 +4,9 @@
 #include <string>
 
 #include "common/log_sink.h"
+#include "net/access_rules.h"
+#include "net/answer_rate_limit.h"
+#include "net/client_census.h"
 #include "net/log_rate_limit.h"
 #include "net/ntp_packet.h"
 #include "net/service_claim.h"
@@ -28,6 +31,8 @@ struct SntpServerDeps {
   std::string& statusBar;
   const bool& testDialogShown;  // the per-packet line is not written then
   const int32_t& timeZone;      // hours of the program's local time
+  const AccessRules& access;    // who may ask (`NtpAllow`)
+  const int32_t& logRequests;   // 0: no line per request (`LogRequests`)
 };
 
 // Answers every SNTP request that reaches the endpoint, in every state of the
@@ -36,6 +41,10 @@ class SntpServer {
  public:
   // Per-packet log lines written each second at most; the rest are counted.
   static constexpr int kLogLinesPerSecond = 10;
+  // Answers per source prefix: a reply is as large as its request, so no
+  // budget for larger answers. Over the limit a source gets a RATE kiss,
+  // at most one a second per prefix. Loopback is not limited.
+  static constexpr AnswerRateLimit::Limits kLimits{16, 32, 4096};
 
   explicit SntpServer(const SntpServerDeps& deps) : d_(deps) {}
 
@@ -61,16 +70,28 @@ class SntpServer {
   // seconds before.
   void Tick();
 
+  // Requests answered, refused by `NtpAllow`, and held back by the limit
+  // (kissed or dropped).
+  uint64_t served = 0, refused = 0, rateLimited = 0;
+  // Distinct clients answered in the hour before the PC clock's `now`.
+  size_t DistinctClients(double now) { return census_.DistinctInLastHour(now); }
+
  private:
   void SendSntpReply(const NtpPacket& request, const UdpDatagram& datagram,
                      const ServiceClaim& claim, const ServiceInstant& now, double waited);
   // Whether a request that waited `waited` seconds before `now` may be answered.
   bool Answerable(const NtpPacket& request, const ServiceInstant& now, double waited) const;
+  // Whether a request from the datagram's source is answered; sends the
+  // RATE kiss when the limit says so. Counts what it decides.
+  bool Admit(const NtpPacket& request, const UdpDatagram& datagram, double pcNow);
+  void SendRateKiss(const NtpPacket& request, const UdpDatagram& datagram);
   void LogLimited(const std::string& line, double pcNow);
   void LogUnlogged(double pcNow);
 
   SntpServerDeps d_;
   LogRateLimit limit_{kLogLinesPerSecond};
+  AnswerRateLimit answers_{kLimits};
+  ClientCensus census_;
   bool stepped_ = false;
   uint32_t stepCount_ = 0;
 };

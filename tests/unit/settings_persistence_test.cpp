@@ -33,11 +33,12 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   s.Port = 3; s.dSSS = 7; s.Receiver = 4; s.dSec = -9; s.TimeZone = -13; s.NtpIntv = 60;
   s.SyncParm = -3; s.AutoAdjust = 0; s.BaseMesg = 1; s.BeepCond = 0; s.LanOpt = 0; s.IsLogOut = 1;
   s.ServeLocalClock = 1;
+  s.LanAccess = 2; s.NtpAllow = "192.168.0.0/16 2001:db8::/32"; s.LogRequests = 0; s.LogKeepDays = 7;
   s.ServerIpAddr = " ntp.example.jp  ";
   s.serial = SerialParams{0, 12, 0, 4, 2, 1};
   StoreSettings(store, s, boxes);
   ASSERT_EQ(boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存しました"});
-  EXPECT_EQ(store.values.size(), 19u);
+  EXPECT_EQ(store.values.size(), 23u);
 
   Settings loaded;
   LoadSettings(store, loaded);
@@ -46,6 +47,8 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   EXPECT_EQ(loaded.SyncParm, -3); EXPECT_EQ(loaded.AutoAdjust, 0); EXPECT_EQ(loaded.BaseMesg, 1);
   EXPECT_EQ(loaded.BeepCond, 0); EXPECT_EQ(loaded.LanOpt, 0); EXPECT_EQ(loaded.IsLogOut, 1);
   EXPECT_EQ(loaded.ServeLocalClock, 1);
+  EXPECT_EQ(loaded.LanAccess, 2); EXPECT_EQ(loaded.NtpAllow, "192.168.0.0/16 2001:db8::/32");
+  EXPECT_EQ(loaded.LogRequests, 0); EXPECT_EQ(loaded.LogKeepDays, 7);
   EXPECT_EQ(loaded.ServerIpAddr, " ntp.example.jp  ");
   EXPECT_EQ(loaded.serial, (SerialParams{0, 12, 0, 4, 2, 1}));
 }
@@ -75,6 +78,8 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
       {"BeepCond", 3},        {"LanOpt", -1},        {"IsLogOut", 1000000},
       {"ServerIpAddr", 42},   {"boudRate", 20},      {"dataBits", 2},
       {"parityType", 0x105},  {"stopBits", 0x3},     /* flowCntl missing */
+      {"LanAccess", 3},       {"NtpAllow", 7},       {"LogRequests", 2},
+      {"LogKeepDays", 0},
   };
   Settings s;
   s.Receiver = kOtherReceiver;  // a kind that fixes no line, so the line read is what is seen
@@ -83,6 +88,8 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
   EXPECT_EQ(s.TimeZone, 9); EXPECT_EQ(s.NtpIntv, 10); EXPECT_EQ(s.SyncParm, 0);
   EXPECT_EQ(s.AutoAdjust, 1); EXPECT_EQ(s.BaseMesg, 0); EXPECT_EQ(s.BeepCond, 2);
   EXPECT_EQ(s.LanOpt, 1); EXPECT_EQ(s.IsLogOut, 0); EXPECT_EQ(s.ServerIpAddr, "");
+  EXPECT_EQ(s.LanAccess, 0); EXPECT_EQ(s.NtpAllow, ""); EXPECT_EQ(s.LogRequests, 1);
+  EXPECT_EQ(s.LogKeepDays, 31);
   // The one-byte values are read as their low byte (0x105 -> 5 is still out of range).
   EXPECT_EQ(s.serial, (SerialParams{0, 5, 1, 0, 0, 2}));
 
