@@ -22,7 +22,7 @@ class LanProtocolServer {
   static constexpr AnswerRateLimit::Limits kLimits{
       2,      // answers a second per prefix
       4,      // burst per prefix
-      1024,   // prefixes kept
+      4096,   // prefixes kept
       2048,   // bytes a second of answers larger than their request, for all
       8192};  // and their burst
 
