@@ -55,11 +55,11 @@ class TFormSetParm : public QDialog {
   App& app_;
   SettingsDialog model_;
 
-  QComboBox *ComboBoxPort, *ComboBoxReceiver, *ComboBoxServerIpAddr;
+  QComboBox *ComboBoxPort, *ComboBoxReceiver, *ComboBoxServerIpAddr, *ComboBoxLanAccess;
   QPushButton *ButtonCommParm, *ButtonDelRegistory, *ButtonSet, *ButtonCancel;
   RadioGroup *RadioGroupBaseMesg, *RadioGroupAutoAdjust, *RadioGroupBeepCond, *RadioGroupLanOpt;
-  QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr;
+  QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr, *EditNtpAllow;
   QWidget *CSpinButtonTimeZone, *CSpinButtondSec, *CSpinButtonSyncParm, *CSpinButtonNtpIntv;
-  QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock;
+  QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock, *CheckBoxLogRequests;
   QStatusBar* StatusBar;
 };
