@@ -20,7 +20,7 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   // open and idle.
   if (loggingSwitchedOn) {
     const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-    if (!app.log.File().Open(LogFileName(now))) {
+    if (!app.log.OpenFile(now, s.LogKeepDays)) {
       app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
     }
     app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quorログ開始"));

@@ -64,7 +64,7 @@ bool FormShow(App& app) {
 
   app.FirstShowPending = false;
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-  if (app.settings.IsLogOut == 1 && !app.log.File().Open(LogFileName(now))) {
+  if (app.settings.IsLogOut == 1 && !app.log.OpenFile(now, app.settings.LogKeepDays)) {
     app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
   }
   app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quor運用開始"));

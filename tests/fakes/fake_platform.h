@@ -1,5 +1,6 @@
 #pragma once
 // Deterministic stand-ins for the operating system, driven by virtual time.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <deque>
@@ -107,6 +108,12 @@ class FakeLogFile : public LogFile {
   bool Open(const std::string& fileName) override {
     openedName = fileName;
     open = !failOpen;
+    if (open && std::none_of(stored.begin(), stored.end(),
+                             [&](const Stored& s) { return s.name == fileName; })) {
+      int64_t newest = 0;
+      for (const Stored& s : stored) newest = std::max(newest, s.modified);
+      stored.push_back({fileName, newest + 1});
+    }
     return open;
   }
   bool IsOpen() const override { return open; }
@@ -116,6 +123,15 @@ class FakeLogFile : public LogFile {
     return true;
   }
   void Close() override { open = false; }
+  std::vector<Stored> StoredLogs() override { return stored; }
+  bool Remove(const std::string& name) override {
+    removed.push_back(name);
+    std::erase_if(stored, [&](const Stored& s) { return s.name == name; });
+    return true;
+  }
+  // The files in the log directory; an opening adds its own as the newest.
+  std::vector<Stored> stored;
+  std::vector<std::string> removed;
   bool failOpen = false, open = false;
   bool failWrite = false;  // a full disk
   std::string openedName;
