@@ -43,9 +43,11 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
 
   const double pcNow = source == TimeSource::kReceiverPps ? d_.time.clock.ReadNtpSeconds()
                                                           : now.ntpSeconds;
-  // A refused or limited request gets nothing more, not even a log line.
-  if (IsRequest(p) && !Admit(p, datagram, pcNow)) return std::nullopt;
-  if (IsRequest(p) && Answerable(p, now, waited)) SendSntpReply(p, datagram, claim, now, waited);
+  if (IsRequest(p) && Answerable(p, now, waited)) {
+    // A refused or limited request gets nothing more, not even a log line.
+    if (!Admit(p, datagram, pcNow)) return std::nullopt;
+    SendSntpReply(p, datagram, claim, now, waited);
+  }
 
   LogUnlogged(pcNow);
   const LocalTimeRecord local = NtpSecondsToLocalTime(arrival, d_.timeZone);

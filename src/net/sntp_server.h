@@ -41,10 +41,11 @@ class SntpServer {
  public:
   // Per-packet log lines written each second at most; the rest are counted.
   static constexpr int kLogLinesPerSecond = 10;
-  // Answers per source prefix: a reply is as large as its request, so no
-  // budget for larger answers. Over the limit a source gets a RATE kiss,
-  // at most one a second per prefix. Loopback is not limited.
-  static constexpr AnswerRateLimit::Limits kLimits{16, 32, 4096};
+  // Answers per source prefix, enough for a whole /24 of clients starting
+  // at once; a reply is as large as its request, so no budget for larger
+  // answers. Over the limit a source gets a RATE kiss, at most one a second
+  // per prefix. Loopback is not limited.
+  static constexpr AnswerRateLimit::Limits kLimits{128, 256, 4096};
 
   explicit SntpServer(const SntpServerDeps& deps) : d_(deps) {}
 
