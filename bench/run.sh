@@ -6,6 +6,7 @@ build=${QUOR_BUILD_DIR:-$here/build}
 "$here/scripts/build.sh" >/dev/null
 "$build/bench/pps_step_bench"
 "$build/bench/receive_storm_bench"
+"$here/bench/idle_cpu.sh" 60 "$build"
 if command -v chronyd >/dev/null; then
   "$here/bench/sntp_rate.sh" || echo "sntp_rate: not run"
 else

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs, with apt, whatever of Quor's build and test needs is missing.
 set -euo pipefail
-packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools
+packages=(cmake g++ ninja-build pkg-config qt6-base-dev qt6-base-dev-tools qt6-charts-dev
           libgl-dev libgtest-dev libgmock-dev fonts-ipafont-gothic libcap2-bin
           iproute2 util-linux tzdata chrony sntp systemd)
 missing=()

@@ -9,8 +9,8 @@ App::App(Platform& p)
     : platform(p),
       log(p.logFile),
       counterScale(p.counter),
-      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, view.StatusBar}),
-      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, view.StatusBar,
+      discipline({settings, p.clock, counterScale, *this, p.messageBoxes, *this}),
+      server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, *this,
                             testDialog.TestDialogShown, settings.TimeZone, access,
                             settings.LogRequests}),
       lanServer(p.udp, p.textCodec, p.clock, access),
@@ -20,17 +20,10 @@ App::App(Platform& p)
                                 discipline,
                                 *this,
                                 testDialog,
-                                p.textCodec,
-                                {view.StatusBar,
-                                 view.EditJst,
-                                 view.ButtonSyncPCEnabled,
-                                 view.ButtonServerInfoEnabled,
-                                 {&view.EditStatus, &view.LabelMapDatum, &view.EditLong,
-                                  &view.EditLat, &view.EditAntena, &view.EditGeoid,
-                                  &view.EditNumSat, &view.EditNumMsg}},
+                                *this,
                                 {}}) {
   // A full disk is told on the status bar (standard error when headless).
-  log.SetFileFaultNotice([this](const std::string& text) { view.StatusBar = text; });
+  log.SetFileFaultNotice([this](const std::string& text) { ShowStatus(text); });
   // Without 1PPS the time served is the PC clock's, with the last setting
   // as its reference; an edge's own time is the receiver's and stays.
   discipline.AddStepListener([this](const ClockStep& step) {
@@ -38,14 +31,35 @@ App::App(Platform& p)
     if (step.source == ClockSource::kPps) return;
     // A server's time set while a receiver is connected leaves the
     // receiver's reference alone.
-    if (step.source == ClockSource::kServer && session) return;
+    if (step.source == ClockSource::kServer && Receiver()) return;
     NtpTimestampEncode(step.target, edgeReference.EdgeNtpTime);
     edgeReference.LastEdgeCount = step.count;
   });
+  discipline.AddMeasurementListener(
+      [this](const ClockMeasurementPoint& point) { errorHistory.Add(point); });
 }
 
 void App::ApplyAccessSettings() {
   access.Configure(settings.LanAccess, settings.NtpAllow, OwnAddresses);
+}
+
+ControlFacts App::Facts() const {
+  using C = ControlFacts::Connection;
+  ControlFacts f;
+  if (const NetworkSession* n = Network()) {
+    f.connection = C::kNetwork;
+    f.ownProtocol = n->OwnProtocol();
+    f.opened = n->Opened();
+    f.replyAwaited = network.SntpReplyAwaited();
+  } else if (const ReceiverSession* s = Receiver()) {
+    f.connection = C::kReceiver;
+    f.automaticSettingOnly = settings.AutoAdjust == 1;
+    f.fixStarted = s->time.timing.FixStarted;
+    f.buttonsLocked = s->ButtonsLocked;
+    f.commandsAvailable = s->CommandsAvailable;
+    f.commandRunning = s->commands.Busy();
+  }
+  return f;
 }
 
 void App::LogLine(const std::string& text) { log.LogLine(text, settings.IsLogOut == 1); }
@@ -56,6 +70,7 @@ void App::LogWithPcTime(const std::string& message) {
 }
 
 void App::OnDsrChange(const EdgeCapture& edge) {
+  ReceiverSession* session = Receiver();
   if (!session) return;
   ReceiverSession& s = *session;
   const EdgeOutcome outcome = s.link.OnDsrChange(s.time.pps, edge, edgeReference);
@@ -66,6 +81,7 @@ void App::OnDsrChange(const EdgeCapture& edge) {
 }
 
 void App::OnBytes(const uint8_t* data, size_t size, const CounterCapture* arrival) {
+  ReceiverSession* session = Receiver();
   if (!session) return;
   CounterCapture now;
   if (arrival == nullptr) {
@@ -81,13 +97,14 @@ void App::OnBytesDropped(uint64_t dropped) {
 }
 
 void App::OnNoModemLines() {
+  ReceiverSession* session = Receiver();
   if (!session || session->link.NoModemLinesReported) return;
   session->link.NoModemLinesReported = true;
   LogWithPcTime("1PPS信号は使えません(DSR非対応のポート)");
 }
 
 void App::OnPortLost(const std::string& reason) {
-  if (session) session->PortLost = true;
-  view.StatusBar = "受信機のポートが失われました!! (" + reason + ")";
+  if (ReceiverSession* session = Receiver()) session->PortLost = true;
+  ShowStatus("受信機のポートが失われました!! (" + reason + ")");
   LogWithPcTime("受信機のポートが失われました");
 }

@@ -1,30 +1,34 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <variant>
 #include <vector>
 
+#include "app/controls.h"
 #include "app/event_log.h"
 #include "app/main_view.h"
 #include "app/receiver_session.h"
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
 #include "net/access_rules.h"
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
+#include "net/network_session.h"
 #include "net/service_claim.h"
 #include "net/sntp_server.h"
 #include "platform/platform.h"
 #include "settings/settings.h"
 #include "timekeeping/burst_delay.h"
 #include "timekeeping/clock_discipline.h"
+#include "timekeeping/error_history.h"
 
 // The state of the 100 ms tick and of the connection that outlives a
 // receiver session.
 struct TickState {
-  bool Connected = false;
   bool ClockSetPending = false;
   LocalTimeRecord SyncPressTime;  // when "同期" was pressed offline
   uint32_t SyncPressCount = 0;    // the counter then
@@ -40,7 +44,11 @@ struct TickState {
 
 // The composition root: owns the subsystems and the view models, and routes
 // events between them. Everything runs on the main thread.
-class App : public LogSink, public SerialEventSink, public UdpEventSink, DatagramHandlers {
+class App : public LogSink,
+            public StatusSink,
+            public SerialEventSink,
+            public UdpEventSink,
+            DatagramHandlers {
  public:
   explicit App(Platform& platform);
   App(const App&) = delete;
@@ -57,11 +65,19 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   BurstDelay burstDelay;
   ClockDiscipline discipline;
   AccessRules access;
+  ErrorHistory errorHistory;  // the discipline's measurements, for the error graph
   SntpServer server;
   LanProtocolServer lanServer;
   NetworkClient network;
-  // The receiver connection, while there is one.
-  std::optional<ReceiverSession> session;
+  // The connection: none (offline), to a receiver, or to a time server.
+  // Connecting creates its session, disconnecting destroys it.
+  std::variant<std::monostate, ReceiverSession, NetworkSession> connection;
+  bool Connected() const { return connection.index() != 0; }
+  ReceiverSession* Receiver() { return std::get_if<ReceiverSession>(&connection); }
+  const ReceiverSession* Receiver() const { return std::get_if<ReceiverSession>(&connection); }
+  NetworkSession* Network() { return std::get_if<NetworkSession>(&connection); }
+  const NetworkSession* Network() const { return std::get_if<NetworkSession>(&connection); }
+  void Disconnected() { connection.emplace<std::monostate>(); }
 
   bool FirstShowPending = false;
   bool NetworkAvailable = false;
@@ -76,6 +92,9 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   // LogSink: the log window always, the log file when logging is on.
   void LogLine(const std::string& text) override;
   void LogWithPcTime(const std::string& message) override;
+
+  // StatusSink: the main window's status bar.
+  void ShowStatus(const std::string& text) override { view.StatusBar = text; }
 
   // SerialEventSink: the open receiver port's events, on the main thread.
   void OnDsrChange(const EdgeCapture& edge) override;
@@ -92,6 +111,10 @@ class App : public LogSink, public SerialEventSink, public UdpEventSink, Datagra
   // Where the time served now comes from, and what a reply claims of it.
   TimeSource ServiceSource() const;
   ServiceClaim ServiceClaimNow() const;
+  // What the main window's controls offer now, from the subsystems' facts.
+  ControlFacts Facts() const;
+  MainControls Controls() const { return ControlsFor(Facts()); }
+
   // Whom the network client works for now.
   ClientRole NetworkRole() const;
   // What the main window shows of the receiver, for a position answer;

@@ -9,8 +9,7 @@ namespace {
 
 // Opens the receiver port; the outcome shows only in the status bar.
 void OpenPort(App& app) {
-  MainView& v = app.view;
-  v.StatusBar = "接続の手続き中";
+  app.ShowStatus("接続の手続き中");
   const SerialLine line = SerialLineFor(app.settings.serial, app.settings.Port);
   std::string errorText;
   const auto result = app.platform.serialPort.Open(line, app, errorText);
@@ -18,10 +17,32 @@ void OpenPort(App& app) {
     if (result == SerialPort::OpenResult::ConfigureFailed) {
       app.platform.messageBoxes.ShowSystemError(errorText);
     }
-    v.StatusBar = "接続に失敗!!";
+    app.ShowStatus("接続に失敗!!");
     return;
   }
-  v.StatusBar = "接続しました";
+  app.ShowStatus("接続しました");
+}
+
+NetworkSessionDeps NetworkSessionDepsOf(App& app) {
+  MainView& v = app.view;
+  return {app.settings, app.network,  app.platform.udp, app,
+          app.platform.clock, app.platform.textCodec,
+          {app, v.EditJst,
+           {&v.EditStatus, &v.LabelMapDatum, &v.EditLong, &v.EditLat, &v.EditAntena, &v.EditGeoid,
+            &v.EditNumSat, &v.EditNumMsg}}};
+}
+
+ReceiverSessionDeps ReceiverSessionDepsOf(App& app) {
+  Platform& p = app.platform;
+  return {app.settings, p.serialPort, p.timers, p.messageBoxes, p.beeper, p.clock,
+          app.counterScale, app.discipline, app.edgeReference, app.burstDelay, app.view, app,
+          app, app.testDialog, app.tick.ClockSetPending,
+          [&app](int minute, int second) {
+            if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
+                app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {
+              app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendPeriodic);
+            }
+          }};
 }
 
 void ConnectNetwork(App& app, bool again) {
@@ -37,35 +58,21 @@ void ConnectNetwork(App& app, bool again) {
     app.platform.messageBoxes.Show("接続先のアドレスを指定して下さい!!");
     return;
   }
-  MainView& v = app.view;
-  app.tick.Connected = true;
-  v.ButtonConnectCaption = "切断(&G)";
-  v.ButtonToTaskTrayEnabled = true;
-  v.ButtonParmSetEnabled = false;
-  app.network.Connect(again);
+  app.connection.emplace<NetworkSession>(NetworkSessionDepsOf(app), again);
   app.LogWithPcTime("NTP接続開始");
 }
 
 void ConnectReceiver(App& app) {
-  MainView& v = app.view;
   app.LogWithPcTime("受信機への接続要求");
-
-  app.tick.Connected = true;
-  v.ButtonConnectCaption = "切断(&G)";
-  v.ButtonToTaskTrayEnabled = true;
-  v.ButtonSyncPCEnabled = false;
-  v.ButtonTestDlgEnabled = true;
-
-  app.network.ForgetKisses();
+  app.network.NewConnection();
   app.burstDelay.UseKind(static_cast<ReceiverKind>(app.settings.Receiver));
-  app.session.emplace(app);
+  app.connection.emplace<ReceiverSession>(ReceiverSessionDepsOf(app));
   // The PC clock is not known to keep this receiver's time until checked.
   app.discipline.ForgetClockCheck();
   OpenPort(app);
 
   app.testDialog = TestDialogModel{};
   app.testDialog.Exists = true;
-  v.ButtonParmSetEnabled = false;
 }
 
 void Connect(App& app, bool again = false) {
@@ -86,29 +93,18 @@ void Connect(App& app, bool again = false) {
 
 void Disconnect(App& app) {
   MainView& v = app.view;
-  app.tick.Connected = false;
   // A "同期" asked for while connected belongs to that connection.
   app.tick.ClockSetPending = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+  app.ShowStatus("オフライン、ＰＣの時刻を表示中");
   app.LogWithPcTime("接続終了");
 
-  app.network.Disconnect();
-  if (app.settings.Port == kNetworkPort) {
-    v.ButtonSendCommEnabled = false;
-    v.ButtonParmSetEnabled = true;
-    v.ButtonSyncPCEnabled = true;
-    v.ButtonServerInfoEnabled = false;
+  if (app.Network()) {
+    app.Disconnected();
     return;
   }
+  app.network.CancelRequest();
   app.testDialog = TestDialogModel{};
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
   v.CSpinButtondSSVisible = true;
-  v.CSpinButtondSSEnabled = true;
   v.EditNumMsg.clear();
   CloseReceiverPort(app);
 }
@@ -116,13 +112,14 @@ void Disconnect(App& app) {
 }  // namespace
 
 void CloseReceiverPort(App& app) {
+  if (!app.Receiver()) return;
   app.platform.serialPort.Close();
-  app.session.reset();
+  app.Disconnected();
 }
 
 void ButtonConnectClick(App& app) {
   StopReconnecting(app);
-  if (app.tick.Connected) {
+  if (app.Connected()) {
     Disconnect(app);
   } else {
     Connect(app);
@@ -130,44 +127,33 @@ void ButtonConnectClick(App& app) {
 }
 
 void DropNetworkConnection(App& app, const std::string& statusText) {
-  MainView& v = app.view;
-  app.network.Disconnect();
-  app.tick.Connected = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonServerInfoEnabled = false;
-  v.StatusBar = statusText;
+  app.Disconnected();
+  app.ShowStatus(statusText);
 }
 
 void ConnectNetworkAgain(App& app) {
-  if (app.tick.Connected || app.settings.Port != kNetworkPort) return;
+  if (app.Connected() || app.settings.Port != kNetworkPort) return;
   Connect(app, true);
   AskServerNow(app, kSendPeriodic);
 }
 
 void AskServerNow(App& app, int tag) {
-  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
-  app.network.AskNow(tag);
+  if (NetworkSession* n = app.Network()) n->AskNow(tag);
 }
 
 void ButtonServerInfoClick(App& app) {
-  if (!app.tick.Connected || app.settings.Port != kNetworkPort) return;
-  app.network.ButtonServerInfoClick();
+  if (NetworkSession* n = app.Network()) n->ButtonServerInfoClick();
 }
 
 void ButtonSyncPCClick(App& app) {
-  if (app.tick.Connected && app.settings.Port == kNetworkPort) {
+  if (NetworkSession* n = app.Network()) {
     // Disabled while a request is awaited.
-    if (!app.view.ButtonSyncPCEnabled) return;
-    app.network.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    if (!app.Controls().ButtonSyncPCEnabled) return;
+    n->SendSntpRequest(kSendByButton);
     return;
   }
   // Offline the press itself is the moment to round from.
-  if (!app.tick.Connected) {
+  if (!app.Connected()) {
     app.tick.SyncPressCount = app.counterScale.Now();
     app.tick.SyncPressTime = app.platform.clock.GetLocalTime();
   }

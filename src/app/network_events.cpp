@@ -9,7 +9,8 @@
 #include "common/time_arithmetic.h"
 
 TimeSource App::ServiceSource() const {
-  if (!tick.Connected || settings.Port == kNetworkPort || !session) return TimeSource::kPcClock;
+  const ReceiverSession* session = Receiver();
+  if (!session) return TimeSource::kPcClock;
   // A receiver without usable time (no fix, or silent) is served as the
   // local clock it leaves behind, not as GPS time; so is the PC clock until
   // a check has found it on the receiver's time (or a step put it there).
@@ -28,7 +29,7 @@ ServiceClaim App::ServiceClaimNow() const {
   f.now = now;
   f.sinceReference = std::max(0.0, now - state.referenceTime);
   f.serveLocalClock = settings.ServeLocalClock == 1;
-  if (session) {
+  if (const ReceiverSession* session = Receiver()) {
     f.edgeJitter = session->time.EdgeJitter();
     f.sinceEdge = counterScale.SecondsSince(edgeReference.LastEdgeCount);
     f.edgeTime = NtpTimestampDecode(edgeReference.EdgeNtpTime, now);
@@ -36,7 +37,7 @@ ServiceClaim App::ServiceClaimNow() const {
   // Network mode: the server's time counts for its interval (an hour when
   // asked only by hand), with a minute's grace for the schedule.
   const double interval = settings.NtpIntv > 0 ? settings.NtpIntv * 60.0 : 3600.0;
-  f.serverFresh = tick.Connected && settings.Port == kNetworkPort && state.onReference &&
+  f.serverFresh = Network() != nullptr && state.onReference &&
                   state.source == ClockSource::kServer && f.sinceReference <= interval + 60;
   return ClaimFor(f);
 }
@@ -44,8 +45,7 @@ ServiceClaim App::ServiceClaimNow() const {
 void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }
 
 ClientRole App::NetworkRole() const {
-  return tick.Connected && settings.Port == kNetworkPort ? ClientRole::kNetwork
-                                                        : ClientRole::kReceiver;
+  return Network() != nullptr ? ClientRole::kNetwork : ClientRole::kReceiver;
 }
 
 // The server's name could not be looked up for a send: network mode goes
@@ -55,7 +55,7 @@ ClientRole App::NetworkRole() const {
 void App::OnHostLookupFailed(const std::string& host, int tag) {
   const bool byButton = tag == kSendByButton;
   const bool logIt = !byButton && network.FirstLookupFailure();
-  if (tick.Connected && settings.Port == kNetworkPort) {
+  if (Network()) {
     DropNetworkConnection(*this, "オフライン、ＰＣの時刻を表示中");
   } else {
     network.CancelRequest();
@@ -70,23 +70,38 @@ void App::OnHostLookupFailed(const std::string& host, int tag) {
 void App::OnNtpPacket(const UdpDatagram& datagram) {
   const std::optional<ReceivedReply> reply =
       server.HandleNtpPacket(datagram, ServiceSource(), ServiceClaimNow());
-  if (reply) network.OnSntpReply(*reply, NetworkRole());
+  if (!reply) return;
+  if (NetworkSession* n = Network()) {
+    n->OnSntpReply(*reply);
+  } else {
+    network.OnSntpReply(*reply, ClientRole::kReceiver);
+  }
 }
 
 std::optional<PositionFields> App::ShownPosition() const {
-  if (!tick.Connected || settings.Port == kNetworkPort) return std::nullopt;
+  if (!Receiver()) return std::nullopt;
   return PositionFields{view.EditStatus, view.LabelMapDatum, view.EditLong,   view.EditLat,
                         view.EditAntena, view.EditGeoid,     view.EditNumSat, view.EditNumMsg};
 }
 
 void App::OnPositionAnswer(const std::string& word, const std::string& from) {
-  network.OnPositionAnswer(word, from);
+  if (NetworkSession* n = Network()) {
+    n->OnPositionAnswer(word, from);
+  } else {
+    network.strays().Ignored("Quor =", from);
+  }
 }
 
 void App::OnPositionRequest(const std::string& from) {
   lanServer.OnPositionRequest(from, ShownPosition());
 }
 
-void App::OnConnectAnswer(const std::string& from) { network.OnConnectAnswer(from); }
+void App::OnConnectAnswer(const std::string& from) {
+  if (NetworkSession* n = Network()) {
+    n->OnConnectAnswer(from);
+  } else {
+    network.strays().Ignored("Quor Ok", from);
+  }
+}
 
 void App::OnConnectRequest(const std::string& from) { lanServer.OnConnectRequest(from); }

@@ -6,30 +6,17 @@
 
 namespace {
 
-// A mode switch takes "同期", "ｺﾏﾝﾄﾞ..." and "ﾃｽﾄ..." away until it is over.
-void LockButtons(App& app, ReceiverSession& s, bool locked) {
-  MainView& v = app.view;
-  if (locked) {
-    s.SyncButtonBeforeLock = v.ButtonSyncPCEnabled;
-    v.ButtonSyncPCEnabled = false;
-    v.ButtonTestDlgEnabled = false;
-  } else {
-    v.ButtonSyncPCEnabled = s.SyncButtonBeforeLock;
-    v.ButtonTestDlgEnabled = true;
-  }
-  UpdateCommandButton(app);
-}
-
 bool Run(App& app, CommandSequence sequence) {
-  if (!app.session) return false;
-  return app.session->commands.Run(std::move(sequence));
+  ReceiverSession* s = app.Receiver();
+  return s && s->commands.Run(std::move(sequence));
 }
 
 }  // namespace
 
-CommandRunnerHooks ReceiverCommandHooks(App& app, ReceiverSession& s) {
+CommandRunnerHooks ReceiverCommandHooks(ReceiverSession& s) {
   CommandRunnerHooks hooks;
-  hooks.lockButtons = [&app, &s](bool locked) { LockButtons(app, s, locked); };
+  // A mode switch takes "同期", "ｺﾏﾝﾄﾞ..." and "ﾃｽﾄ..." away until it is over.
+  hooks.lockButtons = [&s](bool locked) { s.ButtonsLocked = locked; };
   // Until the first usable data in the new format, the receiver's mode is
   // not known, so the command button waits for them too.
   hooks.restartReception = [&s] {
@@ -37,28 +24,21 @@ CommandRunnerHooks ReceiverCommandHooks(App& app, ReceiverSession& s) {
     s.link.ClearText();
     s.CommandsAvailable = false;
   };
-  hooks.busyChanged = [&app] { UpdateCommandButton(app); };
   return hooks;
 }
 
-void UpdateCommandButton(App& app) {
-  const ReceiverSession* s = app.session ? &*app.session : nullptr;
-  app.view.ButtonSendCommEnabled = s && s->CommandsAvailable && !s->commands.Busy();
-}
-
 void InitialiseReceiver(App& app) {
-  ReceiverSession& s = *app.session;
+  ReceiverSession& s = *app.Receiver();
   s.CommandsAvailable = RunReceiverInitialisation(s.cfg, s.time.Kind());
   s.commands.Run(StartupCommandSequence(s.time.Kind().startup));
-  UpdateCommandButton(app);
 }
 
 bool RunJupiterCommand(App& app, const JupiterChoice& choice) {
-  return app.session && Run(app, SendJupiterCommand(choice, app.session->cfg));
+  return app.Receiver() && Run(app, SendJupiterCommand(choice, app.Receiver()->cfg));
 }
 
 bool RunGt77Command(App& app, const Gt77Choice& choice) {
-  return app.session && Run(app, SendGt77Command(choice, app.session->cfg));
+  return app.Receiver() && Run(app, SendGt77Command(choice, app.Receiver()->cfg));
 }
 
 bool RunCcaCommand(App& app, const CcaChoice& choice) { return Run(app, SendCcaCommand(choice)); }

@@ -7,12 +7,9 @@
 class App;
 struct ReceiverSession;
 
-// What a session's command sequences act on in the main window.
-CommandRunnerHooks ReceiverCommandHooks(App& app, ReceiverSession& session);
-
-// "ｺﾏﾝﾄﾞ..." is usable once the first data came, for a kind with commands,
-// while no command sequence runs.
-void UpdateCommandButton(App& app);
+// What a session's command sequences act on: the buttons they hold, and the
+// reception they restart.
+CommandRunnerHooks ReceiverCommandHooks(ReceiverSession& session);
 
 // The first usable data: sentence learning restarts, the command button
 // follows the kind, and the kind's start-up commands go out.

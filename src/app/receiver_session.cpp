@@ -1,22 +1,13 @@
 #include "app/receiver_session.h"
 
-#include "app/app.h"
 #include "app/receiver_commands.h"
-#include "net/network_client.h"
 
-ReceiverSession::ReceiverSession(App& app)
-    : link(static_cast<ReceiverKind>(app.settings.Receiver), app.counterScale),
-      time(TimeKeeperDeps{app.settings, app.settings.dSSS, app.tick.ClockSetPending, app.view, cfg,
-                          app.testDialog, app, app.platform.beeper, app.platform.clock,
-                          app.discipline, app.counterScale, app.edgeReference,
-                          app.burstDelay}),
-      transmitter(app.platform.serialPort, app.view.StatusBar, app),
-      commands(transmitter, app.platform.timers, app.platform.messageBoxes, app.view.StatusBar, cfg,
-               ReceiverCommandHooks(app, *this)) {
-  time.SecondEnded = [&app](int minute, int second) {
-    if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
-        app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {
-      app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendPeriodic);
-    }
-  };
+ReceiverSession::ReceiverSession(const ReceiverSessionDeps& d)
+    : link(static_cast<ReceiverKind>(d.settings.Receiver), d.counterScale),
+      time(TimeKeeperDeps{d.settings, d.settings.dSSS, d.clockSetPending, d.view, d.status, cfg,
+                          d.testDialog, d.log, d.beeper, d.clock, d.discipline, d.counterScale,
+                          d.edgeReference, d.burstDelay}),
+      transmitter(d.port, d.status, d.log),
+      commands(transmitter, d.timers, d.boxes, d.status, cfg, ReceiverCommandHooks(*this)) {
+  time.SecondEnded = d.secondEnded;
 }

@@ -1,16 +1,38 @@
 #pragma once
+#include <functional>
+
 #include "commands/command_runner.h"
 #include "commands/command_transmitter.h"
 #include "commands/receiver_config.h"
 #include "link/receiver_link.h"
 #include "timekeeping/time_keeper.h"
 
-class App;
+// What a receiver connection works with but does not own.
+struct ReceiverSessionDeps {
+  Settings& settings;  // `dSSS` keeps the delay measured against the 1PPS
+  SerialPort& port;
+  Timers& timers;
+  MessageBoxes& boxes;
+  Beeper& beeper;
+  PcClock& clock;
+  CounterScale& counterScale;
+  ClockDiscipline& discipline;
+  EdgeReference& edgeReference;
+  BurstDelay& burstDelay;
+  ReceiverView& view;
+  StatusSink& status;
+  LogSink& log;
+  TestDialogModel& testDialog;
+  bool& clockSetPending;  // "同期" asks for a clock setting at the next second
+  // Told at the end of each processed second (the test dialog's client asks
+  // its server on schedule there).
+  std::function<void(int minute, int second)> secondEnded;
+};
 
 // Everything that lives for one receiver connection: connecting creates it,
 // disconnecting destroys it, so each connection starts from a clean state.
 struct ReceiverSession {
-  explicit ReceiverSession(App& app);
+  explicit ReceiverSession(const ReceiverSessionDeps& deps);
   ReceiverSession(const ReceiverSession&) = delete;
   ReceiverSession& operator=(const ReceiverSession&) = delete;
 
@@ -22,6 +44,6 @@ struct ReceiverSession {
   CommandTransmitter transmitter;
   CommandRunner commands;
   bool CommandsAvailable = false;  // the kind has a command set and data came
-  bool SyncButtonBeforeLock = false;
+  bool ButtonsLocked = false;     // a mode switch holds "同期", "ｺﾏﾝﾄﾞ..." and "ﾃｽﾄ..."
   bool PortLost = false;  // the device went away (unplugged) while open
 };

@@ -8,7 +8,7 @@
 void ButtonReportTimeClick(App& app) {
   LocalTimeRecord t;
   ReportPrecision precision = ReportPrecision::kSeconds;
-  if (!app.tick.Connected) {
+  if (!app.Connected()) {
     t = app.platform.clock.GetLocalTime();
   } else if (app.ServiceSource() == TimeSource::kReceiverPps) {
     const ServiceInstant now = PpsNow({app.edgeReference, app.counterScale, app.platform.clock});

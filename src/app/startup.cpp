@@ -24,7 +24,7 @@ void BindTimeService(App& app) {
   }
   const LocalTimeRecord t = app.platform.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "UDPポート123を開けません(" + why + ")");
-  app.view.StatusBar = line;
+  app.ShowStatus(line);
   app.LogLine(line);
 }
 
@@ -51,16 +51,9 @@ bool FormShow(App& app) {
   if (!app.FirstShowPending) return false;
   MainView& v = app.view;
   ShowDelaySetting(app);
-  app.tick.Connected = false;
-  v.ButtonConnectCaption = "接続(&G)";
-  v.ButtonToTaskTrayEnabled = false;
-  v.ButtonSyncPCEnabled = true;
-  v.ButtonSendCommEnabled = false;
-  v.ButtonTestDlgEnabled = false;
-  v.ButtonParmSetEnabled = true;
 
   v.LabelJst = app.settings.TimeZone == 9 ? "JST" : "LST";
-  v.StatusBar = "オフライン、ＰＣの時刻を表示中";
+  app.ShowStatus("オフライン、ＰＣの時刻を表示中");
 
   app.FirstShowPending = false;
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();
@@ -84,7 +77,7 @@ void FormCloseQuery(App& app) {
 
 void FormDestroy(App& app) {
   StopTick(app);
-  if (app.tick.Connected && app.settings.Port != kNetworkPort) CloseReceiverPort(app);
+  CloseReceiverPort(app);
 }
 
 bool StartRunning(App& app) {
@@ -99,7 +92,7 @@ void StopRunning(App& app) {
 }
 
 bool ButtonToTaskTrayClick(App& app) {
-  if (app.tick.Connected) return true;
+  if (app.Connected()) return true;
   app.platform.messageBoxes.Show("受信機またはタイムサーバと接続して下さい!!");
   return false;
 }

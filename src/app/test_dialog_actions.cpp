@@ -11,8 +11,8 @@ SendCommOutcome ButtonSendCommClick(App& app) {
     m.StatusBar = "コマンドを入力して下さい";
     return SendCommOutcome::kEmpty;
   }
-  if (!app.session) return SendCommOutcome::kNoReceiver;
-  if (!app.session->cfg.NmeaMode) {
+  if (!app.Receiver()) return SendCommOutcome::kNoReceiver;
+  if (!app.Receiver()->cfg.NmeaMode) {
     m.StatusBar = "バイナリ通信中です";
     return SendCommOutcome::kBinary;
   }
@@ -21,7 +21,7 @@ SendCommOutcome ButtonSendCommClick(App& app) {
   if (m.CheckBoxCrLf) text += "\r\n";
   // Until the write has ended, no earlier outcome stays on show.
   m.StatusBar.clear();
-  app.session->transmitter.WriteCommand(
+  app.Receiver()->transmitter.WriteCommand(
       std::vector<uint8_t>(text.begin(), text.end()), [&m](bool sent) {
         m.StatusBar = sent ? "コマンドを送信しました" : "コマンドを送信できませんでした!!";
       });
@@ -29,7 +29,7 @@ SendCommOutcome ButtonSendCommClick(App& app) {
 }
 
 void ButtonSyncServClick(App& app) {
-  if (!app.testDialog.ButtonSyncServEnabled || !app.session) return;
+  if (!app.testDialog.ButtonSyncServEnabled || !app.Receiver()) return;
   // Without a server there is nobody to ask: say so rather than look up a
   // blank name.
   if (app.settings.ServerIpAddr.empty()) {
@@ -40,7 +40,7 @@ void ButtonSyncServClick(App& app) {
 }
 
 std::string LabelChecksumText(const App& app) {
-  const unsigned long long errors = app.session ? app.session->time.ChecksumErrors : 0;
+  const unsigned long long errors = app.Receiver() ? app.Receiver()->time.ChecksumErrors : 0;
   return StrPrintf("ﾁｪｯｸｻﾑ異常: %llu", errors);
 }
 

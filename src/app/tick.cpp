@@ -8,7 +8,6 @@
 #include "app/network_reconnect.h"
 #include "app/receiver_commands.h"
 #include "common/text_format.h"
-#include "net/network_client.h"
 #include "timekeeping/receiver_tick.h"
 #include "timekeeping/sentence_dispatcher.h"
 
@@ -19,7 +18,7 @@ constexpr int kTickMs = 100;
 // Not connected: the PC's time, or a pending "同期" to the nearest minute.
 void TickOffline(App& app) {
   TickReconnect(app);
-  if (app.tick.Connected) return;
+  if (app.Connected()) return;
   if (app.tick.ClockSetPending) {
     app.discipline.SetToWholeMinute(app.tick.SyncPressTime, app.tick.SyncPressCount);
     app.tick.ClockSetPending = false;
@@ -33,11 +32,10 @@ void TickOffline(App& app) {
 
 // Connected to a receiver: the second's timing, the receiver's start-up at
 // the first usable data, then the lines received since the last tick.
-void TickReceiver(App& app) {
-  ReceiverSession& s = *app.session;
+void TickReceiver(App& app, ReceiverSession& s) {
   app.network.TickReceiver();
   if (TickReceiverTiming(s.time)) {
-    app.view.StatusBar = "通信の準備中";
+    app.ShowStatus("通信の準備中");
     InitialiseReceiver(app);
   }
   if (!s.link.sentenceBuffer.Empty()) {
@@ -50,9 +48,9 @@ void TickReceiver(App& app) {
 
 // Connected to a time server: the client's waits and schedule; a silent
 // own-protocol server ends the connection, which is opened again later.
-void TickNetwork(App& app) {
-  if (app.network.Tick() != NetworkClient::TickResult::kTimedOut) {
-    if (app.settings.LanOpt == 0 && app.network.Opened()) NoteNetworkOpened(app);
+void TickNetwork(App& app, NetworkSession& n) {
+  if (n.Tick() != NetworkSession::TickResult::kTimedOut) {
+    if (n.OwnProtocol() && n.Opened()) NoteNetworkOpened(app);
     return;
   }
   const LocalTimeRecord t = app.platform.clock.GetLocalTime();
@@ -76,12 +74,12 @@ void RollLogFile(App& app) {
 void TickProc(App& app) {
   RollLogFile(app);
   app.server.Tick();
-  if (!app.tick.Connected) {
+  if (NetworkSession* n = app.Network()) {
+    TickNetwork(app, *n);
+  } else if (ReceiverSession* s = app.Receiver()) {
+    TickReceiver(app, *s);
+  } else {
     TickOffline(app);
-  } else if (app.settings.Port == kNetworkPort) {
-    TickNetwork(app);
-  } else if (app.session) {
-    TickReceiver(app);
   }
 }
 

@@ -3,12 +3,12 @@
 #include <utility>
 
 CommandRunner::CommandRunner(CommandTransmitter& transmitter, Timers& timers,
-                             MessageBoxes& messageBoxes, std::string& statusBar,
+                             MessageBoxes& messageBoxes, StatusSink& status,
                              ReceiverConfig& cfg, CommandRunnerHooks hooks)
     : transmitter_(transmitter),
       timers_(timers),
       messageBoxes_(messageBoxes),
-      statusBar_(statusBar),
+      status_(status),
       cfg_(cfg),
       hooks_(std::move(hooks)),
       self_(std::make_shared<CommandRunner*>(this)) {}
@@ -33,7 +33,7 @@ void CommandRunner::Continue() {
     CommandStep& s = sequence_[next_++];
     switch (s.kind) {
       case CommandStep::Kind::kStatus:
-        statusBar_ = s.text;
+        status_.ShowStatus(s.text);
         break;
       case CommandStep::Kind::kWrite:
         transmitter_.WriteCommand(std::move(s.bytes), [self](bool sent) {

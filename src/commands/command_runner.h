@@ -27,7 +27,7 @@ struct CommandRunnerHooks {
 class CommandRunner {
  public:
   CommandRunner(CommandTransmitter& transmitter, Timers& timers, MessageBoxes& messageBoxes,
-                std::string& statusBar, ReceiverConfig& cfg, CommandRunnerHooks hooks);
+                StatusSink& status, ReceiverConfig& cfg, CommandRunnerHooks hooks);
   ~CommandRunner();
   CommandRunner(const CommandRunner&) = delete;
   CommandRunner& operator=(const CommandRunner&) = delete;
@@ -44,7 +44,7 @@ class CommandRunner {
   CommandTransmitter& transmitter_;
   Timers& timers_;
   MessageBoxes& messageBoxes_;
-  std::string& statusBar_;
+  StatusSink& status_;
   ReceiverConfig& cfg_;
   CommandRunnerHooks hooks_;
 

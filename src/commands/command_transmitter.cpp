@@ -13,6 +13,6 @@ void CommandTransmitter::WriteCommand(std::vector<uint8_t> bytes,
 
 void CommandTransmitter::ReportFailure(unsigned error) {
   const std::string code = error != 0 ? StrPrintf(" [CE-%u]", error) : std::string();
-  statusBar_ = "コマンドを送信できませんでした!!" + code;
+  status_.ShowStatus("コマンドを送信できませんでした!!" + code);
   log_.LogWithPcTime("コマンドを送信できませんでした" + code);
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "platform/serial_port.h"
 
 // The one way to write to the receiver: the bytes go to the port's write
@@ -12,8 +13,8 @@
 // the system's error code as "[CE-%u]" when there is one, and logged.
 class CommandTransmitter {
  public:
-  CommandTransmitter(SerialPort& port, std::string& statusBar, LogSink& log)
-      : port_(port), statusBar_(statusBar), log_(log) {}
+  CommandTransmitter(SerialPort& port, StatusSink& status, LogSink& log)
+      : port_(port), status_(status), log_(log) {}
 
   // `done(sent)` follows on the main loop once the write has ended; without
   // an open port it is called at once with false.
@@ -23,6 +24,6 @@ class CommandTransmitter {
   void ReportFailure(unsigned error);
 
   SerialPort& port_;
-  std::string& statusBar_;
+  StatusSink& status_;
   LogSink& log_;
 };

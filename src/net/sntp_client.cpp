@@ -40,7 +40,6 @@ bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
   request.LeapIndicator = 0;
   request.Version = 4;
   request.Mode = NtpPacket::kModeClient;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = false;
 
   const ServiceInstant now = ServiceNow(d_.time, source);
   NtpTimestampEncode(now.ntpSeconds, request.Transmit);
@@ -71,7 +70,6 @@ SntpClient::ReplyOutcome SntpClient::OnReply(const ReceivedReply& reply, ClientR
   }
   // The request is answered: its origin is not taken again.
   SntpReplyAwaited = false;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = true;
 
   // T4 is T1 carried on by the counter to the datagram's arrival.
   const NtpPacket& p = reply.packet;
@@ -202,7 +200,7 @@ void SntpClient::ForgetKisses() {
 }
 
 void SntpClient::ShowAndLogLimited(ReplyFault fault, const std::string& line) {
-  d_.statusBar = line;
+  d_.status.ShowStatus(line);
   LogRateLimit& limit = refusalLimits_[static_cast<size_t>(fault)];
   const auto minute = static_cast<int64_t>(std::floor(d_.time.clock.ReadNtpSeconds() / 60.0));
   const uint64_t earlier = limit.TakeUnlogged(minute);
@@ -214,7 +212,6 @@ void SntpClient::ShowAndLogLimited(ReplyFault fault, const std::string& line) {
 bool SntpClient::TickReplyWait(ClientRole role) {
   if (!SntpReplyAwaited || ++waitTicks_ <= kReplyWaitTicks) return false;
   SntpReplyAwaited = false;
-  if (role == ClientRole::kNetwork) d_.buttonSyncPCEnabled = true;
   const LocalTimeRecord t = d_.time.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "NTPサーバから応答がありません");
   Report(role, line, line, line);
@@ -231,6 +228,6 @@ void SntpClient::Report(ClientRole role, const std::string& dialogRow,
 }
 
 void SntpClient::ShowAndLog(const std::string& line) {
-  d_.statusBar = line;
+  d_.status.ShowStatus(line);
   d_.log.LogLine(line);
 }

@@ -32,8 +32,7 @@ struct SntpClientDeps {
   LogSink& log;
   TestDialogModel& testDialog;
   StrayAnswerLog& strays;
-  std::string& statusBar;
-  bool& buttonSyncPCEnabled;
+  StatusSink& status;
   // Random bits for the request's transmit timestamp; empty: a generator
   // seeded from the system's entropy.
   std::function<uint32_t()> random;

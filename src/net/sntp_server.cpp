@@ -57,7 +57,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
                                          p.LeapIndicator, p.Version, p.Mode, p.Stratum, p.Poll,
                                          p.Precision));
     if (IsRequest(p)) line += ",From:" + datagram.fromAddress;
-    d_.statusBar = line;
+    d_.status.ShowStatus(line);
     LogLimited(line, pcNow);
   }
 
@@ -66,7 +66,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   }
   if (!IsRequest(p) && p.LeapIndicator == NtpPacket::kLeapUnsynchronised) {
     const std::string text = StrPrintf("メッセージ無効(LI=%d)", p.LeapIndicator);
-    d_.statusBar = text;
+    d_.status.ShowStatus(text);
     LogLimited(text, pcNow);
   }
   return std::nullopt;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "net/access_rules.h"
 #include "net/answer_rate_limit.h"
 #include "net/client_census.h"
@@ -28,7 +29,7 @@ struct SntpServerDeps {
   ServiceClock time;
   UdpEndpoint& udp;
   LogSink& log;
-  std::string& statusBar;
+  StatusSink& status;
   const bool& testDialogShown;  // the per-packet line is not written then
   const int32_t& timeZone;      // hours of the program's local time
   const AccessRules& access;    // who may ask (`NtpAllow`)

@@ -30,7 +30,7 @@ void HeadlessService::Start() {
 void HeadlessService::Stop(int exitStatus) {
   if (stopped_) return;
   stopped_ = true;
-  if (app_.tick.Connected) ButtonConnectClick(app_);  // "接続終了", the port is released
+  if (app_.Connected()) ButtonConnectClick(app_);  // "接続終了", the port is released
   StopRunning(app_);  // the tick stops, "Quor運用終了", the log file is closed
   QCoreApplication::exit(exitStatus);
 }
@@ -42,7 +42,7 @@ void HeadlessService::AfterTimer() {
   // A receiver that went away (a USB receiver unplugged) ends the run as a
   // port missing at start does, so the service manager reopens it once it
   // is back.
-  if (app_.session && app_.session->PortLost && !stopped_) {
+  if (app_.Receiver() && app_.Receiver()->PortLost && !stopped_) {
     WriteStderrLine("quor: the receiver's port was lost; ending with status 1");
     Stop(1);
   }

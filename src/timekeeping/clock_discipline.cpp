@@ -32,6 +32,15 @@ int64_t ClockDiscipline::StepAllowanceMs(double uncertainty) {
 }
 
 ClockDiscipline::Outcome ClockDiscipline::Measure(const ClockMeasurement& m) {
+  const Outcome outcome = ActOn(m);
+  if (m.usable) {
+    TellMeasurement(m.pc, m.pc - m.reference - SyncOffsetMs() * 0.001, m.uncertainty, m.source,
+                    outcome == Outcome::kStepped);
+  }
+  return outcome;
+}
+
+ClockDiscipline::Outcome ClockDiscipline::ActOn(const ClockMeasurement& m) {
   if (!m.usable) return Outcome::kNone;
   const bool leapStep = afterLeap_;
   if (m.second % 5 != 0 && !leapStep) return Outcome::kNone;
@@ -61,7 +70,9 @@ ClockDiscipline::Outcome ClockDiscipline::TakeServerTime(double serverTime, doub
                                                          const UpstreamClaim& claim) {
   const double target = serverTime + SyncOffsetMs() * 0.001;
   if (!(std::fabs(target - pcTime) <= kNeverFromMs / 1000.0)) return Outcome::kTooFar;
-  if (!StepAtCount(target, count, ClockSource::kServer)) return Outcome::kFailed;
+  const bool stepped = StepAtCount(target, count, ClockSource::kServer);
+  TellMeasurement(pcTime, pcTime - target, uncertainty, ClockSource::kServer, stepped);
+  if (!stepped) return Outcome::kFailed;
   state_.uncertainty = uncertainty;
   state_.upstream = claim;
   return Outcome::kStepped;
@@ -83,14 +94,14 @@ ClockDiscipline::Outcome ClockDiscipline::ManualStep(double target, uint32_t cou
     d_.boxes.Confirm(question, [this, t, count, source, stamp, asked](bool ok) {
       if (!ok || asked != generation_) return;
       if (!StepAtCount(t, count, source)) {
-        d_.statusBar = "時刻校正に失敗";
+        d_.status.ShowStatus("時刻校正に失敗");
         d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
       }
     });
     return Outcome::kAsked;
   }
   if (StepAtCount(t, count, source)) return Outcome::kStepped;
-  d_.statusBar = "時刻校正に失敗";
+  d_.status.ShowStatus("時刻校正に失敗");
   d_.log.LogLine(Stamped(stamp.Hour, stamp.Minute, stamp.Second, "時刻校正に失敗"));
   return Outcome::kFailed;
 }
@@ -124,6 +135,12 @@ bool ClockDiscipline::StepAtCount(double target, uint32_t count, ClockSource sou
   state_.referenceTime = target;
   for (const StepListener& listener : listeners_) listener({target, count, source});
   return true;
+}
+
+void ClockDiscipline::TellMeasurement(double pcTime, double error, double uncertainty,
+                                      ClockSource source, bool stepped) {
+  const ClockMeasurementPoint point{pcTime, error, uncertainty, source, state_.frequencyPpm, stepped};
+  for (const MeasurementListener& listener : measurementListeners_) listener(point);
 }
 
 void ClockDiscipline::NoteCheck(const ClockMeasurement& m, int64_t offMs, int64_t allowanceMs) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/log_sink.h"
+#include "common/status_sink.h"
 #include "link/counter_scale.h"
 #include "platform/local_time.h"
 #include "platform/message_boxes.h"
@@ -20,7 +21,7 @@ struct ClockDisciplineDeps {
   const CounterScale& counter;
   LogSink& log;
   MessageBoxes& boxes;
-  std::string& statusBar;
+  StatusSink& status;
 };
 
 // The one place that decides whether and how the PC clock is set. The 1PPS
@@ -96,8 +97,18 @@ class ClockDiscipline {
   // Told after each step, with the time set and the count it held at.
   using StepListener = std::function<void(const ClockStep&)>;
   void AddStepListener(StepListener listener) { listeners_.push_back(std::move(listener)); }
+  // Told of each usable measurement taken (a receiver's or a server's), with
+  // the error measured and whether the clock was stepped on it.
+  using MeasurementListener = std::function<void(const ClockMeasurementPoint&)>;
+  void AddMeasurementListener(MeasurementListener listener) {
+    measurementListeners_.push_back(std::move(listener));
+  }
 
  private:
+  // What Measure does with the measurement: the rules above.
+  Outcome ActOn(const ClockMeasurement& m);
+  void TellMeasurement(double pcTime, double error, double uncertainty, ClockSource source,
+                       bool stepped);
   bool StepAtCount(double target, uint32_t count, ClockSource source);
   void NoteCheck(const ClockMeasurement& m, int64_t offMs, int64_t allowanceMs);
   void TellAutomaticFailure(const LocalTimeRecord& stamp);
@@ -112,4 +123,5 @@ class ClockDiscipline {
   // no longer applies.
   unsigned generation_ = 0;
   std::vector<StepListener> listeners_;
+  std::vector<MeasurementListener> measurementListeners_;
 };

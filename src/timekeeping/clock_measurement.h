@@ -30,3 +30,13 @@ struct ClockStep {
   uint32_t count = 0;
   ClockSource source = ClockSource::kNone;
 };
+
+// One measurement the clock discipline took, as the error history keeps it.
+struct ClockMeasurementPoint {
+  double pcTime = 0;        // the PC clock at the measurement, NTP seconds
+  double error = 0;         // PC minus source, sync adjustment taken off (s)
+  double uncertainty = 0;   // of `error` (one standard deviation, seconds)
+  ClockSource source = ClockSource::kNone;
+  double frequencyPpm = 0;  // the frequency correction in force
+  bool stepped = false;     // the clock was stepped on this measurement
+};

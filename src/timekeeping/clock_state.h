@@ -28,4 +28,5 @@ struct ClockState {
   double offset = 0;         // PC minus source at the last check, sync adjustment taken off (s)
   double referenceTime = 0;  // NTP seconds of the last check or setting that found it on
   UpstreamClaim upstream;    // source kServer: what the server claimed
+  double frequencyPpm = 0;  // the frequency correction in force
 };

@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr int kWaitForDataTicks = 100;
 // No second processed for this long while receiving: reception has stopped.
 constexpr int kStallTicks = 30;
 // No DSR change for this long: the 1PPS has stopped, and the seconds are
@@ -18,15 +17,15 @@ bool AwaitFirstData(TimeKeeper& tk) {
   UpdateFixQuality(tk);
   bool usable = false;
   if (tk.pps.FixQuality >= 2) {
-    k.AwaitingData = false;
+    k.DataWait.Stop();
     k.FixStartPending = true;
     tk.pps.DelayOutOfRange = false;
     k.StartCheckCount = 0;
     usable = true;
-  } else if (++k.WaitTicks > kWaitForDataTicks) {
+  } else if (k.DataWait.Count()) {
     const LocalTimeRecord t = tk.clock.GetLocalTime();
-    tk.view.StatusBar = Stamped(t.Hour, t.Minute, t.Second, "受信できません!!");
-    k.WaitTicks = 0;
+    tk.status.ShowStatus(Stamped(t.Hour, t.Minute, t.Second, "受信できません!!"));
+    k.DataWait.Start();
   }
   k.SecondPending = false;
   return usable;
@@ -37,7 +36,7 @@ bool AwaitFirstData(TimeKeeper& tk) {
 // its return is logged as "正常受信に復帰".
 void WatchReception(TimeKeeper& tk) {
   SecondTiming& k = tk.timing;
-  if (k.AwaitingData || k.FixStartPending) {
+  if (k.DataWait.Running() || k.FixStartPending) {
     k.TicksSinceSecond = 0;
     return;
   }
@@ -49,7 +48,7 @@ void WatchReception(TimeKeeper& tk) {
   if (++k.TicksSinceSecond < kStallTicks || k.StallReported) return;
   k.StallReported = true;
   const LocalTimeRecord t = tk.clock.GetLocalTime();
-  tk.view.StatusBar = Stamped(t.Hour, t.Minute, t.Second, "受信が途絶えました!!");
+  tk.status.ShowStatus(Stamped(t.Hour, t.Minute, t.Second, "受信が途絶えました!!"));
   tk.ShownStatus.clear();
   tk.log.LogWithPcTime("受信が途絶えました");
   tk.pps.ReceptionOk = false;
@@ -60,7 +59,7 @@ void WatchReception(TimeKeeper& tk) {
 bool TickReceiverTiming(TimeKeeper& tk) {
   SecondTiming& k = tk.timing;
   if (k.TicksSinceEdgeTaken <= kEdgeReferenceFreshTicks) k.TicksSinceEdgeTaken += 1;
-  const bool usable = k.AwaitingData && AwaitFirstData(tk);
+  const bool usable = k.DataWait.Running() && AwaitFirstData(tk);
   WatchReception(tk);
   if (k.SecondPending) {
     k.PendingSecondTicks += 1;

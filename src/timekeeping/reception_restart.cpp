@@ -4,8 +4,7 @@
 
 void RestartReception(TimeKeeper& tk) {
   SecondTiming& k = tk.timing;
-  k.AwaitingData = true;
-  k.WaitTicks = 0;
+  k.DataWait.Start();
   k.SecondPending = false;
   k.SentenceCount = 0;
   tk.cfg.NmeaMode = true;

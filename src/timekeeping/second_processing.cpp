@@ -43,7 +43,7 @@ void SetPcClockFromReceiver(TimeKeeper& tk) {
   PpsTimingRecord& r = tk.pps;
   if (!r.ReceptionOk || r.DateRefused) {
     // Shown until the status changes, and kept in the log.
-    tk.view.StatusBar = "時刻校正不能";
+    tk.status.ShowStatus("時刻校正不能");
     LogAtReceiverTime(tk, "時刻校正不能");
     return;
   }
@@ -69,10 +69,9 @@ bool HandleFixStart(TimeKeeper& tk) {
   tk.ShownStatus.clear();
   if (r.FixQuality < 2) {
     if (++k.StartCheckCount > 60) {
-      v.StatusBar = "正常に通信できません!!";
+      tk.status.ShowStatus("正常に通信できません!!");
       k.FixStartPending = false;
-      k.AwaitingData = true;
-      k.WaitTicks = 0;
+      k.DataWait.Start();
     }
   } else {
     k.FixStartPending = false;
@@ -92,7 +91,7 @@ bool HandleFixStart(TimeKeeper& tk) {
     v.LabelPpsCtr.clear();
     tk.rx.DatumText.clear();
     v.LabelMapDatum.clear();
-    v.ButtonSyncPCEnabled = tk.settings.AutoAdjust != 1;
+    k.FixStarted = true;
     if (r.PpsSeen) v.CSpinButtondSSVisible = false;
     if (!tk.cfg.NmeaMode) {
       tk.delaySetting = 3;
@@ -156,7 +155,7 @@ std::string StatusTextAndBeep(TimeKeeper& tk) {
     if (beepOnTrouble && r.FixQuality == 3) tk.beeper.Beep();
   }
   if (text != tk.ShownStatus) {
-    tk.view.StatusBar = text;
+    tk.status.ShowStatus(text);
     tk.ShownStatus = text;
   }
   return text;

@@ -10,6 +10,7 @@ TimeKeeper::TimeKeeper(const TimeKeeperDeps& d)
       delaySetting(d.delaySetting),
       clockSetPending(d.clockSetPending),
       view(d.view),
+      status(d.status),
       cfg(d.cfg),
       testDialog(d.testDialog),
       log(d.log),

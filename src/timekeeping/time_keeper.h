@@ -6,6 +6,8 @@
 #include "commands/receiver_config.h"
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
+#include "common/status_sink.h"
+#include "common/tick_wait.h"
 #include "common/receiver_kinds.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
@@ -24,9 +26,12 @@
 constexpr int kEdgeReferenceFreshTicks = 20;
 
 struct SecondTiming {
-  bool AwaitingData = true;     // no usable data yet since connecting
-  int WaitTicks = 0;
+  // No usable data yet since connecting (or since the reception restarted):
+  // "受信できません!!" is told each time the wait runs out, and it starts again.
+  static constexpr int kWaitForDataTicks = 100;
+  TickWait DataWait{kWaitForDataTicks, true};
   bool FixStartPending = false; // the first second after usable data began
+  bool FixStarted = false;      // that second came: the receiver's time may be asked for
   int StartCheckCount = 0;
   bool SecondPending = false;   // a time sentence came; its second is not processed yet
   int PendingSecondTicks = 0;
@@ -60,6 +65,7 @@ struct TimeKeeperDeps {
   int32_t& delaySetting;        // `dSSS`: the delay measured against the 1PPS is kept there
   bool& clockSetPending;        // "同期" asks for a clock setting at the next second
   ReceiverView& view;
+  StatusSink& status;
   ReceiverConfig& cfg;
   TestDialogModel& testDialog;
   LogSink& log;
@@ -104,6 +110,7 @@ class TimeKeeper {
   int32_t& delaySetting;
   bool& clockSetPending;
   ReceiverView& view;
+  StatusSink& status;
   ReceiverConfig& cfg;
   TestDialogModel& testDialog;
   LogSink& log;

@@ -31,6 +31,7 @@
 #include "ui/product.h"
 #include "ui/spin_button.h"
 #include "ui/tformccacomm.h"
+#include "ui/tformerrgraph.h"
 #include "ui/tformetccomm.h"
 #include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
@@ -164,7 +165,9 @@ void TMainForm::BuildControls() {
   ButtonParmSet = MakeButton(opBox, "ButtonParmSet", "設定...");
   ButtonToTaskTray = MakeButton(opBox, "ButtonToTaskTray", "ﾀｽｸﾄﾚｲへ");
   ButtonDispLog = MakeButton(opBox, "ButtonDispLog", "ﾛｸﾞを表示...");
-  for (auto* b : {ButtonTestDlg, ButtonSendComm, ButtonParmSet, ButtonToTaskTray, ButtonDispLog}) {
+  ButtonErrGraph = MakeButton(opBox, "ButtonErrGraph", "誤差ｸﾞﾗﾌ...");
+  for (auto* b : {ButtonTestDlg, ButtonSendComm, ButtonParmSet, ButtonToTaskTray, ButtonDispLog,
+                  ButtonErrGraph}) {
     og->addWidget(b);
   }
 
@@ -197,6 +200,7 @@ void TMainForm::BuildControls() {
   connect(ButtonReportTime, &QPushButton::clicked, this, &TMainForm::ButtonReportTimeClick);
   connect(ButtonToTaskTray, &QPushButton::clicked, this, &TMainForm::ButtonToTaskTrayClick);
   connect(ButtonDispLog, &QPushButton::clicked, this, &TMainForm::ButtonDispLogClick);
+  connect(ButtonErrGraph, &QPushButton::clicked, this, &TMainForm::ButtonErrGraphClick);
   connect(ButtonEnd, &QPushButton::clicked, this, &TMainForm::ButtonEndClick);
   connect(spin.up, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSUpClick);
   connect(spin.down, &QToolButton::clicked, this, &TMainForm::CSpinButtondSSDownClick);
@@ -205,36 +209,47 @@ void TMainForm::BuildControls() {
   connect(ButtonTestDlg, &QPushButton::clicked, this, &TMainForm::ButtonTestDlgClick);
 }
 
+template <class Widget>
+void TMainForm::ShowText(Widget* widget, const std::string& text) {
+  const auto shown = shownTexts_.find(widget);
+  if (shown != shownTexts_.end() && shown->second == text) return;
+  shownTexts_[widget] = text;
+  const QString t = QString::fromStdString(text);
+  if (widget->text() != t) widget->setText(t);
+}
+
 void TMainForm::Refresh() {
   refreshedAtTick_ = app_.tick.Count;
   const MainView& v = app_.view;
   if (StatusBar->currentMessage() != QString::fromStdString(v.StatusBar)) {
     StatusBar->showMessage(QString::fromStdString(v.StatusBar));
   }
-  LabelJst->setText(QString::fromStdString(v.LabelJst));
-  SetText(EditJst, v.EditJst);
-  SetText(EditUtc, v.EditUtc);
-  SetText(EditPcErr, v.EditPcErr);
-  SetText(EditdSS, v.EditdSS);
-  LabelPpsCtr->setText(QString::fromStdString(v.LabelPpsCtr));
-  SetText(EditStatus, v.EditStatus);
-  SetText(EditLong, v.EditLong);
-  SetText(EditLat, v.EditLat);
-  SetText(EditAntena, v.EditAntena);
-  SetText(EditGeoid, v.EditGeoid);
-  SetText(EditNumSat, v.EditNumSat);
-  SetText(EditNumMsg, v.EditNumMsg);
-  LabelMapDatum->setText(QString::fromStdString(v.LabelMapDatum));
-  ButtonConnect->setText(QString::fromStdString(v.ButtonConnectCaption));
-  ButtonSyncPC->setEnabled(v.ButtonSyncPCEnabled);
-  ButtonSendComm->setEnabled(v.ButtonSendCommEnabled);
-  ButtonTestDlg->setEnabled(v.ButtonTestDlgEnabled);
-  ButtonParmSet->setEnabled(v.ButtonParmSetEnabled);
-  ButtonToTaskTray->setEnabled(v.ButtonToTaskTrayEnabled);
-  ButtonServerInfo->setEnabled(v.ButtonServerInfoEnabled);
+  ShowText(LabelJst, v.LabelJst);
+  ShowText(EditJst, v.EditJst);
+  ShowText(EditUtc, v.EditUtc);
+  ShowText(EditPcErr, v.EditPcErr);
+  ShowText(EditdSS, v.EditdSS);
+  ShowText(LabelPpsCtr, v.LabelPpsCtr);
+  ShowText(EditStatus, v.EditStatus);
+  ShowText(EditLong, v.EditLong);
+  ShowText(EditLat, v.EditLat);
+  ShowText(EditAntena, v.EditAntena);
+  ShowText(EditGeoid, v.EditGeoid);
+  ShowText(EditNumSat, v.EditNumSat);
+  ShowText(EditNumMsg, v.EditNumMsg);
+  ShowText(LabelMapDatum, v.LabelMapDatum);
+  const MainControls c = app_.Controls();
+  ShowText(ButtonConnect, c.ButtonConnectCaption);
+  ButtonSyncPC->setEnabled(c.ButtonSyncPCEnabled);
+  ButtonSendComm->setEnabled(c.ButtonSendCommEnabled);
+  ButtonTestDlg->setEnabled(c.ButtonTestDlgEnabled);
+  ButtonParmSet->setEnabled(c.ButtonParmSetEnabled);
+  ButtonToTaskTray->setEnabled(c.ButtonToTaskTrayEnabled);
+  ButtonServerInfo->setEnabled(c.ButtonServerInfoEnabled);
   CSpinButtondSS->setVisible(v.CSpinButtondSSVisible);
-  CSpinButtondSS->setEnabled(v.CSpinButtondSSEnabled);
+  CSpinButtondSS->setEnabled(c.CSpinButtondSSEnabled);
   if (formLog_->isVisible()) formLog_->Refresh();
+  if (formErrGraph_ && formErrGraph_->isVisible()) formErrGraph_->Refresh();
   if (formEtcComm_) formEtcComm_->Refresh();
 }
 
@@ -309,6 +324,15 @@ void TMainForm::ButtonDispLogClick() {
   formLog_->exec();
 }
 
+// The error graph stays open beside the main window, which goes on working
+// and refreshes it.
+void TMainForm::ButtonErrGraphClick() {
+  if (!formErrGraph_) formErrGraph_ = new TFormErrGraph(app_.errorHistory, this);
+  formErrGraph_->show();
+  formErrGraph_->raise();
+  formErrGraph_->activateWindow();
+}
+
 void TMainForm::ButtonEndClick() { close(); }
 
 void TMainForm::reject() { ButtonEndClick(); }
@@ -330,7 +354,7 @@ void TMainForm::EndWhenNoDialog(int round) {
     QTimer::singleShot(kRoundMs, this, [this, round] { EndWhenNoDialog(round + 1); });
     return;
   }
-  if (app_.tick.Connected) ButtonConnectClick();  // "接続終了", the port is released
+  if (app_.Connected()) ButtonConnectClick();  // "接続終了", the port is released
   ButtonEndClick();                               // "Quor運用終了", the log file is closed
 }
 
@@ -347,8 +371,8 @@ void TMainForm::CSpinButtondSSDownClick() {
 // Opens the command dialog of the receiver kind; its command is sent after
 // the dialog has closed with "送信". A kind without commands opens none.
 void TMainForm::ButtonSendCommClick() {
-  if (!app_.session) return;
-  const ReceiverConfig& cfg = app_.session->cfg;
+  if (!app_.Receiver()) return;
+  const ReceiverConfig& cfg = app_.Receiver()->cfg;
   const int baseMesg = app_.settings.BaseMesg;
   switch (TraitsOf(app_.settings.Receiver).commands) {
     case CommandSet::kJupiter: {

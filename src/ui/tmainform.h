@@ -1,4 +1,6 @@
 #pragma once
+#include <map>
+#include <string>
 #include <QDialog>
 #include <cstdint>
 
@@ -10,6 +12,7 @@ class QStatusBar;
 class QSystemTrayIcon;
 class QToolButton;
 class QWidget;
+class TFormErrGraph;
 class TFormEtcComm;
 class TFormLog;
 
@@ -28,6 +31,8 @@ class TMainForm : public QDialog {
   // window more than once a tick.
   void RefreshSoon();
   TFormLog* FormLog() const { return formLog_; }
+  // The error graph window, once it has been opened.
+  TFormErrGraph* FormErrGraph() const { return formErrGraph_; }
 
  public slots:
   void ButtonConnectClick();
@@ -36,6 +41,7 @@ class TMainForm : public QDialog {
   void ButtonReportTimeClick();
   void ButtonToTaskTrayClick();
   void ButtonDispLogClick();
+  void ButtonErrGraphClick();
   void ButtonEndClick();
   void CSpinButtondSSUpClick();
   void CSpinButtondSSDownClick();
@@ -60,9 +66,15 @@ class TMainForm : public QDialog {
 
   App& app_;
   uint64_t refreshedAtTick_ = 0;  // the tick count at the last refresh
+  // The texts last put into each control: a refresh touches only those that
+  // changed since.
+  std::map<const QObject*, std::string> shownTexts_;
+  template <class Widget>
+  void ShowText(Widget* widget, const std::string& text);
   bool closed_ = false;
   bool endingBySignal_ = false;
   TFormLog* formLog_ = nullptr;
+  TFormErrGraph* formErrGraph_ = nullptr;
   // The test dialog while it is shown.
   TFormEtcComm* formEtcComm_ = nullptr;
   QSystemTrayIcon* trayIcon_ = nullptr;
@@ -76,5 +88,6 @@ class TMainForm : public QDialog {
   QLineEdit *EditStatus, *EditLong, *EditLat, *EditAntena, *EditGeoid, *EditNumSat, *EditNumMsg;
   QLabel* LabelMapDatum;
   QPushButton *ButtonServerInfo, *ButtonTestDlg, *ButtonSendComm, *ButtonParmSet;
-  QPushButton *ButtonToTaskTray, *ButtonDispLog, *ButtonConnect, *ButtonEnd, *ButtonReportTime;
+  QPushButton *ButtonToTaskTray, *ButtonDispLog, *ButtonErrGraph, *ButtonConnect, *ButtonEnd,
+      *ButtonReportTime;
 };

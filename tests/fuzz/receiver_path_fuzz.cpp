@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       Require(ValidReceiverDate(set.Year, set.Month, set.Day), "clock set outside the accepted dates");
     }
   }
-  const ReceiverState& rx = app.session->time.rx;
+  const ReceiverState& rx = app.Receiver()->time.rx;
   for (const std::string* text : {&rx.LatitudeText, &rx.LongitudeText, &rx.StatusText,
                                   &rx.SatelliteText, &rx.AntennaText, &rx.GeoidText}) {
     Require(text->size() <= ReceiverState::kTextMax, "a text beyond its room");

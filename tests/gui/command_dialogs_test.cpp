@@ -156,9 +156,8 @@ struct CommandButton : ::testing::Test {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ButtonConnectClick(app);
-    app.session->time.timing.AwaitingData = false;
-    app.session->CommandsAvailable = true;
-    UpdateCommandButton(app);
+    app.Receiver()->time.timing.DataWait.Stop();
+    app.Receiver()->CommandsAvailable = true;
     form.Refresh();
   }
   // Clicks "ｺﾏﾝﾄﾞ..." and hands the dialog that opens to `use`.
@@ -192,7 +191,7 @@ TEST_F(CommandButton, Gt77DialogSendsItsSelectionAfterClosing) {
   form.Refresh();
   EXPECT_EQ(fake.serial.written.size(), 4u);
   EXPECT_TRUE(form.findChild<QPushButton*>("ButtonSendComm")->isEnabled());
-  EXPECT_FALSE(app.session->cfg.LearnSentences);
+  EXPECT_FALSE(app.Receiver()->cfg.LearnSentences);
 }
 
 TEST_F(CommandButton, EachKindOpensItsDialogAndCancelSendsNothing) {
@@ -202,7 +201,7 @@ TEST_F(CommandButton, EachKindOpensItsDialogAndCancelSendsNothing) {
   } cases[] = {{kJupiter, "TFormSendComm"}, {kCca370h, "TFormCcaComm"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dialog);
-    if (app.session) ButtonConnectClick(app);
+    if (app.Receiver()) ButtonConnectClick(app);
     Connect(c.receiver);
     EXPECT_EQ(ClickAndUse([](QDialog& d) { Click(d, "ButtonCancel"); }), c.dialog);
     EXPECT_TRUE(fake.serial.written.empty());

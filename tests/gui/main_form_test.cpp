@@ -40,6 +40,7 @@ TEST_F(MainForm, ShowsEveryControlWithItsTextAndStartState) {
       {"ButtonParmSet", "設定...", true},      {"ButtonToTaskTray", "ﾀｽｸﾄﾚｲへ", false},
       {"ButtonDispLog", "ﾛｸﾞを表示...", true}, {"ButtonConnect", "接続(&G)", true},
       {"ButtonEnd", "終了(&Q)", true},         {"ButtonReportTime", "報時(&R)", true},
+      {"ButtonErrGraph", "誤差ｸﾞﾗﾌ...", true},
   };
   for (const auto& b : buttons) {
     auto* button = Find<QPushButton>(form, b.name);
@@ -105,14 +106,14 @@ TEST_F(MainForm, WithoutASystemTrayTheWindowIsMinimisedNotHidden) {
 
 TEST_F(MainForm, ASignalCancelsAnOpenDialogThenDisconnectsAndCloses) {
   QTest::mouseClick(form.findChild<QPushButton*>("ButtonConnect"), Qt::LeftButton);
-  ASSERT_TRUE(app.tick.Connected);
+  ASSERT_TRUE(app.Connected());
   // As in the program: the main loop runs; the log window's exec() inside it
   // is the dialog open when the signal comes.
   QEventLoop mainLoop;
   bool connectedWhenDialogReturned = false;
   QTimer::singleShot(0, [&] {
     QTest::mouseClick(form.findChild<QPushButton*>("ButtonDispLog"), Qt::LeftButton);
-    connectedWhenDialogReturned = app.tick.Connected;
+    connectedWhenDialogReturned = app.Connected();
   });
   QTimer::singleShot(100, [&] {
     ASSERT_TRUE(form.FormLog()->isVisible());
@@ -128,7 +129,7 @@ TEST_F(MainForm, ASignalCancelsAnOpenDialogThenDisconnectsAndCloses) {
   EXPECT_FALSE(form.isVisible());
   EXPECT_FALSE(form.FormLog()->isVisible());
   EXPECT_TRUE(connectedWhenDialogReturned);  // nothing ended under the dialog
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   EXPECT_FALSE(fake.serial.IsOpen());
   const auto& memo = app.log.MemoLog();
   ASSERT_GE(memo.size(), 2u);

@@ -91,7 +91,7 @@ TEST(CommandsThroughAPseudoTerminal, Gt77StartupPairAndASentenceSelection) {
   EXPECT_TRUE(seen("$GPZDA"));
   EXPECT_FALSE(seen("$GPRMC"));
   EXPECT_EQ(s.SimLines("$PFEC,GPrrs,0,100,1").size(), 1u);
-  const bool rmc = s.app().session->cfg.SentenceEnabled[ReceiverConfig::kRmc];
+  const bool rmc = s.app().Receiver()->cfg.SentenceEnabled[ReceiverConfig::kRmc];
   EXPECT_FALSE(rmc);
 }
 

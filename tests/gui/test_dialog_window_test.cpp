@@ -27,7 +27,7 @@ struct TestDialogWindow : ::testing::Test {
     FormShow(app);
     app.settings.Receiver = 1;  // GT-77
     ButtonConnectClick(app);
-    ASSERT_TRUE(app.session.has_value());
+    ASSERT_TRUE((app.Receiver() != nullptr));
     dialog = std::make_unique<TFormEtcComm>(app);
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));

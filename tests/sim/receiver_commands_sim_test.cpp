@@ -23,7 +23,7 @@ SimOptions Model(ReceiverModel model) {
 // Connects and runs until the command button is usable.
 void ConnectUntilCommandsUsable(SimWorld& w) {
   w.Connect();
-  ASSERT_TRUE(w.RunUntil([&] { return w.app.view.ButtonSendCommEnabled; }, 30));
+  ASSERT_TRUE(w.RunUntil([&] { return w.app.Controls().ButtonSendCommEnabled; }, 30));
 }
 
 TEST(ReceiverCommandsSim, JupiterDatumInNmeaModeSwitchesAroundItWhileTheTickRuns) {
@@ -31,12 +31,12 @@ TEST(ReceiverCommandsSim, JupiterDatumInNmeaModeSwitchesAroundItWhileTheTickRuns
   ConnectUntilCommandsUsable(w);
   w.RunFor(3);
   const MainView& v = w.app.view;
-  const bool syncBefore = v.ButtonSyncPCEnabled;
+  const bool syncBefore = w.app.Controls().ButtonSyncPCEnabled;
   const double start = w.Now();
   ASSERT_TRUE(RunJupiterCommand(w.app, JupiterChoice{kJupiterDatumOther, 300}));
-  EXPECT_FALSE(v.ButtonSendCommEnabled);
-  EXPECT_FALSE(v.ButtonSyncPCEnabled);
-  EXPECT_FALSE(v.ButtonTestDlgEnabled);
+  EXPECT_FALSE(w.app.Controls().ButtonSendCommEnabled);
+  EXPECT_FALSE(w.app.Controls().ButtonSyncPCEnabled);
+  EXPECT_FALSE(w.app.Controls().ButtonTestDlgEnabled);
 
   // The seconds go on being shown during both 5 s waits; each step's status
   // text stands until the next one's.
@@ -68,10 +68,10 @@ TEST(ReceiverCommandsSim, JupiterDatumInNmeaModeSwitchesAroundItWhileTheTickRuns
   EXPECT_NEAR(w.writes[2].queued - w.writes[1].done, 1.0, 0.01);
   EXPECT_NEAR(w.Now() - w.writes[2].done, 5.0, 0.01);
   EXPECT_EQ(w.fake.boxes.shown.back(), "次の電源オンから有効になります");
-  EXPECT_TRUE(v.ButtonSendCommEnabled);
-  EXPECT_EQ(v.ButtonSyncPCEnabled, syncBefore);
-  EXPECT_TRUE(v.ButtonTestDlgEnabled);
-  EXPECT_FALSE(w.app.session->cfg.LearnSentences);
+  EXPECT_TRUE(w.app.Controls().ButtonSendCommEnabled);
+  EXPECT_EQ(w.app.Controls().ButtonSyncPCEnabled, syncBefore);
+  EXPECT_TRUE(w.app.Controls().ButtonTestDlgEnabled);
+  EXPECT_FALSE(w.app.Receiver()->cfg.LearnSentences);
 }
 
 TEST(ReceiverCommandsSim, AFailedWriteStopsTheCommandAndIsTold) {
@@ -84,10 +84,10 @@ TEST(ReceiverCommandsSim, AFailedWriteStopsTheCommandAndIsTold) {
   EXPECT_EQ(w.writes.size(), 1u);
   EXPECT_EQ(w.CountLog("コマンドを送信できませんでした [CE-5]"), 1);
   // No reception restart: the tick did not go back to waiting for data.
-  EXPECT_FALSE(w.app.session->time.timing.AwaitingData);
-  EXPECT_TRUE(w.app.session->cfg.LearnSentences);
-  EXPECT_TRUE(w.app.view.ButtonSendCommEnabled);
-  EXPECT_TRUE(w.app.view.ButtonTestDlgEnabled);
+  EXPECT_FALSE(w.app.Receiver()->time.timing.DataWait.Running());
+  EXPECT_TRUE(w.app.Receiver()->cfg.LearnSentences);
+  EXPECT_TRUE(w.app.Controls().ButtonSendCommEnabled);
+  EXPECT_TRUE(w.app.Controls().ButtonTestDlgEnabled);
 }
 
 TEST(ReceiverCommandsSim, DisconnectingInTheMiddleDropsTheRest) {
@@ -100,26 +100,26 @@ TEST(ReceiverCommandsSim, DisconnectingInTheMiddleDropsTheRest) {
   w.RunFor(15);
   EXPECT_EQ(w.writes.size(), 1u);
   EXPECT_EQ(w.fake.timers.Pending(), 0u);
-  EXPECT_FALSE(w.app.view.ButtonSendCommEnabled);
-  EXPECT_TRUE(w.app.view.ButtonSyncPCEnabled);
-  EXPECT_FALSE(w.app.view.ButtonTestDlgEnabled);
+  EXPECT_FALSE(w.app.Controls().ButtonSendCommEnabled);
+  EXPECT_TRUE(w.app.Controls().ButtonSyncPCEnabled);
+  EXPECT_FALSE(w.app.Controls().ButtonTestDlgEnabled);
 }
 
 TEST(ReceiverCommandsSim, ASwitchToBinaryWaitsForTheFirstFixAgain) {
   SimWorld w(Model(ReceiverModel::JupiterNmea));
   ConnectUntilCommandsUsable(w);
   ASSERT_TRUE(RunJupiterCommand(w.app, JupiterChoice{kJupiterToBinary}));
-  const SecondTiming& timing = w.app.session->time.timing;
-  ASSERT_TRUE(w.RunUntil([&] { return timing.AwaitingData; }, 10));
-  EXPECT_FALSE(w.app.session->cfg.LearnSentences);
+  const SecondTiming& timing = w.app.Receiver()->time.timing;
+  ASSERT_TRUE(w.RunUntil([&] { return timing.DataWait.Running(); }, 10));
+  EXPECT_FALSE(w.app.Receiver()->cfg.LearnSentences);
   // The mode is not known again until data come: the button waits for them.
-  EXPECT_FALSE(w.app.view.ButtonSendCommEnabled);
-  EXPECT_TRUE(w.app.view.ButtonTestDlgEnabled);
+  EXPECT_FALSE(w.app.Controls().ButtonSendCommEnabled);
+  EXPECT_TRUE(w.app.Controls().ButtonTestDlgEnabled);
   // The first usable data after the switch run the start-up again.
-  ASSERT_TRUE(w.RunUntil([&] { return !timing.AwaitingData; }, 10));
+  ASSERT_TRUE(w.RunUntil([&] { return !timing.DataWait.Running(); }, 10));
   EXPECT_EQ(w.app.view.StatusBar, "通信の準備中");
-  EXPECT_TRUE(w.app.session->cfg.LearnSentences);
-  EXPECT_TRUE(w.app.view.ButtonSendCommEnabled);
+  EXPECT_TRUE(w.app.Receiver()->cfg.LearnSentences);
+  EXPECT_TRUE(w.app.Controls().ButtonSendCommEnabled);
   EXPECT_EQ(w.writes.size(), 1u);  // a Jupiter is sent nothing at the first fix
 }
 
@@ -141,16 +141,16 @@ TEST(ReceiverCommandsSim, StartupCommandsAtTheFirstFixByKind) {
     w.Connect();
     bool buttonDuringStartup = false;
     w.afterEvent = [&] {
-      if (w.writes.size() == 1 && w.app.session && w.app.session->commands.Busy()) {
-        buttonDuringStartup = buttonDuringStartup || w.app.view.ButtonSendCommEnabled;
+      if (w.writes.size() == 1 && w.app.Receiver() && w.app.Receiver()->commands.Busy()) {
+        buttonDuringStartup = buttonDuringStartup || w.app.Controls().ButtonSendCommEnabled;
       }
     };
-    ASSERT_TRUE(w.RunUntil([&] { return !w.app.session->time.timing.AwaitingData; }, 30));
+    ASSERT_TRUE(w.RunUntil([&] { return !w.app.Receiver()->time.timing.DataWait.Running(); }, 30));
     w.RunFor(3);
     std::vector<std::string> written;
     for (const auto& sent : w.writes) written.push_back(ShowBytes(sent.bytes));
     EXPECT_EQ(written, c.writes);
-    EXPECT_EQ(w.app.view.ButtonSendCommEnabled, c.commandButton);
+    EXPECT_EQ(w.app.Controls().ButtonSendCommEnabled, c.commandButton);
     EXPECT_FALSE(buttonDuringStartup);
     if (c.model == ReceiverModel::Gt77) {
       EXPECT_NEAR(w.writes[1].queued - w.writes[0].done, 1.0, 0.01);

@@ -63,7 +63,7 @@ TEST(TimeKeepingSim, WithoutPpsTheSentenceDelayPathCorrects) {
   EXPECT_EQ(w.app.view.StatusBar, "受信中(NMEA)");
   // Corrected only at seconds ending in 0 (receiver time), and to within the
   // delay path's precision (a tick of 100 ms).
-  EXPECT_EQ(w.app.session->time.pps.Second % 10, 0);
+  EXPECT_EQ(w.app.Receiver()->time.pps.Second % 10, 0);
   EXPECT_LT(std::abs(w.steps[0].errorAfter), 0.15);
 }
 
@@ -126,7 +126,7 @@ TEST(TimeKeepingSim, RecalibratesTheCounterEvery500Intervals) {
   w.RunFor(150);
   ASSERT_EQ(w.CountLog("1PPS interval : 10000120 ±  0"), 1);
   EXPECT_EQ(w.app.counterScale.CounterFrequency(), 10000120u);
-  EXPECT_LT(w.app.session->time.pps.IntervalMax - w.app.session->time.pps.IntervalMin, 10u);
+  EXPECT_LT(w.app.Receiver()->time.pps.IntervalMax - w.app.Receiver()->time.pps.IntervalMin, 10u);
   // The narrower window keeps accepting the edges: the clock stays held.
   const size_t steps = w.steps.size();
   w.RunFor(60);
@@ -152,7 +152,7 @@ TEST(TimeKeepingSim, BinaryReceiversShowTheirData) {
     EXPECT_EQ(w.app.view.StatusBar, c.status) << static_cast<int>(c.model);
     EXPECT_NE(w.app.view.EditLat.find("35ﾟ40'"), std::string::npos) << w.app.view.EditLat;
     EXPECT_NE(w.app.view.EditLong.find("139ﾟ46'"), std::string::npos) << w.app.view.EditLong;
-    EXPECT_EQ(w.app.session->time.pps.UtcYear, 2025) << static_cast<int>(c.model);
+    EXPECT_EQ(w.app.Receiver()->time.pps.UtcYear, 2025) << static_cast<int>(c.model);
     EXPECT_LT(std::abs(w.PcError()), 0.001) << static_cast<int>(c.model);
   }
 }

@@ -5,12 +5,15 @@
 #include <cstring>
 #include <deque>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "common/time_arithmetic.h"
 #include "fakes/fake_platform.h"
+#include "app/controls.h"
 #include "net/network_client.h"
+#include "net/network_session.h"
 #include "net/sntp_server.h"
 #include "support/recording_log.h"
 
@@ -28,28 +31,45 @@ struct NetworkClientWorld {
   CounterScale counterScale{fake.counter};
   EdgeReference edge;
   RecordingLog log{fake.clock};
-  std::string disciplineStatus;
-  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, disciplineStatus}};
+  StatusText status;  // the status bar, as the client and the discipline show it
+  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, status}};
   TestDialogModel testDialog;
-  std::string statusBar, editJst;
-  bool syncEnabled = true, serverInfoEnabled = false;
+  std::string editJst;
   std::array<std::string, 8> position;  // the controls a position answer fills
   std::deque<uint32_t> randoms;
   NetworkClient client{NetworkClientDeps{
-      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, testDialog,
-      fake.codec,
-      {statusBar, editJst, syncEnabled, serverInfoEnabled,
-       {&position[0], &position[1], &position[2], &position[3], &position[4], &position[5],
-        &position[6], &position[7]}},
+      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, testDialog, status,
       [this] {
         if (randoms.empty()) return 0x5A5A5u;
         const uint32_t r = randoms.front();
         randoms.pop_front();
         return r;
       }}};
+  // The network connection, while there is one.
+  std::optional<NetworkSession> session;
+
+  void Connect(bool again = false) {
+    session.reset();
+    session.emplace(NetworkSessionDeps{settings, client, fake.udp, log, fake.clock, fake.codec,
+                                       {status, editJst,
+                                        {&position[0], &position[1], &position[2], &position[3],
+                                         &position[4], &position[5], &position[6], &position[7]}}},
+                    again);
+  }
+  void Disconnect() { session.reset(); }
+  // "同期" as the main window would offer it in network mode now.
+  bool SyncEnabled() const {
+    ControlFacts f;
+    f.connection = ControlFacts::Connection::kNetwork;
+    f.ownProtocol = settings.LanOpt == 0;
+    f.opened = session && session->Opened();
+    f.replyAwaited = client.SntpReplyAwaited();
+    return ControlsFor(f).ButtonSyncPCEnabled;
+  }
+
   // The client's own end of the packet handling (the server half of the
   // program turns datagrams into replies).
-  std::string ignoredStatus;
+  StatusText ignoredStatus;
   bool dialogShownForServer = false;
   AccessRules access;
   SntpServer handler{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, ignoredStatus,
@@ -97,7 +117,11 @@ struct NetworkClientWorld {
                const std::string& from = "192.168.1.5", TimeSource source = TimeSource::kPcClock,
                uint16_t port = 123) {
     if (auto reply = handler.HandleNtpPacket(MakeDatagram(bytes, from, port), source, ServiceClaim{})) {
-      client.OnSntpReply(*reply, role);
+      if (role == ClientRole::kNetwork && session) {
+        session->OnSntpReply(*reply);
+      } else {
+        client.OnSntpReply(*reply, role);
+      }
     }
   }
 
@@ -105,7 +129,7 @@ struct NetworkClientWorld {
   void Ticks(int n) {
     for (int i = 0; i < n; ++i) {
       fake.time.Advance(0.1);
-      client.Tick();
+      if (session) session->Tick();
     }
   }
 };

@@ -64,7 +64,7 @@ class PtySession {
   }
 
   ~PtySession() {
-    if (app_->tick.Connected) QTest::mouseClick(Button("ButtonConnect"), Qt::LeftButton);
+    if (app_->Connected()) QTest::mouseClick(Button("ButtonConnect"), Qt::LeftButton);
     form_->close();
     form_.reset();
     app_.reset();

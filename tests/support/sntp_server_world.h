@@ -15,12 +15,12 @@ struct SntpServerWorld {
   CounterScale counterScale{fake.counter};
   EdgeReference edge;
   RecordingLog log{fake.clock};
-  std::string statusBar;
+  StatusText status;
   bool testDialogShown = false;
   int32_t timeZone = 9;
   AccessRules access;
   int32_t logRequests = 1;
-  SntpServer server{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, statusBar,
+  SntpServer server{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, status,
                                    testDialogShown, timeZone, access, logRequests}};
 
   // A client request (Mode 3) of `size` bytes with the given first byte and

@@ -21,8 +21,8 @@ struct TimeKeeperWorld {
   bool clockSetPending = false;
   CounterScale counterScale{fake.counter};
   EdgeReference edgeReference;
-  std::string statusBar;
-  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, statusBar}};
+  StatusText status;  // the status bar, as the time keeping and the discipline show it
+  ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, status}};
   BurstDelay burstDelay;
   std::unique_ptr<TimeKeeper> keeper;
 
@@ -32,7 +32,7 @@ struct TimeKeeperWorld {
     discipline.ForgetClockCheck();
     burstDelay.UseKind(static_cast<ReceiverKind>(settings.Receiver));
     keeper = std::make_unique<TimeKeeper>(
-        TimeKeeperDeps{settings, settings.dSSS, clockSetPending, view, cfg, testDialog, log,
+        TimeKeeperDeps{settings, settings.dSSS, clockSetPending, view, status, cfg, testDialog, log,
                        fake.beeper, fake.clock, discipline, counterScale, edgeReference,
                        burstDelay});
     return *keeper;

@@ -34,18 +34,18 @@ TEST(BinaryCapture, JupiterFramesGiveStatusPositionAndDate) {
   EXPECT_EQ(app.view.EditdSS, "+40");
   EXPECT_EQ(app.view.LabelMapDatum, "WGS-84系");
   // A Jupiter of 2005 read after the date floor: 1024 weeks early, and told.
-  EXPECT_EQ(app.session->time.pps.UtcYear, 2025);
-  EXPECT_EQ(app.session->time.pps.UtcMonth, 1);
-  EXPECT_EQ(app.session->time.pps.UtcDay, 27);
+  EXPECT_EQ(app.Receiver()->time.pps.UtcYear, 2025);
+  EXPECT_EQ(app.Receiver()->time.pps.UtcMonth, 1);
+  EXPECT_EQ(app.Receiver()->time.pps.UtcDay, 27);
   int told = 0;
   for (const std::string& line : app.log.MemoLog()) {
     told += line.find("受信機の日付 2005/06/13 をGPS週番号の周回(1024週)分進めて 2025/01/27 とします") !=
             std::string::npos;
   }
   EXPECT_EQ(told, 1);
-  EXPECT_EQ(app.session->time.pps.UtcHour, 20);
-  EXPECT_EQ(app.session->time.pps.Minute, 42);
-  EXPECT_FALSE(app.session->cfg.NmeaMode);
+  EXPECT_EQ(app.Receiver()->time.pps.UtcHour, 20);
+  EXPECT_EQ(app.Receiver()->time.pps.Minute, 42);
+  EXPECT_FALSE(app.Receiver()->cfg.NmeaMode);
   bool started = false;
   for (const auto& line : app.log.MemoLog()) started |= line.find("接続開始") != std::string::npos;
   EXPECT_TRUE(started);

@@ -14,7 +14,7 @@ struct Discipline : ::testing::Test {
   FakePlatform fake{ReceiverTimeToNtpSeconds(2025, 12, 29, 3, 4, 5)};
   CounterScale scale{fake.counter};
   RecordingLog log{fake.clock};
-  std::string status;
+  StatusText status;
   Settings settings;
   ClockDiscipline discipline{{settings, fake.clock, scale, log, fake.boxes, status}};
   void Use(int zone, int syncParm, bool autoAdjust) {
@@ -122,6 +122,47 @@ TEST_F(Discipline, ASuccessfulStepPutsTheClockOnItsSourceAndTellsTheListeners) {
   EXPECT_FALSE(discipline.ClockOnReference());
 }
 
+// Every usable measurement reaches the measurement listeners, with the error
+// from where a step would put the clock and whether it was stepped on.
+TEST_F(Discipline, TellsEachUsableMeasurementWithItsErrorAndWhetherItStepped) {
+  std::vector<ClockMeasurementPoint> told;
+  discipline.AddMeasurementListener([&told](const ClockMeasurementPoint& p) { told.push_back(p); });
+  Use(9, 1, true);
+  ClockMeasurement unusable = At(10, 5000);
+  unusable.usable = false;
+  discipline.Measure(unusable);
+  EXPECT_TRUE(told.empty());
+
+  const ClockMeasurement between = At(11, 105, 0.0002);
+  discipline.Measure(between);
+  ASSERT_EQ(told.size(), 1u);
+  EXPECT_DOUBLE_EQ(told[0].pcTime, between.pc);
+  EXPECT_NEAR(told[0].error, 0.0055, 1e-6);
+  EXPECT_DOUBLE_EQ(told[0].uncertainty, 0.0002);
+  EXPECT_EQ(told[0].source, ClockSource::kPps);
+  EXPECT_FALSE(told[0].stepped);
+
+  discipline.Measure(At(20, -250));
+  ASSERT_EQ(told.size(), 2u);
+  EXPECT_NEAR(told[1].error, -0.3505, 1e-6);
+  EXPECT_TRUE(told[1].stepped);
+
+  // A server's time: taken or refused by the clock; one an hour off is not taken.
+  const double pc = fake.time.Pc();
+  discipline.TakeServerTime(pc - 0.5, pc, scale.Now(), 0.001);
+  fake.clock.refuse = true;
+  discipline.TakeServerTime(pc - 0.5, pc, scale.Now(), 0.001);
+  discipline.TakeServerTime(pc + 7200, pc, scale.Now(), 0.001);
+  ASSERT_EQ(told.size(), 4u);
+  for (size_t i : {2u, 3u}) {
+    EXPECT_EQ(told[i].source, ClockSource::kServer);
+    EXPECT_NEAR(told[i].error, 0.4, 1e-6);
+    EXPECT_DOUBLE_EQ(told[i].uncertainty, 0.001);
+  }
+  EXPECT_TRUE(told[2].stepped);
+  EXPECT_FALSE(told[3].stepped);
+}
+
 TEST_F(Discipline, StepsInTheProgramsZoneWithSubMillisecondPrecisionAtACount) {
   for (int zone : {9, 0, -5}) {
     Use(zone, 0, true);
@@ -181,7 +222,7 @@ TEST_F(Discipline, ARefusedManualSettingIsToldEveryTime) {
     EXPECT_EQ(discipline.ManualStep(fake.time.Now(), scale.Now(), ClockSource::kUser, stamp, true),
               Outcome::kFailed);
   }
-  EXPECT_EQ(status, "時刻校正に失敗");
+  EXPECT_EQ(status.text, "時刻校正に失敗");
   EXPECT_EQ(log.Count("12:04:05  時刻校正に失敗"), 2);
 }
 

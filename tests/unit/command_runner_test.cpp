@@ -34,7 +34,7 @@ struct Runner : ::testing::Test {
     void OnNoModemLines() override {}
     void OnPortLost(const std::string&) override {}
   } sink;
-  std::string status;
+  StatusText status;
   RecordingLog log;
   ReceiverConfig cfg;
   std::vector<std::string> events;  // hooks called, in order
@@ -61,7 +61,7 @@ TEST_F(Runner, WritesOneAtATimeAndWaitsOnATimer) {
   ASSERT_TRUE(runner->Run(SendJupiterCommand({kJupiterToNmea}, cfg)));
   EXPECT_TRUE(runner->Busy());
   EXPECT_FALSE(runner->Run({step::WriteText("x")}));  // one sequence at a time
-  EXPECT_EQ(status, "ＮＭＥＡモードへ切替中");
+  EXPECT_EQ(status.text, "ＮＭＥＡモードへ切替中");
   ASSERT_EQ(fake.serial.pending.size(), 1u);
   EXPECT_EQ(fake.timers.Pending(), 0u);  // the wait starts when the write is done
   fake.serial.CompleteNext();
@@ -94,7 +94,7 @@ TEST_F(Runner, AFailedWriteEndsTheSequenceAndKeepsWhatTheReceiverWasTold) {
   EXPECT_EQ(Written(), (std::vector<std::string>{"$PFEC,GPint,GGA00,RMC01\\r\\n",
                                                  "$PFEC,GPrrs,0,100,1\\r\\n"}));
   EXPECT_EQ(cfg.ReceiverDatumCode, 3);
-  EXPECT_EQ(status, "コマンドを送信できませんでした!! [CE-5]");
+  EXPECT_EQ(status.text, "コマンドを送信できませんでした!! [CE-5]");
   EXPECT_EQ(log.lines, (std::vector<std::string>{"コマンドを送信できませんでした [CE-5]"}));
 
   // The mode switch fails at its first write: no wait, no restart, the
@@ -107,7 +107,7 @@ TEST_F(Runner, AFailedWriteEndsTheSequenceAndKeepsWhatTheReceiverWasTold) {
   EXPECT_EQ(fake.timers.Pending(), 0u);
   EXPECT_TRUE(cfg.LearnSentences);
   EXPECT_TRUE(cfg.NmeaMode);
-  EXPECT_EQ(status, "コマンドを送信できませんでした!!");  // no error code to show
+  EXPECT_EQ(status.text, "コマンドを送信できませんでした!!");  // no error code to show
 }
 
 TEST_F(Runner, WithoutAnOpenPortTheWriteFailsAtOnce) {
@@ -119,7 +119,7 @@ TEST_F(Runner, WithoutAnOpenPortTheWriteFailsAtOnce) {
   EXPECT_FALSE(runner->Busy());
   EXPECT_TRUE(fake.serial.written.empty());
   EXPECT_FALSE(cfg.SentenceEnabled[ReceiverConfig::kGga]);
-  EXPECT_EQ(status, "コマンドを送信できませんでした!!");
+  EXPECT_EQ(status.text, "コマンドを送信できませんでした!!");
 }
 
 TEST_F(Runner, DestroyingTheRunnerDropsTheRest) {

@@ -21,7 +21,7 @@ struct Connection : ::testing::Test {
     bool operator==(const Buttons&) const = default;
   };
   Buttons Now() const {
-    const MainView& v = app.view;
+    const MainControls v = app.Controls();
     return {v.ButtonSyncPCEnabled, v.ButtonSendCommEnabled, v.ButtonTestDlgEnabled,
             v.ButtonParmSetEnabled, v.ButtonToTaskTrayEnabled};
   }
@@ -29,13 +29,13 @@ struct Connection : ::testing::Test {
 
 TEST_F(Connection, ReceiverConnectAndDisconnect) {
   ButtonConnectClick(app);
-  EXPECT_TRUE(app.tick.Connected);
-  EXPECT_EQ(app.view.ButtonConnectCaption, "切断(&G)");
+  EXPECT_TRUE(app.Connected());
+  EXPECT_EQ(app.Controls().ButtonConnectCaption, "切断(&G)");
   EXPECT_EQ(app.view.StatusBar, "接続しました");
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  受信機への接続要求");
   EXPECT_TRUE((Now() == Buttons{false, false, true, false, true}));
   EXPECT_TRUE(app.testDialog.Exists);
-  EXPECT_TRUE(app.session.has_value());
+  EXPECT_TRUE((app.Receiver() != nullptr));
   EXPECT_TRUE(fake.serial.lastLine == (SerialLine{0, 4800, 8, SerialParity::None, SerialStopBits::One,
                                                 SerialFlowControl::None}));
   EXPECT_EQ(app.network.schedule.NextNtpMinute, 0);  // minute 57 -> 0
@@ -44,13 +44,13 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_TRUE(ButtonToTaskTrayClick(app));
 
   ButtonConnectClick(app);
-  EXPECT_FALSE(app.tick.Connected);
-  EXPECT_EQ(app.view.ButtonConnectCaption, "接続(&G)");
+  EXPECT_FALSE(app.Connected());
+  EXPECT_EQ(app.Controls().ButtonConnectCaption, "接続(&G)");
   EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  接続終了");
   EXPECT_TRUE((Now() == Buttons{true, false, false, true, false}));
   EXPECT_FALSE(app.testDialog.Exists);
-  EXPECT_FALSE(app.session.has_value());
+  EXPECT_FALSE((app.Receiver() != nullptr));
   EXPECT_EQ(fake.serial.closeCount, 1);
   EXPECT_FALSE(fake.serial.IsOpen());
 }
@@ -64,15 +64,15 @@ TEST_F(Connection, EachConnectionStartsAfresh) {
   EXPECT_EQ(app.edgeReference.LastEdgeCount, fake.counter.ReadCounter());
   ButtonSyncPCClick(app);
   EXPECT_TRUE(app.tick.ClockSetPending);
-  app.session->time.pps.PpsSeen = true;
+  app.Receiver()->time.pps.PpsSeen = true;
   ButtonConnectClick(app);
   EXPECT_FALSE(app.tick.ClockSetPending);
   for (int i = 0; i < 20; ++i) TickProc(app);
   EXPECT_EQ(fake.clock.setCount, 0);  // the offline tick rounds nothing
 
   ButtonConnectClick(app);
-  EXPECT_FALSE(app.session->time.pps.PpsSeen);
-  EXPECT_TRUE(app.session->time.timing.AwaitingData);
+  EXPECT_FALSE(app.Receiver()->time.pps.PpsSeen);
+  EXPECT_TRUE(app.Receiver()->time.timing.DataWait.Running());
 }
 
 TEST_F(Connection, NextNetworkMinute) {
@@ -88,7 +88,7 @@ TEST_F(Connection, NextNetworkMinute) {
 TEST_F(Connection, PortFailuresStayConnectedUntilTheUserDisconnects) {
   fake.serial.result = SerialPort::OpenResult::OpenFailed;
   ButtonConnectClick(app);
-  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_TRUE(app.Connected());
   EXPECT_EQ(app.view.StatusBar, "接続に失敗!!");
   EXPECT_TRUE(fake.boxes.systemErrors.empty());
   // The tick reports the silence after 101 ticks, and again 101 later.
@@ -97,7 +97,7 @@ TEST_F(Connection, PortFailuresStayConnectedUntilTheUserDisconnects) {
   TickProc(app);
   EXPECT_EQ(app.view.StatusBar, "12:57:10  受信できません!!");
   ButtonConnectClick(app);
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
 
   fake.serial.result = SerialPort::OpenResult::ConfigureFailed;
   ButtonConnectClick(app);
@@ -114,10 +114,10 @@ TEST_F(Connection, NetworkServerAddressIsChecked) {
   app.settings.ServerIpAddr = app.OwnIpAddress;
   ButtonConnectClick(app);
   EXPECT_EQ(fake.boxes.shown.back(), "ＩＰアドレスが重複しています!!");
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   app.settings.ServerIpAddr = "ntp.example.jp";
   ButtonConnectClick(app);
-  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_TRUE(app.Connected());
   EXPECT_EQ(fake.boxes.shown.size(), 2u);
 }
 
@@ -133,7 +133,7 @@ TEST_F(Connection, LostPortIsShownAndDisconnectStillWorks) {
   fake.serial.sink->OnPortLost("Input/output error");
   EXPECT_NE(app.view.StatusBar.find("受信機のポートが失われました"), std::string::npos);
   ButtonConnectClick(app);
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   EXPECT_EQ(fake.serial.closeCount, 1);
 }
 

@@ -26,7 +26,7 @@ struct LanPair : ::testing::Test {
     }
     ButtonConnectClick(server);  // a receiver on COM1
     // Its time usable, and the PC clock checked against it (no 1PPS).
-    server.session->time.pps.ReceptionOk = true;
+    server.Receiver()->time.pps.ReceptionOk = true;
     ClockMeasurement check;
     check.source = ClockSource::kSentences;
     check.reference = check.pc = serverPc.time.Pc();
@@ -81,7 +81,7 @@ TEST_F(LanPair, HandshakeMonitorSyncAndTimeOut) {
   ButtonConnectClick(client);
   Carry();
   EXPECT_EQ(client.view.StatusBar, "ネットワーク接続中");
-  EXPECT_TRUE(client.view.ButtonServerInfoEnabled);
+  EXPECT_TRUE(client.Controls().ButtonServerInfoEnabled);
 
   // Answers not asked for, or from another address, are not shown.
   const std::string forged = "Quor =forged=x=y";
@@ -102,7 +102,7 @@ TEST_F(LanPair, HandshakeMonitorSyncAndTimeOut) {
   Carry();
   EXPECT_NEAR(clientPc.time.Pc(), clientPc.time.Now(), 1e-5);
   EXPECT_NE(client.view.StatusBar.find("同期しました"), std::string::npos);
-  EXPECT_FALSE(client.network.AwaitingData);
+  EXPECT_FALSE(client.Network()->AnswerAwaited());
   std::vector<uint8_t> request(48, 0);
   request[0] = 0x23;
   clientPc.udp.Deliver(request, "192.168.1.77", 40000);
@@ -122,9 +122,9 @@ TEST_F(LanPair, HandshakeMonitorSyncAndTimeOut) {
   serverRunning = false;
   ButtonServerInfoClick(client);
   Ticks(50);
-  EXPECT_TRUE(client.tick.Connected);
+  EXPECT_TRUE(client.Connected());
   Ticks(1);
-  EXPECT_FALSE(client.tick.Connected);
+  EXPECT_FALSE(client.Connected());
   EXPECT_NE(client.view.StatusBar.find("タイムアウト発生、回線を切断します!!"), std::string::npos);
 }
 
@@ -136,7 +136,7 @@ TEST_F(LanPair, ServerWithoutReceiverSaysSo) {
   ButtonServerInfoClick(client);
   Carry();
   EXPECT_EQ(client.view.StatusBar, "接続先の位置情報が取得できません！！");
-  EXPECT_FALSE(client.network.AwaitingData);
+  EXPECT_FALSE(client.Network()->AnswerAwaited());
   // In SNTP mode "ﾓﾆﾀｰ" sends nothing.
   ButtonConnectClick(client);
   client.settings.LanOpt = 1;

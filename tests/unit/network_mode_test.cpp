@@ -32,7 +32,7 @@ struct NetworkMode : ::testing::Test {
     bool operator==(const Buttons&) const = default;
   };
   Buttons Now() const {
-    const MainView& v = app.view;
+    const MainControls v = app.Controls();
     return {v.ButtonSyncPCEnabled, v.ButtonParmSetEnabled, v.ButtonToTaskTrayEnabled,
             v.ButtonServerInfoEnabled};
   }
@@ -65,8 +65,8 @@ TEST_F(NetworkMode, SntpConnectSyncAndDisconnect) {
   for (const auto& c : cases) {
     app.settings.NtpIntv = c.ntpIntv;
     ButtonConnectClick(app);
-    EXPECT_TRUE(app.tick.Connected);
-    EXPECT_EQ(app.view.ButtonConnectCaption, "切断(&G)");
+    EXPECT_TRUE(app.Connected());
+    EXPECT_EQ(app.Controls().ButtonConnectCaption, "切断(&G)");
     EXPECT_EQ(app.view.StatusBar, c.status);
     EXPECT_EQ(app.log.MemoLog().back(), "12:03:00  NTP接続開始");
     EXPECT_TRUE((Now() == Buttons{true, false, true, false}));
@@ -75,12 +75,12 @@ TEST_F(NetworkMode, SntpConnectSyncAndDisconnect) {
     ButtonSyncPCClick(app);
     ASSERT_EQ(fake.udp.sent.size(), 1u);
     EXPECT_EQ(fake.udp.sent.back().tag, kSendByButton);
-    EXPECT_FALSE(app.view.ButtonSyncPCEnabled);
+    EXPECT_FALSE(app.Controls().ButtonSyncPCEnabled);
     ButtonSyncPCClick(app);  // disabled while awaited
     EXPECT_EQ(fake.udp.sent.size(), 1u);
 
     ButtonConnectClick(app);
-    EXPECT_FALSE(app.tick.Connected);
+    EXPECT_FALSE(app.Connected());
     EXPECT_TRUE((Now() == Buttons{true, true, false, false}));
     EXPECT_FALSE(app.network.SntpReplyAwaited());
     Answer();  // too late: the connection that asked is gone
@@ -101,7 +101,7 @@ TEST_F(NetworkMode, KeepsTheClockOnTheServer) {
   Answer();
   EXPECT_NEAR(fake.time.Pc(), fake.time.Now(), 2e-6);
   EXPECT_EQ(app.view.StatusBar.substr(10), "同期しました［遅延量 +0.020 秒、補正量 +1.500 秒］");
-  EXPECT_TRUE(app.view.ButtonSyncPCEnabled);
+  EXPECT_TRUE(app.Controls().ButtonSyncPCEnabled);
   Ticks(1);
   EXPECT_EQ(app.view.EditJst, "12:10:01");  // shown again, 1.5 s on
 }
@@ -120,9 +120,9 @@ TEST_F(NetworkMode, HandshakeWithTheServer) {
 
   fake.udp.Deliver(Bytes("Quor Ok"), "192.168.1.66", 123);
   EXPECT_EQ(app.view.StatusBar, "ネットワーク接続の準備中");
-  EXPECT_TRUE(app.network.AwaitingData);
+  EXPECT_TRUE(app.Network()->AnswerAwaited());
   fake.udp.Deliver(Bytes("Quor Ok"), "192.168.1.5", 123);
-  EXPECT_FALSE(app.network.AwaitingData);
+  EXPECT_FALSE(app.Network()->AnswerAwaited());
   EXPECT_EQ(app.view.StatusBar, "ネットワーク接続中");
   EXPECT_EQ(app.log.MemoLog().back(), "12:03:00  Quor接続開始");
   EXPECT_TRUE((Now() == Buttons{true, false, true, true}));
@@ -141,21 +141,21 @@ TEST_F(NetworkMode, SilentServerTimesOutAndIsConnectedAgain) {
   app.settings.NtpIntv = 1;  // a one-minute cap
   ButtonConnectClick(app);
   Ticks(50);
-  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_TRUE(app.Connected());
   Ticks(1);
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   EXPECT_EQ(app.view.StatusBar, "12:03:05  タイムアウト発生、回線を切断します!!");
   const auto& memo = app.log.MemoLog();
   EXPECT_EQ(memo[memo.size() - 2], app.view.StatusBar);
   EXPECT_EQ(memo.back(), "12:03:05  5 秒後に再接続します");
-  EXPECT_EQ(app.view.ButtonConnectCaption, "接続(&G)");
+  EXPECT_EQ(app.Controls().ButtonConnectCaption, "接続(&G)");
   EXPECT_TRUE((Now() == Buttons{true, true, false, false}));
 
   std::vector<int> waits;
   for (int round = 0; round < 6; ++round) {
     const size_t sent = fake.udp.sent.size();
     int ticks = 0;
-    while (!app.tick.Connected && ticks < 2000) {
+    while (!app.Connected() && ticks < 2000) {
       Ticks(1);
       ++ticks;
     }
@@ -165,24 +165,24 @@ TEST_F(NetworkMode, SilentServerTimesOutAndIsConnectedAgain) {
     EXPECT_NE(memo.back().find("NTP接続開始"), std::string::npos);
     EXPECT_EQ(app.view.StatusBar, "ネットワーク接続の準備中");
     Ticks(51);  // silent again
-    EXPECT_FALSE(app.tick.Connected);
+    EXPECT_FALSE(app.Connected());
   }
   EXPECT_EQ(waits, (std::vector<int>{5, 10, 20, 40, 60, 60}));
 
   // The server is back: its handshake answer opens the connection, and the
   // server is asked at once.
-  while (!app.tick.Connected) Ticks(1);
+  while (!app.Connected()) Ticks(1);
   fake.udp.Deliver(Bytes("Quor Ok"), "192.168.1.5", 123);
   EXPECT_NE(memo.back().find("Quor接続開始"), std::string::npos);
   ASSERT_EQ(fake.udp.sent.back().bytes.size(), 48u);
   Answer();
   Ticks(1);
   EXPECT_NE(app.view.StatusBar.find("同期しました"), std::string::npos);
-  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_TRUE(app.Connected());
   // Lost again: the wait starts from 5 s.
   ButtonSyncPCClick(app);
   Ticks(51);
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   EXPECT_NE(memo.back().find("5 秒後に再接続します"), std::string::npos);
 }
 
@@ -192,7 +192,7 @@ TEST_F(NetworkMode, UserOrSettingsStopTheReconnecting) {
   for (const bool bySettings : {false, true}) {
     ButtonConnectClick(app);
     Ticks(51);
-    ASSERT_FALSE(app.tick.Connected);
+    ASSERT_FALSE(app.Connected());
     if (bySettings) {
       ButtonParmSetApply(app, SettingsDialog(app.settings, "192.168.1.10"));
     } else {
@@ -201,7 +201,7 @@ TEST_F(NetworkMode, UserOrSettingsStopTheReconnecting) {
     }
     const size_t sent = fake.udp.sent.size();
     Ticks(700);
-    EXPECT_FALSE(app.tick.Connected) << bySettings;
+    EXPECT_FALSE(app.Connected()) << bySettings;
     EXPECT_EQ(fake.udp.sent.size(), sent) << bySettings;
   }
 }
@@ -234,7 +234,7 @@ TEST_F(NetworkMode, FailedHostLookup) {
   ButtonConnectClick(app);
   ButtonSyncPCClick(app);
   app.OnHostLookupFailed("ntp.invalid", kSendByButton);
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
   EXPECT_TRUE((Now() == Buttons{true, true, false, false}));
   EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"接続先 ntp.invalid が見つかりません!!"});
@@ -242,7 +242,7 @@ TEST_F(NetworkMode, FailedHostLookup) {
   ButtonConnectClick(app);
   const size_t lines = app.log.MemoLog().size();
   app.OnHostLookupFailed("ntp.invalid", kSendPeriodic);
-  EXPECT_FALSE(app.tick.Connected);
+  EXPECT_FALSE(app.Connected());
   EXPECT_EQ(fake.boxes.shown.size(), 1u);
   EXPECT_EQ(app.log.MemoLog().size(), lines + 1);
   EXPECT_EQ(app.log.MemoLog().back(), "12:03:00  接続先 ntp.invalid が見つかりません");
@@ -253,7 +253,7 @@ TEST_F(NetworkMode, FailedHostLookup) {
   ButtonConnectClick(app);
   app.OnHostLookupFailed("ntp.invalid", kSendPeriodic);
   app.OnHostLookupFailed("ntp.invalid", kSendPeriodic);
-  EXPECT_TRUE(app.tick.Connected);
+  EXPECT_TRUE(app.Connected());
   int told = 0;
   for (const auto& line : app.log.MemoLog()) told += line.find("見つかりません") != std::string::npos;
   EXPECT_EQ(told, 2);

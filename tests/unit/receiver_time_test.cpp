@@ -47,7 +47,7 @@ struct ReceiverTime : ::testing::Test {
     app.settings.Receiver = kOtherReceiver;
     app.settings.dSec = 0;
     ButtonConnectClick(app);
-    ASSERT_TRUE(app.session.has_value());
+    ASSERT_TRUE((app.Receiver() != nullptr));
   }
   // One second: the burst arrives 100 ms into it; the ticks run to its end.
   void Second(const std::string& burst) {
@@ -122,11 +122,11 @@ TEST_F(ReceiverTime, ATimeSentenceFiveTimesASecondIsOneSecond) {
 // A "=" or "#" inside a sentence starts nothing: the GGA after it is read.
 TEST_F(ReceiverTime, AMarkerCharacterInsideASentenceSwallowsNothing) {
   GoodSeconds(10);
-  const unsigned starts = app.session->time.timing.SecondStarts;
+  const unsigned starts = app.Receiver()->time.timing.SecondStarts;
   Second(Sentence("GPTXT,01,01,02,ANTSTATUS=OK") + Sentence("GPTXT,01,01,02,#1 OK") +
          Gga("235812"));
-  EXPECT_EQ(app.session->time.timing.SecondStarts, starts + 1);
-  EXPECT_EQ(app.session->time.pps.Second, 12);
+  EXPECT_EQ(app.Receiver()->time.timing.SecondStarts, starts + 1);
+  EXPECT_EQ(app.Receiver()->time.pps.Second, 12);
 }
 
 // 23:59:60 is shown as what it is and never set from; the PC clock, which

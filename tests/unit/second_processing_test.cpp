@@ -14,7 +14,7 @@ struct Second : ::testing::Test, TimeKeeperWorld {
 
   void SetUp() override {
     tk().pps.ReceptionOk = true;
-    tk().timing.AwaitingData = false;
+    tk().timing.DataWait.Stop();
   }
   // The receiver announces hh:mm:ss UTC, with a GGA of quality q, in a burst
   // that began the sentence delay after the second before it, when the PC
@@ -74,7 +74,7 @@ TEST_F(Second, CorrectionLimitsWithoutPps) {
       EXPECT_NEAR(fake.time.Pc() - fake.time.Now(), c.syncParm * 0.1, 1e-6);
     }
   }
-  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(status.text, "受信中(NMEA)");
 }
 
 // A clock that cannot be set is tried at the tens and told, at most once a
@@ -105,7 +105,7 @@ TEST_F(Second, TimingErrorLeavesNormalReceptionOnceAndBlocksSync) {
   Receive(3, 5, 31);
   tk().pps.DelayOutOfRange = true;
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "受信タイミングエラー");
+  EXPECT_EQ(status.text, "受信タイミングエラー");
   EXPECT_EQ(fake.beeper.count, 1);
   EXPECT_FALSE(tk().pps.ReceptionOk);
   Receive(3, 5, 32);
@@ -122,11 +122,11 @@ TEST_F(Second, TimingErrorLeavesNormalReceptionOnceAndBlocksSync) {
   tk().pps.DelayOutOfRange = false;
   Receive(3, 5, 34);
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(status.text, "受信中(NMEA)");
   EXPECT_EQ(CountLog("正常受信に復帰"), 1);
   Receive(3, 5, 35, '0');  // no fix: quality 1, logged with its text
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "測位不能");
+  EXPECT_EQ(status.text, "測位不能");
   EXPECT_EQ(CountLog("測位不能"), 1);
 }
 
@@ -242,19 +242,19 @@ TEST_F(Second, RefusedSyncStaysVisibleUntilTheStatusChanges) {
   tk().pps.DelayOutOfRange = true;
   Receive(3, 8, 1);
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "受信タイミングエラー");
+  EXPECT_EQ(status.text, "受信タイミングエラー");
   clockSetPending = true;
   Receive(3, 8, 2);
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "時刻校正不能");
+  EXPECT_EQ(status.text, "時刻校正不能");
   EXPECT_EQ(CountLog("時刻校正不能"), 1);
   Receive(3, 8, 3);
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "時刻校正不能");
+  EXPECT_EQ(status.text, "時刻校正不能");
   tk().pps.DelayOutOfRange = false;
   Receive(3, 8, 4);
   ProcessSecond(tk());
-  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(status.text, "受信中(NMEA)");
   EXPECT_EQ(fake.clock.setCount, 0);
 }
 

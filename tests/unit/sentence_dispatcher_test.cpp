@@ -87,15 +87,15 @@ TEST_F(Dispatcher, MarkerDelayWindowIsOneToNineTicks) {
 TEST_F(Dispatcher, WithoutPpsAndDelayTheSecondIsProcessedAtOnce) {
   settings.dSSS = 0;
   tk().timing.DelayTicks = 0;
-  tk().timing.AwaitingData = false;
+  tk().timing.DataWait.Stop();
   Feed(kGga);
   EXPECT_FALSE(tk().timing.SecondPending);
-  EXPECT_EQ(view.StatusBar, "受信中(NMEA)");
+  EXPECT_EQ(status.text, "受信中(NMEA)");
   EXPECT_EQ(view.EditNumMsg, "1");
   cfg.NmeaMode = false;
   Feed("#1000,1,5,3530.0000N,13945.0000E,40.0M,39.0M,0,2025/12/01,#1108,1,12:00:01,");
   EXPECT_FALSE(tk().timing.SecondPending);
-  EXPECT_EQ(view.StatusBar, "受信中(ﾊﾞｲﾅﾘ)");
+  EXPECT_EQ(status.text, "受信中(ﾊﾞｲﾅﾘ)");
 
   tk().pps.PpsSeen = true;  // with 1PPS the marker runs it
   Feed(kGga);

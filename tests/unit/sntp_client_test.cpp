@@ -11,8 +11,8 @@
 namespace {
 
 struct SntpClientTest : ::testing::Test, NetworkClientWorld {
-  void SetUp() override { client.Connect(); }
-  void Ask() { client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton); }
+  void SetUp() override { Connect(); }
+  void Ask() { session->SendSntpRequest(kSendByButton); }
   double PcError() const { return fake.time.Pc() - fake.time.Now(); }
 };
 
@@ -29,13 +29,13 @@ TEST_F(SntpClientTest, ScheduleFromTheMarks) {
   for (const auto& c : cases) {
     NetworkClientWorld w;
     w.settings.NtpIntv = c.ntpIntv;
-    w.client.Connect();
+    w.Connect();
     w.client.schedule.Start(3);
     std::vector<int> sentAt;
     for (int i = 0; i < 18 * 600 + 5; ++i) {
       w.fake.time.Advance(0.1);
       const size_t before = w.fake.udp.sent.size();
-      w.client.Tick();
+      w.session->Tick();
       if (w.fake.udp.sent.size() > before) {
         const LocalTimeRecord t = w.fake.clock.GetLocalTime();
         EXPECT_EQ(t.Second, 0);
@@ -53,17 +53,17 @@ TEST_F(SntpClientTest, ScheduleFromTheMarks) {
 // enabled again; the connection stays.
 TEST_F(SntpClientTest, LostReplyEndsTheWait) {
   Ask();
-  EXPECT_FALSE(syncEnabled);
+  EXPECT_FALSE(SyncEnabled());
   for (int i = 0; i < 50; ++i) {
     fake.time.Advance(0.1);
-    EXPECT_EQ(client.Tick(), NetworkClient::TickResult::kRunning);
+    EXPECT_EQ(session->Tick(), NetworkSession::TickResult::kRunning);
   }
   EXPECT_TRUE(client.SntpReplyAwaited());
   Ticks(1);
   EXPECT_FALSE(client.SntpReplyAwaited());
-  EXPECT_TRUE(syncEnabled);
-  EXPECT_EQ(statusBar, "12:03:05  NTPサーバから応答がありません");
-  EXPECT_EQ(log.lines.back(), statusBar);
+  EXPECT_TRUE(SyncEnabled());
+  EXPECT_EQ(status.text, "12:03:05  NTPサーバから応答がありません");
+  EXPECT_EQ(log.lines.back(), status.text);
   // The reply that comes after all is a stray now.
   Deliver(ServeLastRequest());
   EXPECT_EQ(fake.clock.setCount, 0);
@@ -80,15 +80,15 @@ TEST_F(SntpClientTest, ReplyCorrectsTheClock) {
   for (const auto& c : cases) {
     NetworkClientWorld w;
     w.settings.SyncParm = c.syncParm;
-    w.client.Connect();
+    w.Connect();
     w.fake.time.SetPcOffset(-2.5);
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.session->SendSntpRequest(kSendByButton);
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, 1);
     EXPECT_NEAR(w.fake.time.Pc() - w.fake.time.Now(), c.expectedError, 2e-6) << c.syncParm;
-    EXPECT_EQ(w.statusBar.substr(10), "同期しました［遅延量 +0.020 秒、補正量 +2.500 秒］");
-    EXPECT_EQ(w.log.lines.back(), w.statusBar);
-    EXPECT_TRUE(w.syncEnabled);
+    EXPECT_EQ(w.status.text.substr(10), "同期しました［遅延量 +0.020 秒、補正量 +2.500 秒］");
+    EXPECT_EQ(w.log.lines.back(), w.status.text);
+    EXPECT_TRUE(w.SyncEnabled());
     EXPECT_FALSE(w.client.SntpReplyAwaited());
     // The clock is now known to keep the server's time, since this setting.
     EXPECT_TRUE(w.discipline.ClockOnReference());
@@ -105,7 +105,7 @@ TEST_F(SntpClientTest, DelayExcludesTheServersHold) {
   fake.time.SetPc(fake.time.Now() + 0.0004567);
   Ask();
   Deliver(ServeLastRequest());
-  EXPECT_EQ(statusBar.substr(10), "同期しました［遅延量 +0.001 秒、補正量 -0.000 秒］");
+  EXPECT_EQ(status.text.substr(10), "同期しました［遅延量 +0.001 秒、補正量 -0.000 秒］");
 }
 
 // A correction of more than an hour is refused in each of its three forms;
@@ -115,15 +115,14 @@ TEST_F(SntpClientTest, TwoHoursOffIsRefused) {
   Ask();
   Deliver(ServeLastRequest());
   EXPECT_EQ(fake.clock.setCount, 0);
-  EXPECT_EQ(statusBar, "12:03:00  同期を見合わせました［補正量 +7200.000 秒!!］");
-  EXPECT_EQ(log.lines.back(), statusBar);
+  EXPECT_EQ(status.text, "12:03:00  同期を見合わせました［補正量 +7200.000 秒!!］");
+  EXPECT_EQ(log.lines.back(), status.text);
   EXPECT_FALSE(client.SntpReplyAwaited());
-  EXPECT_TRUE(syncEnabled);
+  EXPECT_TRUE(SyncEnabled());
 
   client.SendSntpRequest(ClientRole::kReceiver, TimeSource::kReceiver, kSendPeriodic);
-  EXPECT_TRUE(syncEnabled);  // a receiver connection's button is not the client's
   Deliver(ServeLastRequest(), ClientRole::kReceiver);
-  EXPECT_EQ(statusBar, "Delay exceeds 1 hour limit!!");
+  EXPECT_EQ(status.text, "Delay exceeds 1 hour limit!!");
 
   testDialog.TestDialogShown = true;
   client.SendSntpRequest(ClientRole::kReceiver, TimeSource::kReceiver, kSendByButton);
@@ -201,11 +200,11 @@ TEST_F(SntpClientTest, RefusedSettingIsReported) {
   Ask();
   Deliver(ServeLastRequest());
   EXPECT_EQ(fake.clock.setCount, 1);
-  EXPECT_EQ(statusBar.substr(8), "  時刻校正に失敗［遅延量 +0.020 秒、補正量 +2.500 秒］");
+  EXPECT_EQ(status.text.substr(8), "  時刻校正に失敗［遅延量 +0.020 秒、補正量 +2.500 秒］");
   EXPECT_EQ(log.Count("同期しました"), 0);
   EXPECT_EQ(log.Count("時刻校正に失敗"), 1);
   EXPECT_EQ(NtpTimestampDecode(edge.EdgeNtpTime, fake.time.Now()), referenceBefore);
-  EXPECT_TRUE(syncEnabled);
+  EXPECT_TRUE(SyncEnabled());
 
   testDialog.TestDialogShown = true;
   client.SendSntpRequest(ClientRole::kReceiver, TimeSource::kReceiver, kSendByButton);
@@ -268,38 +267,38 @@ TEST_F(SntpClientTest, RepliesThatFailACheckAreRefused) {
       w.settings.LanOpt = lanOpt;
       w.serverOffset = 100;
       w.alterReply = c.alter;
-      w.client.Connect();
-      w.client.OnConnectAnswer("192.168.1.5");  // the own protocol's handshake
-      w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+      w.Connect();
+      w.session->OnConnectAnswer("192.168.1.5");  // the own protocol's handshake
+      w.session->SendSntpRequest(kSendByButton);
       EXPECT_TRUE(w.client.SntpReplyAwaited());
       w.Deliver(w.ServeLastRequest());
       const std::string what = std::string(c.name) + ", LanOpt " + std::to_string(lanOpt);
       EXPECT_FALSE(w.client.SntpReplyAwaited()) << what;
-      EXPECT_FALSE(w.client.AwaitingData) << what;
-      EXPECT_TRUE(w.syncEnabled) << what;
+      EXPECT_FALSE(w.session->AnswerAwaited()) << what;
+      EXPECT_TRUE(w.SyncEnabled()) << what;
       if (*c.shown == '\0') {
         EXPECT_EQ(w.fake.clock.setCount, 1) << what;
-        EXPECT_NE(w.statusBar.find("同期しました"), std::string::npos) << what;
+        EXPECT_NE(w.status.text.find("同期しました"), std::string::npos) << what;
         continue;
       }
       EXPECT_EQ(w.fake.clock.setCount, 0) << what;
       EXPECT_FALSE(w.discipline.ClockOnReference()) << what;
       const std::string shown =
-          w.statusBar.size() > 10 && w.statusBar[8] == ' ' ? w.statusBar.substr(10) : w.statusBar;
+          w.status.text.size() > 10 && w.status.text[8] == ' ' ? w.status.text.substr(10) : w.status.text;
       EXPECT_EQ(shown, c.shown) << what;
-      EXPECT_EQ(w.log.lines.back(), w.statusBar) << what;
+      EXPECT_EQ(w.log.lines.back(), w.status.text) << what;
     }
   }
   // The round trip may take as long as the reply is awaited, no longer.
   for (const double oneWay : {2.4, 2.6}) {
     NetworkClientWorld w;
     w.oneWay = oneWay;
-    w.client.Connect();
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.Connect();
+    w.session->SendSntpRequest(kSendByButton);
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, oneWay < 2.5 ? 1 : 0) << oneWay;
     if (oneWay > 2.5) {
-      EXPECT_EQ(w.statusBar.substr(10), "NTP応答を採用しません(往復時間 +5.200 秒)");
+      EXPECT_EQ(w.status.text.substr(10), "NTP応答を採用しません(往復時間 +5.200 秒)");
     }
   }
 }
@@ -324,7 +323,7 @@ TEST_F(SntpClientTest, RefusalsAreLoggedOnceAMinute) {
   fake.time.Advance(30);
   Ask();
   Deliver(ServeLastRequest());
-  EXPECT_EQ(statusBar, log.lines.back().substr(0, statusBar.size()));
+  EXPECT_EQ(status.text, log.lines.back().substr(0, status.text.size()));
   EXPECT_NE(log.lines.back().find("ほか 3 件"), std::string::npos);
 }
 
@@ -368,16 +367,16 @@ TEST_F(SntpClientTest, RateKissBacksOff) {
   for (const auto& c : cases) {
     NetworkClientWorld w;
     w.settings.NtpIntv = c.ntpIntv;
-    w.client.Connect();
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.Connect();
+    w.session->SendSntpRequest(kSendByButton);
     std::vector<int> waits;
     for (size_t i = 0; i < c.waits.size(); ++i) {
       w.alterReply = kissRate;
       w.Deliver(w.ServeLastRequest());
       const size_t sent = w.fake.udp.sent.size();
-      w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+      w.session->SendSntpRequest(kSendByButton);
       EXPECT_EQ(w.fake.udp.sent.size(), sent);
-      EXPECT_NE(w.statusBar.find("NTPサーバの求めにより要求を控えています(あと "), std::string::npos);
+      EXPECT_NE(w.status.text.find("NTPサーバの求めにより要求を控えています(あと "), std::string::npos);
       int ticks = 0;
       while (w.fake.udp.sent.size() == sent && ticks < 10000) {
         w.Ticks(1);
@@ -391,10 +390,10 @@ TEST_F(SntpClientTest, RateKissBacksOff) {
     w.alterReply = nullptr;
     w.Deliver(w.ServeLastRequest());
     EXPECT_EQ(w.fake.clock.setCount, 1);
-    w.client.SendSntpRequest(ClientRole::kNetwork, TimeSource::kPcClock, kSendByButton);
+    w.session->SendSntpRequest(kSendByButton);
     w.alterReply = kissRate;
     w.Deliver(w.ServeLastRequest());
-    EXPECT_NE(w.statusBar.find("(RATE)、5 秒待ちます"), std::string::npos);
+    EXPECT_NE(w.status.text.find("(RATE)、5 秒待ちます"), std::string::npos);
   }
 }
 
@@ -412,12 +411,12 @@ TEST_F(SntpClientTest, DenyKissStopsAskingUntilConnectedAgain) {
   Ticks(13 * 600);  // past the 12:10 and 12:20 marks
   Ask();
   EXPECT_EQ(fake.udp.sent.size(), sent);
-  EXPECT_EQ(statusBar.substr(10), "NTPサーバに拒否されています、再接続まで要求しません");
+  EXPECT_EQ(status.text.substr(10), "NTPサーバに拒否されています、再接続まで要求しません");
   EXPECT_EQ(log.Count("NTPサーバに拒否されました(DENY)"), 1);
   EXPECT_EQ(fake.clock.setCount, 0);
 
-  client.Disconnect();
-  client.Connect();
+  Disconnect();
+  Connect();
   alterReply = nullptr;
   Ask();
   EXPECT_EQ(fake.udp.sent.size(), sent + 1);

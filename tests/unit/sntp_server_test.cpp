@@ -128,7 +128,7 @@ TEST_F(SntpServerTest, RepliesGoToTheClientOtherModesAreDropped) {
   EXPECT_EQ(log.lines.back().substr(10), "LI:0,VN:4,Mode:4,Stratum:0,Poll:6,Prec:0");
   EXPECT_FALSE(Receive(Request(0xE1), TimeSource::kPcClock));
   EXPECT_EQ(log.lines.back(), "メッセージ無効(LI=3)");
-  EXPECT_EQ(statusBar, "メッセージ無効(LI=3)");
+  EXPECT_EQ(status.text, "メッセージ無効(LI=3)");
   EXPECT_FALSE(Receive(Request(0x25), TimeSource::kPcClock));
   EXPECT_TRUE(fake.udp.sent.empty());
 }

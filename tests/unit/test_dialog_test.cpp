@@ -35,7 +35,7 @@ struct TestDialog : ::testing::Test {
     app.settings.Receiver = 1;  // GT-77
     app.settings.ServerIpAddr = "192.168.1.20";
     ButtonConnectClick(app);
-    ASSERT_TRUE(app.session.has_value());
+    ASSERT_TRUE((app.Receiver() != nullptr));
   }
   // Bytes from the receiver, handed on by the next tick.
   void Receive(const std::string& text) {
@@ -70,7 +70,7 @@ TEST_F(TestDialog, SwitchingTheModeKeepsTheRowsAndNewRowsFollowIt) {
   RadioGroupModeClick(dlg, 1);
   Receive(kGsv);
   EXPECT_EQ(Rows(), std::vector<std::string>{kGsv});
-  ProcessReceivedText(app.session->time, "=PPS,,");
+  ProcessReceivedText(app.Receiver()->time, "=PPS,,");
   ASSERT_EQ(dlg.ListBoxMesg.size(), 2u);
   EXPECT_EQ(dlg.ListBoxMesg[0], kGsv);
   EXPECT_NE(dlg.ListBoxMesg[1].find("  dCnt : "), std::string::npos) << dlg.ListBoxMesg[1];
@@ -150,8 +150,8 @@ TEST_F(TestDialog, SendCommandWritesTheTextAndTellsTheOutcome) {
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.text) + (c.crLf ? " crlf" : "") + (c.binary ? " binary" : ""));
     // Binary frames reach the dispatcher as "#" lines.
-    ProcessReceivedText(app.session->time, c.binary ? "#1108,0,00:00:05," : kGsv);
-    EXPECT_EQ(app.session->cfg.NmeaMode, !c.binary);
+    ProcessReceivedText(app.Receiver()->time, c.binary ? "#1108,0,00:00:05," : kGsv);
+    EXPECT_EQ(app.Receiver()->cfg.NmeaMode, !c.binary);
     fake.serial.written.clear();
     EditCommandChange(dlg, c.text);
     dlg.CheckBoxCrLf = c.crLf;

@@ -49,9 +49,9 @@ TEST_F(TimeReport, FromTheSourceAtHand) {
   const double edge = std::floor(fake.time.Now());
   NtpTimestampEncode(edge, app.edgeReference.EdgeNtpTime);
   app.edgeReference.LastEdgeCount = app.counterScale.Now() - 2'890'000;  // 0.289 s ago
-  app.session->time.pps.PpsSeen = true;
-  app.session->time.pps.ReceptionOk = true;
-  app.session->time.timing.TicksSinceEdgeTaken = 0;
+  app.Receiver()->time.pps.PpsSeen = true;
+  app.Receiver()->time.pps.ReceptionOk = true;
+  app.Receiver()->time.timing.TicksSinceEdgeTaken = 0;
   Report("20251229125710_289");
   app.settings.SyncParm = 2;
   Report("20251229125710_489");

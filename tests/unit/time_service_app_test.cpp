@@ -60,7 +60,7 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   ButtonConnectClick(app);
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);
-  app.session->time.pps.ReceptionOk = true;
+  app.Receiver()->time.pps.ReceptionOk = true;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(fake.udp.sent.back().bytes[1], 0);
   // Once a check has found the PC clock on the receiver's time.
@@ -77,11 +77,11 @@ TEST(TimeServiceStart, AnswersOfflineAndWithAReceiver) {
   // The precision of the sentences' timing (25 ms fits under 2^-5 s).
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -5);
   // 1PPS seen, but no edge's time taken yet: the PC clock still.
-  app.session->time.pps.PpsSeen = true;
+  app.Receiver()->time.pps.PpsSeen = true;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -5);
   // An edge: the precision of its timing (a millisecond until its spread is known).
-  app.session->time.timing.TicksSinceEdgeTaken = 0;
+  app.Receiver()->time.timing.TicksSinceEdgeTaken = 0;
   fake.udp.Deliver(request, "10.0.0.7", 40000);
   EXPECT_EQ(static_cast<int8_t>(fake.udp.sent.back().bytes[3]), -9);
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  LI:0,VN:4,Mode:3,Stratum:0,Poll:6,Prec:0,From:10.0.0.7");

@@ -12,7 +12,9 @@
 #include "app/app.h"
 #include "app/connection.h"
 #include "fakes/fake_platform.h"
+#include "sim/sim_world.h"
 #include "ui/tformccacomm.h"
+#include "ui/tformerrgraph.h"
 #include "ui/tformetccomm.h"
 #include "ui/tformgt77comm.h"
 #include "ui/tformlog.h"
@@ -58,6 +60,23 @@ void FillTestDialog(TestDialogModel& d) {
   d.AddRow("12:34:57  139ﾟ45'07.4\"E(±0.3\") 35ﾟ39'07.4\"N(±0.2\") ｻﾝﾌﾟﾙ:3600");
   d.AddRow("12:34:58  delay : +0.000512 sec, dT : -0.001234 sec");
   d.StatusBar = "バイナリ通信中です";
+}
+
+// An hour of the simulated world: a PC clock 0.4 s off and 40 ppm fast, with
+// the edge worker waking up to 50 us late, or without 1PPS.
+bool ShootErrorGraph(bool pps, const QString& path) {
+  SimOptions o;
+  o.pps = pps;
+  o.pcOffset = 0.4;
+  o.pcDrift = 40e-6;
+  o.edgeWakeJitter = 50e-6;
+  o.handOverLatency = 0.001;
+  SimWorld w(o);
+  if (!pps) w.app.settings.dSSS = 9;
+  w.Connect();
+  w.RunFor(3600);
+  TFormErrGraph graph(w.app.errorHistory);
+  return Shoot(graph, path);
 }
 
 }  // namespace
@@ -116,5 +135,7 @@ int main(int argc, char* argv[]) {
     TFormCcaComm cca;
     ok &= Shoot(cca, path("commands_cca370h"));
   }
+  ok &= ShootErrorGraph(true, path("error_graph"));
+  ok &= ShootErrorGraph(false, path("error_graph_sentences"));
   return ok ? 0 : 1;
 }
