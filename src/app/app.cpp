@@ -11,8 +11,9 @@ App::App(Platform& p)
       counterScale(p.counter),
       discipline({settings, p.clock, counterScale, *this, p.messageBoxes, *this}),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, *this,
-                            testDialog.TestDialogShown, settings.TimeZone}),
-      lanServer(p.udp, p.textCodec, p.clock),
+                            testDialog.TestDialogShown, settings.TimeZone, access,
+                            settings.LogRequests}),
+      lanServer(p.udp, p.textCodec, p.clock, access),
       network(NetworkClientDeps{settings,
                                 {edgeReference, counterScale, p.clock},
                                 p.udp,
@@ -42,6 +43,9 @@ App::App(Platform& p)
       [this](const ClockMeasurementPoint& point) { errorHistory.Add(point); });
 }
 
+void App::ApplyAccessSettings() {
+  access.Configure(settings.LanAccess, settings.NtpAllow, OwnAddresses);
+}
 
 ControlFacts App::Facts() const {
   using C = ControlFacts::Connection;

@@ -2,6 +2,7 @@
 #include <optional>
 #include <string>
 #include <variant>
+#include <vector>
 
 #include "app/controls.h"
 #include "app/event_log.h"
@@ -12,6 +13,7 @@
 #include "common/status_sink.h"
 #include "link/counter_scale.h"
 #include "link/edge_reference.h"
+#include "net/access_rules.h"
 #include "net/datagram_routing.h"
 #include "net/lan_protocol_server.h"
 #include "net/network_client.h"
@@ -63,6 +65,7 @@ class App : public LogSink,
   EdgeReference edgeReference;
   BurstDelay burstDelay;
   ClockDiscipline discipline;
+  AccessRules access;
   ErrorHistory errorHistory;  // the discipline's measurements, for the error graph
   // The shared keys of the key file `KeyFile`, for the server and the client.
   NtpKeyTable keys;
@@ -85,6 +88,12 @@ class App : public LogSink,
   bool FirstShowPending = false;
   bool NetworkAvailable = false;
   std::string OwnIpAddress = "0.0.0.0";
+  // Every address of the PC's interfaces, IPv4 and IPv6.
+  std::vector<OwnAddress> OwnAddresses;
+
+  // Takes the access settings (and the PC's own networks) into the rules
+  // the servers follow.
+  void ApplyAccessSettings();
 
   // LogSink: the log window always, the log file when logging is on.
   void LogLine(const std::string& text) override;

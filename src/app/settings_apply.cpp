@@ -14,13 +14,14 @@ void ButtonParmSetApply(App& app, const SettingsDialog& dialog) {
   app.network.schedule.NtpRequestCount = 0;
   StopReconnecting(app);
   app.discipline.UseTimeZone(s.TimeZone);
+  app.ApplyAccessSettings();
 
   // Logging switched on: a file of its own from now, where the start-up
   // log goes (the current directory). Switching it off leaves an open file
   // open and idle.
   if (loggingSwitchedOn) {
     const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-    if (!app.log.File().Open(LogFileName(now))) {
+    if (!app.log.OpenFile(now, s.LogKeepDays)) {
       app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
     }
     app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quorログ開始"));

@@ -43,6 +43,8 @@ void FormCreate(App& app) {
     app.NetworkAvailable = false;
     app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
   }
+  app.OwnAddresses = app.platform.networkInfo.OwnAddresses();
+  app.ApplyAccessSettings();
   app.FirstShowPending = true;
 }
 
@@ -56,11 +58,14 @@ bool FormShow(App& app) {
 
   app.FirstShowPending = false;
   const LocalTimeRecord now = app.platform.clock.GetLocalTime();
-  if (app.settings.IsLogOut == 1 && !app.log.File().Open(LogFileName(now))) {
+  if (app.settings.IsLogOut == 1 && !app.log.OpenFile(now, app.settings.LogKeepDays)) {
     app.platform.messageBoxes.Show("ログファイルのオープンに失敗");
   }
   app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quor運用開始"));
   LoadKeyFileSetting(app);
+  for (const std::string& entry : app.access.BadEntries()) {
+    app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "NtpAllowの指定を無視しました: " + entry));
+  }
   BindTimeService(app);
   return true;
 }

@@ -53,6 +53,8 @@ StatusFacts GatherStatus(const App& app) {
   f.served = counts.served;
   f.servedWithKey = counts.authenticated;
   f.cryptoNaks = counts.cryptoNaks;
+  f.refused = counts.refused;
+  f.rateLimited = counts.rateLimited;
   f.clientsLastHour = app.server.Clients().Count(app.platform.clock.ReadNtpSeconds());
   f.clientsAtLeast = app.server.Clients().Saturated();
   return f;

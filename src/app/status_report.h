@@ -26,8 +26,8 @@ struct StatusFacts {
   uint64_t served = 0;
   uint64_t servedWithKey = 0;
   uint64_t cryptoNaks = 0;
-  std::optional<uint64_t> refused;      // by the access rules, where they exist
-  std::optional<uint64_t> rateLimited;  // by the rate limiter, where it exists
+  std::optional<uint64_t> refused;      // by the access rules (`NtpAllow`)
+  std::optional<uint64_t> rateLimited;  // by the rate limiter (kissed or dropped)
   size_t clientsLastHour = 0;
   bool clientsAtLeast = false;  // the count is a lower bound (table full)
 };

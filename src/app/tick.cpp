@@ -60,9 +60,19 @@ void TickNetwork(App& app, NetworkSession& n) {
   ReconnectLater(app);
 }
 
+// A new log file each local day, started at the first tick after midnight.
+void RollLogFile(App& app) {
+  if (app.settings.IsLogOut != 1 || !app.log.File().IsOpen()) return;
+  const LocalTimeRecord now = app.platform.clock.GetLocalTime();
+  if (app.log.RollOver(now, app.settings.LogKeepDays)) {
+    app.LogLine(Stamped(now.Hour, now.Minute, now.Second, "Quorログ開始"));
+  }
+}
+
 }  // namespace
 
 void TickProc(App& app) {
+  RollLogFile(app);
   app.server.Tick();
   if (NetworkSession* n = app.Network()) {
     TickNetwork(app, *n);

@@ -1,5 +1,6 @@
 #include "common/address_syntax.h"
 
+#include "common/ip_address.h"
 #include "common/text_format.h"
 
 std::optional<std::string> CanonicalIpv4(const std::string& text) {
@@ -50,6 +51,8 @@ bool AllDigits(const std::string& s) {
 bool IsServerAddress(const std::string& text, size_t maxLength) {
   if (text.empty() || text.size() > maxLength) return false;
   if (CanonicalIpv4(text)) return true;
+  // An IPv6 literal; its colons make it no host name.
+  if (text.find(':') != std::string::npos) return ParseIpAddress(text).has_value();
   std::string name = text;
   if (name.back() == '.') name.pop_back();
   std::string label;

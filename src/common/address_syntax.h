@@ -8,7 +8,7 @@
 std::optional<std::string> CanonicalIpv4(const std::string& text);
 
 // Whether `text` names a server in the usual syntax: a dotted IPv4 address,
-// or a host name of labels made of letters, digits and hyphens (1 to 63
+// an IPv6 address (with a "%zone" for a link-local one), or a host name of labels made of letters, digits and hyphens (1 to 63
 // characters each, no hyphen at either end), joined by dots, with at most
 // one final dot, `maxLength` characters at most in all. A name whose last
 // label is all digits is a mistyped address, not a host name.

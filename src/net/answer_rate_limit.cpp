@@ -2,32 +2,61 @@
 
 #include <algorithm>
 
-double AnswerRateLimit::Refilled(const Bucket& b, double now) const {
-  // A clock that went back refills nothing.
-  const double elapsed = std::max(0.0, now - b.last);
-  return std::min(burst_, b.tokens + elapsed * perSecond_);
+namespace {
+
+// A clock that went back refills nothing.
+double Refill(double held, double last, double now, double rate, double most) {
+  return std::min(most, held + std::max(0.0, now - last) * rate);
 }
 
-bool AnswerRateLimit::MakeRoom(double now) {
-  for (auto it = buckets_.begin(); it != buckets_.end(); ++it) {
-    if (Refilled(it->second, now) >= burst_) {
-      buckets_.erase(it);
-      return true;
-    }
+}  // namespace
+
+uint64_t AnswerRateLimit::PrefixKey(const IpAddress& a) {
+  uint64_t key = 0;
+  if (!a.v6) {
+    for (int i = 0; i < 3; ++i) key = key << 8 | a.bytes[i];
+    return key | uint64_t{1} << 63;  // apart from every IPv6 key (56 bits)
   }
-  return false;
+  for (int i = 0; i < 7; ++i) key = key << 8 | a.bytes[i];
+  return key;
 }
 
-bool AnswerRateLimit::Allow(const std::string& address, double now) {
-  auto it = buckets_.find(address);
-  if (it == buckets_.end()) {
-    if (buckets_.size() >= maxAddresses_ && !MakeRoom(now)) return false;
-    it = buckets_.emplace(address, Bucket{burst_, now}).first;
+AnswerRateLimit::Bucket& AnswerRateLimit::BucketFor(uint64_t key, double now) {
+  auto it = buckets_.find(key);
+  if (it != buckets_.end()) {
+    recent_.splice(recent_.begin(), recent_, it->second.age);
+    return it->second;
   }
-  Bucket& b = it->second;
-  b.tokens = Refilled(b, now);
+  if (buckets_.size() >= l_.maxPrefixes && !recent_.empty()) {
+    buckets_.erase(recent_.back());
+    recent_.pop_back();
+  }
+  recent_.push_front(key);
+  return buckets_.emplace(key, Bucket{l_.burst, now, -1e300, recent_.begin()}).first->second;
+}
+
+AnswerRateLimit::Verdict AnswerRateLimit::Allow(const IpAddress& address, double now,
+                                                size_t requestBytes, size_t answerBytes) {
+  Bucket& b = BucketFor(PrefixKey(address), now);
+  b.tokens = Refill(b.tokens, b.last, now, l_.perSecond, l_.burst);
   b.last = now;
-  if (b.tokens < 1.0) return false;
+  if (b.tokens < 1.0) {
+    if (now - b.lastKiss >= 1.0 || now < b.lastKiss) {
+      b.lastKiss = now;
+      return Verdict::kKiss;
+    }
+    return Verdict::kDrop;
+  }
+  if (answerBytes > requestBytes) {
+    if (!budgetStarted_) {
+      budgetStarted_ = true;
+      budgetLast_ = now;
+    }
+    budget_ = Refill(budget_, budgetLast_, now, l_.largerBytesPerSecond, l_.largerBurstBytes);
+    budgetLast_ = now;
+    if (budget_ < double(answerBytes)) return Verdict::kDrop;
+    budget_ -= double(answerBytes);
+  }
   b.tokens -= 1.0;
-  return true;
+  return Verdict::kAnswer;
 }

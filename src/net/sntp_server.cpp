@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "common/ip_address.h"
 #include "common/text_format.h"
 #include "common/time_arithmetic.h"
 
@@ -40,7 +41,11 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
   if (!packet) return std::nullopt;
   const NtpPacket& p = *packet;
 
+  const double pcNow = source == TimeSource::kReceiverPps ? d_.time.clock.ReadNtpSeconds()
+                                                          : now.ntpSeconds;
   if (IsRequest(p) && Answerable(p, now, waited)) {
+    // A refused or limited request gets nothing more, not even a log line.
+    if (!Admit(p, datagram, pcNow)) return std::nullopt;
     const RequestAuthCheck auth = CheckRequestAuth(keys_, datagram.data, datagram.size);
     SendSntpReply(p, datagram, claim, now, waited, auth);
     if (auth.result == RequestAuth::kBad) {
@@ -48,15 +53,13 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
     } else {
       ++counts_.served;
       if (auth.result == RequestAuth::kValid) ++counts_.authenticated;
-      clients_.Note(datagram.fromAddress, now.ntpSeconds);
+      clients_.Note(datagram.fromAddress, pcNow);
     }
   }
 
-  const double pcNow = source == TimeSource::kReceiverPps ? d_.time.clock.ReadNtpSeconds()
-                                                          : now.ntpSeconds;
   LogUnlogged(pcNow);
   const LocalTimeRecord local = NtpSecondsToLocalTime(arrival, d_.timeZone);
-  if (!d_.testDialogShown) {
+  if (!d_.testDialogShown && (d_.logRequests != 0 || !IsRequest(p))) {
     std::string line = Stamped(local.Hour, local.Minute, local.Second,
                                StrPrintf("LI:%d,VN:%d,Mode:%d,Stratum:%d,Poll:%d,Prec:%d",
                                          p.LeapIndicator, p.Version, p.Mode, p.Stratum, p.Poll,
@@ -116,6 +119,46 @@ void SntpServer::SendSntpReply(const NtpPacket& request, const UdpDatagram& data
   const std::vector<uint8_t> bytes = auth.result == RequestAuth::kValid
                                          ? WithMac(header, *auth.key, auth.macSize)
                                          : WithCryptoNak(header);
+  d_.udp.Send(datagram.fromAddress, datagram.fromPort, bytes.data(), bytes.size());
+}
+
+bool SntpServer::Admit(const NtpPacket& request, const UdpDatagram& datagram, double pcNow) {
+  const std::optional<IpAddress> from = ParseIpAddress(datagram.fromAddress);
+  if (!from || !d_.access.NtpMayAsk(datagram.fromAddress)) {
+    ++counts_.refused;
+    return false;
+  }
+  if (!IsLoopback(*from)) {
+    switch (answers_.Allow(*from, pcNow)) {
+      case AnswerRateLimit::Verdict::kAnswer:
+        break;
+      case AnswerRateLimit::Verdict::kKiss:
+        SendRateKiss(request, datagram);
+        ++counts_.rateLimited;
+        return false;
+      case AnswerRateLimit::Verdict::kDrop:
+        ++counts_.rateLimited;
+        return false;
+    }
+  }
+  return true;
+}
+
+// The kiss-o'-death "RATE": unsynchronised, stratum 0, the code as the
+// reference id; it tells no time (its receive and transmit times are the
+// request's own), so it is no answer a client could set its clock by.
+void SntpServer::SendRateKiss(const NtpPacket& request, const UdpDatagram& datagram) {
+  NtpPacket kiss;
+  kiss.LeapIndicator = NtpPacket::kLeapUnsynchronised;
+  kiss.Version = request.Version;
+  kiss.Mode = NtpPacket::kModeServer;
+  kiss.Stratum = 0;
+  kiss.Poll = request.Poll;
+  std::memcpy(kiss.ReferenceId, "RATE", 4);
+  std::memcpy(kiss.Originate, request.Transmit, 8);
+  std::memcpy(kiss.Receive, request.Transmit, 8);
+  std::memcpy(kiss.Transmit, request.Transmit, 8);
+  const auto bytes = kiss.Bytes();
   d_.udp.Send(datagram.fromAddress, datagram.fromPort, bytes.data(), bytes.size());
 }
 

@@ -6,6 +6,8 @@
 
 #include "common/log_sink.h"
 #include "common/status_sink.h"
+#include "net/access_rules.h"
+#include "net/answer_rate_limit.h"
 #include "net/client_tally.h"
 #include "net/log_rate_limit.h"
 #include "net/ntp_auth.h"
@@ -32,6 +34,8 @@ struct SntpServerCounts {
   uint64_t served = 0;         // requests answered with the time
   uint64_t authenticated = 0;  // of those, answered under a key
   uint64_t cryptoNaks = 0;     // requests whose code did not pass
+  uint64_t refused = 0;        // requests from sources `NtpAllow` leaves out
+  uint64_t rateLimited = 0;    // requests over the limit (kissed or dropped)
 };
 
 // What the SNTP server works with but does not own.
@@ -42,6 +46,8 @@ struct SntpServerDeps {
   StatusSink& status;
   const bool& testDialogShown;  // the per-packet line is not written then
   const int32_t& timeZone;      // hours of the program's local time
+  const AccessRules& access;    // who may ask (`NtpAllow`)
+  const int32_t& logRequests;   // 0: no line per request (`LogRequests`)
 };
 
 // Answers every SNTP request that reaches the endpoint, in every state of the
@@ -50,6 +56,11 @@ class SntpServer {
  public:
   // Per-packet log lines written each second at most; the rest are counted.
   static constexpr int kLogLinesPerSecond = 10;
+  // Answers per source prefix, enough for a whole /24 of clients starting
+  // at once; a reply is as large as its request, so no budget for larger
+  // answers. Over the limit a source gets a RATE kiss, at most one a second
+  // per prefix. Loopback is not limited.
+  static constexpr AnswerRateLimit::Limits kLimits{128, 256, 4096};
 
   explicit SntpServer(const SntpServerDeps& deps) : d_(deps) {}
 
@@ -82,6 +93,7 @@ class SntpServer {
   void UseKeys(const NtpKeyTable* keys) { keys_ = keys; }
 
   const SntpServerCounts& Counts() const { return counts_; }
+  // Distinct clients answered, by the PC clock.
   const ClientTally& Clients() const { return clients_; }
 
  private:
@@ -90,11 +102,16 @@ class SntpServer {
                      const RequestAuthCheck& auth);
   // Whether a request that waited `waited` seconds before `now` may be answered.
   bool Answerable(const NtpPacket& request, const ServiceInstant& now, double waited) const;
+  // Whether a request from the datagram's source is answered; sends the
+  // RATE kiss when the limit says so. Counts what it decides.
+  bool Admit(const NtpPacket& request, const UdpDatagram& datagram, double pcNow);
+  void SendRateKiss(const NtpPacket& request, const UdpDatagram& datagram);
   void LogLimited(const std::string& line, double pcNow);
   void LogUnlogged(double pcNow);
 
   SntpServerDeps d_;
   LogRateLimit limit_{kLogLinesPerSecond};
+  AnswerRateLimit answers_{kLimits};
   bool stepped_ = false;
   uint32_t stepCount_ = 0;
   const NtpKeyTable* keys_ = nullptr;

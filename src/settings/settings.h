@@ -27,17 +27,27 @@ struct Settings {
   // Keep the PC clock between steps with a frequency correction and small
   // slews ("周波数補正"); 0 steps only.
   int32_t FreqAdjust = 1;
-  std::string ServerIpAddr;  // host name or dotted address, at most kServerAddrMax
   // The file of shared NTP keys ("ID TYPE KEY" lines); empty: none.
   std::string KeyFile;
   // The key the SNTP client signs its requests with and wants its replies
   // signed with; 0: none.
   int32_t ServerKey = 0;
+  // Whom the own LAN protocol answers: 0 the PC's own networks, loopback,
+  // link-local and private ranges; 1 everyone; 2 no one.
+  int32_t LanAccess = 0;
+  // SNTP is answered only to these "address/bits" entries (blanks or commas
+  // between them); empty: to everyone.
+  std::string NtpAllow;
+  int32_t LogRequests = 1;   // a log line per received request
+  int32_t LogKeepDays = 31;  // the daily log files kept, 1..3660
+  std::string ServerIpAddr;  // host name or IPv4/IPv6 address, at most kServerAddrMax
   SerialParams serial;
 
   static constexpr int32_t kSyncStepMs = 100;
   static constexpr size_t kServerAddrMax = 107;
   static constexpr size_t kKeyFileMax = 4095;
+  static constexpr size_t kNtpAllowMax = 1024;
+  static constexpr int32_t kLogKeepDaysMax = 3660;
   int32_t SyncOffsetMs() const { return SyncParm * kSyncStepMs; }
 };
 

@@ -1,6 +1,8 @@
 #include "settings/settings_dialog.h"
 
 #include "common/address_syntax.h"
+#include "common/ip_address.h"
+#include "net/access_rules.h"
 #include "common/receiver_kinds.h"
 #include "common/text_format.h"
 #include "settings/fixed_receiver_line.h"
@@ -63,6 +65,9 @@ void SettingsDialog::FormShow() {
   CheckBoxLogOut = s.IsLogOut != 0;
   CheckBoxServeLocalClock = s.ServeLocalClock != 0;
   CheckBoxFreqAdjust = s.FreqAdjust != 0;
+  CheckBoxLogRequests = s.LogRequests != 0;
+  ComboBoxLanAccess = s.LanAccess;
+  EditNtpAllow = s.NtpAllow;
 
   dSec = s.dSec;
   TimeZone = s.TimeZone;
@@ -173,7 +178,7 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
   ServerAddrFault = true;
   const std::string server = TrimBlanks(ComboBoxServerIpAddr);
   // Also refuses an empty field when the network gives no own address.
-  if (server == EditMyIpAddr) {
+  if (server == EditMyIpAddr || IsOwnAddress(server)) {
     boxes.Show("ＩＰアドレスが重複しています!!");
     return false;
   }
@@ -202,6 +207,12 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
     return false;
   }
   ServerKeyFault = false;
+  const std::string allow = TrimBlanks(EditNtpAllow);
+  if (allow.size() > Settings::kNtpAllowMax || !IsAllowListText(allow)) {
+    StatusBar = kBadNtpAllow;
+    return false;
+  }
+  EditNtpAllow = allow;
   // Settings that could not be stored are not applied either: the dialog
   // stays open to try again or to cancel, and the running server stays.
   Settings chosen = Chosen();
@@ -212,6 +223,15 @@ bool SettingsDialog::ButtonSetClick(SettingsStore& store, MessageBoxes& boxes) {
   }
   settings_.ServerIpAddr = server;
   return true;
+}
+
+bool SettingsDialog::IsOwnAddress(const std::string& server) const {
+  const std::optional<std::string> address = CanonicalAddress(server);
+  if (!address) return false;
+  for (const std::string& own : ownAddresses_) {
+    if (CanonicalAddress(own) == address) return true;
+  }
+  return false;
 }
 
 void SettingsDialog::ButtonDelRegistoryClick(SettingsStore& store, MessageBoxes& boxes) {
@@ -235,5 +255,8 @@ Settings SettingsDialog::Chosen() const {
   s.KeyFile = TrimBlanks(EditKeyFile);
   if (auto key = ServerKeyNumber(EditServerKey)) s.ServerKey = *key;
   s.FreqAdjust = CheckBoxFreqAdjust ? 1 : 0;
+  s.LogRequests = CheckBoxLogRequests ? 1 : 0;
+  s.LanAccess = ComboBoxLanAccess >= 0 && ComboBoxLanAccess <= 2 ? ComboBoxLanAccess : 0;
+  s.NtpAllow = TrimBlanks(EditNtpAllow);
   return s;
 }

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/message_boxes.h"
 #include "platform/settings_store.h"
@@ -35,9 +36,12 @@ class SettingsDialog {
   static constexpr const char* kHint = "時差は本プログラムが表示・設定する時刻(JST/LST)の時差です";
 
   // `settings` are the running settings; `ownAddress` is the PC's own
-  // address, empty when the network cannot be used.
-  SettingsDialog(Settings& settings, std::string ownAddress)
-      : settings_(settings), ownAddress_(std::move(ownAddress)) {}
+  // address, empty when the network cannot be used; `ownAddresses` all its
+  // other addresses (IPv6 too), which the server may not be either.
+  SettingsDialog(Settings& settings, std::string ownAddress,
+                 std::vector<std::string> ownAddresses = {})
+      : settings_(settings), ownAddress_(std::move(ownAddress)),
+        ownAddresses_(std::move(ownAddresses)) {}
 
   // Working values.
   int32_t dSec = 0, NtpIntv = 0, TimeZone = 0, SyncParm = 0, AutoAdjust = 0;
@@ -49,9 +53,11 @@ class SettingsDialog {
   bool CheckBoxLogOut = false, CheckBoxAddregistory = false;
   bool CheckBoxServeLocalClock = false;
   bool CheckBoxFreqAdjust = true;
-  std::string ComboBoxServerIpAddr, EditMyIpAddr;
   // The key file and the key number the client signs with (0 or empty: none).
   std::string EditKeyFile, EditServerKey;
+  bool CheckBoxLogRequests = true;
+  int ComboBoxLanAccess = 0;
+  std::string ComboBoxServerIpAddr, EditMyIpAddr, EditNtpAllow;
 
   // Texts of the spin edits.
   std::string EditdSec, EditTimeZone, EditNtpIntv, EditSyncParm;
@@ -68,6 +74,7 @@ class SettingsDialog {
   // After a refused "設定": the key number was at fault (the focus goes there).
   bool ServerKeyFault = false;
   static constexpr const char* kNotStored = "設定を保存できませんでした!!";
+  static constexpr const char* kBadNtpAllow = "SNTP応答先の指定が正しくありません!!";
 
   void FormShow();
   void ComboBoxPortChange(int item);
@@ -99,7 +106,9 @@ class SettingsDialog {
  private:
   void ShowPortState();
   void ShowSpinTexts();
+  bool IsOwnAddress(const std::string& server) const;
 
   Settings& settings_;
   std::string ownAddress_;
+  std::vector<std::string> ownAddresses_;
 };

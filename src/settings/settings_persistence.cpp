@@ -29,6 +29,11 @@ void LoadSettings(SettingsStore& store, Settings& s) {
   ReadRanged(store, "IsLogOut", s.IsLogOut, 0, 1);
   ReadRanged(store, "ServeLocalClock", s.ServeLocalClock, 0, 1);
   ReadRanged(store, "FreqAdjust", s.FreqAdjust, 0, 1);
+  ReadRanged(store, "LanAccess", s.LanAccess, 0, 2);
+  s.NtpAllow = store.ReadString("NtpAllow").value_or("");
+  if (s.NtpAllow.size() > Settings::kNtpAllowMax) s.NtpAllow.resize(Settings::kNtpAllowMax);
+  ReadRanged(store, "LogRequests", s.LogRequests, 0, 1);
+  ReadRanged(store, "LogKeepDays", s.LogKeepDays, 1, Settings::kLogKeepDaysMax);
   // A missing server text reads as empty text.
   s.ServerIpAddr = store.ReadString("ServerIpAddr").value_or("");
   if (s.ServerIpAddr.size() > Settings::kServerAddrMax) s.ServerIpAddr.resize(Settings::kServerAddrMax);
@@ -62,6 +67,10 @@ bool StoreSettings(SettingsStore& store, const Settings& s, MessageBoxes& boxes)
       {"IsLogOut", s.IsLogOut},
       {"ServeLocalClock", s.ServeLocalClock},
       {"FreqAdjust", s.FreqAdjust},
+      {"LanAccess", s.LanAccess},
+      {"NtpAllow", s.NtpAllow},
+      {"LogRequests", s.LogRequests},
+      {"LogKeepDays", s.LogKeepDays},
       {"ServerIpAddr", s.ServerIpAddr},
       {"KeyFile", s.KeyFile},
       {"ServerKey", s.ServerKey},

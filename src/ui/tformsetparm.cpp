@@ -38,13 +38,24 @@ QHBoxLayout* SpinRow(TFormSetParm* form, QLineEdit* edit, const SpinButton& spin
   return row;
 }
 
+// The PC's own addresses that a server address may not be (loopback aside,
+// as the shown own address is).
+std::vector<std::string> OwnServerAddresses(const App& app) {
+  std::vector<std::string> addresses;
+  for (const OwnAddress& a : app.OwnAddresses) {
+    if (!a.loopback) addresses.push_back(a.address);
+  }
+  return addresses;
+}
+
 }  // namespace
 
 TFormSetParm::TFormSetParm(App& app, QWidget* parent)
     : QDialog(parent),
       app_(app),
       // Without a network there is no own address to show.
-      model_(app.settings, app.NetworkAvailable ? app.OwnIpAddress : std::string()) {
+      model_(app.settings, app.NetworkAvailable ? app.OwnIpAddress : std::string(),
+             OwnServerAddresses(app)) {
   setObjectName("TFormSetParm");
   setWindowTitle(QString::fromUtf8("Quor - 条件設定"));
   BuildControls();
@@ -99,10 +110,12 @@ void TFormSetParm::BuildControls() {
   auto* storeBox = new QGroupBox(this);
   auto* sg = new QVBoxLayout(storeBox);
   CheckBoxLogOut = MakeCheckBox(storeBox, "CheckBoxLogOut", "ログを出力");
+  CheckBoxLogRequests = MakeCheckBox(storeBox, "CheckBoxLogRequests", "要求ごとに記録");
   CheckBoxAddregistory = MakeCheckBox(storeBox, "CheckBoxAddregistory", "ｼｽﾃﾑに保存");
   ButtonDelRegistory = DialogButton(storeBox, "ButtonDelRegistory", "ｼｽﾃﾑから削除");
   ButtonDelRegistory->setAutoDefault(false);
   sg->addWidget(CheckBoxLogOut);
+  sg->addWidget(CheckBoxLogRequests);
   sg->addWidget(CheckBoxAddregistory);
   sg->addWidget(ButtonDelRegistory);
 
@@ -142,13 +155,23 @@ void TFormSetParm::BuildControls() {
   EditServerKey = new QLineEdit(sntpBox);
   EditServerKey->setObjectName("EditServerKey");
   EditServerKey->setMaximumWidth(110);
-  ng->addWidget(MakeLabel(sntpBox, "鍵ﾌｧｲﾙ"), 4, 0);
-  ng->addWidget(EditKeyFile, 4, 1, 1, 2);
+  ng->addWidget(MakeLabel(sntpBox, "鍵ﾌｧｲﾙ"), 6, 0);
+  ng->addWidget(EditKeyFile, 6, 1, 1, 2);
   auto* keyRow = new QHBoxLayout;
   keyRow->addWidget(MakeLabel(sntpBox, "ｻｰﾊﾞの鍵番号"));
   keyRow->addWidget(EditServerKey);
   keyRow->addStretch();
-  ng->addLayout(keyRow, 4, 3);
+  ng->addLayout(keyRow, 6, 3);
+  // Who may ask: the own protocol by LanAccess, SNTP by the allow list.
+  ComboBoxLanAccess = MakeList(sntpBox, "ComboBoxLanAccess",
+                               {"自ﾈｯﾄﾜｰｸ・ﾌﾟﾗｲﾍﾞｰﾄ", "全て", "応答しない"});
+  EditNtpAllow = new QLineEdit(sntpBox);
+  EditNtpAllow->setObjectName("EditNtpAllow");
+  EditNtpAllow->setPlaceholderText(QString::fromUtf8("空欄: 全て (例 192.168.0.0/16 fd00::/8)"));
+  ng->addWidget(MakeLabel(sntpBox, "Quor応答先"), 4, 0);
+  ng->addWidget(ComboBoxLanAccess, 4, 1, 1, 2);
+  ng->addWidget(MakeLabel(sntpBox, "SNTP応答先"), 5, 0);
+  ng->addWidget(EditNtpAllow, 5, 1, 1, 3);
 
   ButtonSet = DialogButton(this, "ButtonSet", "設定");
   ButtonSet->setDefault(true);
@@ -214,6 +237,9 @@ void TFormSetParm::Collect() {
   m.CheckBoxLogOut = CheckBoxLogOut->isChecked();
   m.CheckBoxServeLocalClock = CheckBoxServeLocalClock->isChecked();
   m.CheckBoxFreqAdjust = CheckBoxFreqAdjust->isChecked();
+  m.CheckBoxLogRequests = CheckBoxLogRequests->isChecked();
+  m.ComboBoxLanAccess = ComboBoxLanAccess->currentIndex();
+  m.EditNtpAllow = EditNtpAllow->text().toStdString();
   m.CheckBoxAddregistory = CheckBoxAddregistory->isChecked();
   m.ComboBoxServerIpAddr = ComboBoxServerIpAddr->currentText().toStdString();
   m.EditKeyFile = EditKeyFile->text().toStdString();
@@ -231,6 +257,9 @@ void TFormSetParm::Refresh() {
   CheckBoxLogOut->setChecked(m.CheckBoxLogOut);
   CheckBoxServeLocalClock->setChecked(m.CheckBoxServeLocalClock);
   CheckBoxFreqAdjust->setChecked(m.CheckBoxFreqAdjust);
+  CheckBoxLogRequests->setChecked(m.CheckBoxLogRequests);
+  ComboBoxLanAccess->setCurrentIndex(m.ComboBoxLanAccess);
+  SetText(EditNtpAllow, m.EditNtpAllow);
   CheckBoxAddregistory->setChecked(m.CheckBoxAddregistory);
   const QString server = QString::fromStdString(m.ComboBoxServerIpAddr);
   if (ComboBoxServerIpAddr->currentText() != server) ComboBoxServerIpAddr->setEditText(server);

@@ -55,12 +55,13 @@ class TFormSetParm : public QDialog {
   App& app_;
   SettingsDialog model_;
 
-  QComboBox *ComboBoxPort, *ComboBoxReceiver, *ComboBoxServerIpAddr;
+  QComboBox *ComboBoxPort, *ComboBoxReceiver, *ComboBoxServerIpAddr, *ComboBoxLanAccess;
   QPushButton *ButtonCommParm, *ButtonDelRegistory, *ButtonSet, *ButtonCancel;
   RadioGroup *RadioGroupBaseMesg, *RadioGroupAutoAdjust, *RadioGroupBeepCond, *RadioGroupLanOpt;
-  QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr;
+  QLineEdit *EditTimeZone, *EditdSec, *EditSyncParm, *EditNtpIntv, *EditMyIpAddr, *EditNtpAllow;
   QLineEdit *EditKeyFile, *EditServerKey;
   QWidget *CSpinButtonTimeZone, *CSpinButtondSec, *CSpinButtonSyncParm, *CSpinButtonNtpIntv;
   QCheckBox *CheckBoxLogOut, *CheckBoxAddregistory, *CheckBoxServeLocalClock, *CheckBoxFreqAdjust;
+  QCheckBox *CheckBoxLogRequests;
   QStatusBar* StatusBar;
 };

@@ -200,6 +200,12 @@ class FakeLogFile : public LogFile {
   bool Open(const std::string& fileName) override {
     openedName = fileName;
     open = !failOpen;
+    if (open && std::none_of(stored.begin(), stored.end(),
+                             [&](const Stored& s) { return s.name == fileName; })) {
+      int64_t newest = 0;
+      for (const Stored& s : stored) newest = std::max(newest, s.modified);
+      stored.push_back({fileName, newest + 1});
+    }
     return open;
   }
   bool IsOpen() const override { return open; }
@@ -209,6 +215,15 @@ class FakeLogFile : public LogFile {
     return true;
   }
   void Close() override { open = false; }
+  std::vector<Stored> StoredLogs() override { return stored; }
+  bool Remove(const std::string& name) override {
+    removed.push_back(name);
+    std::erase_if(stored, [&](const Stored& s) { return s.name == name; });
+    return true;
+  }
+  // The files in the log directory; an opening adds its own as the newest.
+  std::vector<Stored> stored;
+  std::vector<std::string> removed;
   bool failOpen = false, open = false;
   bool failWrite = false;  // a full disk
   std::string openedName;
@@ -278,7 +293,13 @@ class FakeClipboard : public Clipboard {
 class FakeNetworkInfo : public NetworkInfo {
  public:
   std::optional<std::string> OwnIpv4Address() override { return address; }
+  std::vector<OwnAddress> OwnAddresses() override { return addresses; }
   std::optional<std::string> address = std::string("192.168.1.10");
+  std::vector<OwnAddress> addresses = {{"127.0.0.1", 8, true},
+                                       {"192.168.1.10", 24, false},
+                                       {"::1", 128, true},
+                                       {"2001:db8:1::10", 64, false},
+                                       {"fe80::10%eth0", 64, false}};
 };
 
 // A serial port whose events the test delivers itself.

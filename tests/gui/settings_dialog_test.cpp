@@ -98,6 +98,12 @@ TEST_F(SettingsDialogWindows, ChangedAndStoredThenLoadedAtTheNextStart) {
       Click(d, "CSpinButtonTimeZoneDown");
       EXPECT_EQ(Find<QLineEdit>(d, "EditTimeZone")->text(), " +7");
       Find<QComboBox>(d, "ComboBoxServerIpAddr")->setEditText(" ntp.example.jp ");
+      EXPECT_EQ(Find<QComboBox>(d, "ComboBoxLanAccess")->currentText().toStdString(),
+                "自ﾈｯﾄﾜｰｸ・ﾌﾟﾗｲﾍﾞｰﾄ");
+      Find<QComboBox>(d, "ComboBoxLanAccess")->setCurrentIndex(1);
+      Find<QLineEdit>(d, "EditNtpAllow")->setText("10.0.0.0/8 fd00::/8");
+      EXPECT_TRUE(Find<QCheckBox>(d, "CheckBoxLogRequests")->isChecked());
+      Click(d, "CheckBoxLogRequests");
       Click(d, "CheckBoxAddregistory");
       Click(d, "ButtonSet");
       EXPECT_FALSE(d.isVisible());
@@ -114,6 +120,9 @@ TEST_F(SettingsDialogWindows, ChangedAndStoredThenLoadedAtTheNextStart) {
     EXPECT_EQ(conf.value("TimeZone").toInt(), 7);
     EXPECT_EQ(conf.value("dSec").toInt(), 0);
     EXPECT_EQ(conf.value("ServerIpAddr").toString(), "ntp.example.jp");
+    EXPECT_EQ(conf.value("LanAccess").toInt(), 1);
+    EXPECT_EQ(conf.value("NtpAllow").toString(), "10.0.0.0/8 fd00::/8");
+    EXPECT_EQ(conf.value("LogRequests").toInt(), 0);
   }
   Run restarted(fake, path);
   EXPECT_EQ(restarted.app.settings.Receiver, 1);

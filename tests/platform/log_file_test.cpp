@@ -6,6 +6,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -84,6 +85,31 @@ TEST_F(InTempDir, ALineIsWrittenWholeOrNotAtAll) {
   Cp932LogFile full;
   ASSERT_TRUE(full.Open("/dev/full"));
   EXPECT_FALSE(full.WriteLine("x"));
+}
+
+}  // namespace
+
+namespace {
+
+// The log directory's "Quor*.log" files are listed with their last change;
+// other files and directories are not, and a removal stays inside it.
+TEST_F(InTempDir, ListsAndRemovesTheLogFilesOfTheDirectory) {
+  for (const char* name : {"Quor01160230.log", "Quor01170000.log", "other.log", "Quor.txt"}) {
+    std::ofstream(name) << "x\n";
+  }
+  std::filesystem::create_directory("Quor01180000.log");
+  Cp932LogFile log;
+  std::vector<std::string> names;
+  for (const auto& s : log.StoredLogs()) {
+    names.push_back(s.name);
+    EXPECT_GT(s.modified, 0);
+  }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"Quor01160230.log", "Quor01170000.log"}));
+  EXPECT_TRUE(log.Remove("Quor01160230.log"));
+  EXPECT_FALSE(std::filesystem::exists("Quor01160230.log"));
+  EXPECT_FALSE(log.Remove("../Quor01170000.log"));
+  EXPECT_FALSE(log.Remove("Quor01160230.log"));
 }
 
 }  // namespace

@@ -264,9 +264,94 @@ TEST_P(UdpEndpointSendTest, SendsToAddressOrNameOrReportsTheName) {
 
 INSTANTIATE_TEST_SUITE_P(Hosts, UdpEndpointSendTest,
                          ::testing::Values(SendCase{"127.0.0.1", true, false},
+                                           SendCase{"::ffff:127.0.0.1", true, false},
                                            SendCase{"localhost", true, false},
                                            SendCase{"no-such-host.invalid", false, true},
                                            SendCase{"", false, false}));
+
+// A plain IPv6 socket on ::1; bound() is false where the host has no IPv6.
+class Peer6 {
+ public:
+  Peer6() {
+    fd_ = ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 local = Loopback(0);
+    bound_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
+    socklen_t length = sizeof local;
+    if (bound_) ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
+    port_ = ntohs(local.sin6_port);
+  }
+  ~Peer6() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool bound() const { return bound_; }
+  uint16_t port() const { return port_; }
+  void SendTo(uint16_t port, const std::vector<uint8_t>& bytes) {
+    const sockaddr_in6 to = Loopback(port);
+    ASSERT_EQ(::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
+                       sizeof to),
+              ssize_t(bytes.size()));
+  }
+  std::optional<std::vector<uint8_t>> Receive(int timeoutMs = 2000) {
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, timeoutMs) != 1) return std::nullopt;
+    std::vector<uint8_t> bytes(2048);
+    const ssize_t n = ::recv(fd_, bytes.data(), bytes.size(), 0);
+    if (n < 0) return std::nullopt;
+    bytes.resize(n);
+    return bytes;
+  }
+  static sockaddr_in6 Loopback(uint16_t port) {
+    sockaddr_in6 a{};
+    a.sin6_family = AF_INET6;
+    a.sin6_addr = in6addr_loopback;
+    a.sin6_port = htons(port);
+    return a;
+  }
+
+ private:
+  int fd_ = -1;
+  bool bound_ = false;
+  uint16_t port_ = 0;
+};
+
+// One dual-stack socket serves both families: an IPv6 sender is reported as
+// "::1" and answered there, an IPv4 one still as dotted IPv4.
+TEST_F(UdpEndpointTest, ServesIpv6AndIpv4OnOneSocket) {
+  Peer6 peer6;
+  if (!peer6.bound()) GTEST_SKIP() << "no IPv6 loopback here";
+  ASSERT_EQ(endpoint.Family(), AF_INET6);
+  sink.onDatagram = [&](const UdpDatagram& d) {
+    endpoint.Send(d.fromAddress, d.fromPort, d.data, d.size);
+  };
+  peer6.SendTo(endpoint.BoundPort(), Pattern(48, 1));
+  peer.SendTo(endpoint.BoundPort(), Pattern(48, 2));
+  ASSERT_TRUE(RunUntil([&] { return sink.datagrams.size() >= 2; }));
+  EXPECT_EQ(sink.datagrams[0].fromAddress, "::1");
+  EXPECT_EQ(sink.datagrams[0].fromPort, peer6.port());
+  EXPECT_EQ(sink.datagrams[1].fromAddress, "127.0.0.1");
+  EXPECT_EQ(peer6.Receive(), Pattern(48, 1));
+  EXPECT_EQ(peer.Receive(), Pattern(48, 2));
+}
+
+// Without IPv6 the endpoint is IPv4 alone: IPv4 works as before, and a send
+// to an IPv6 address is dropped and counted, never a crash.
+TEST(UdpEndpointIpv4Only, ServesIpv4AndDropsIpv6Sends) {
+  EnsureApplication();
+  LinuxUdpEndpoint endpoint(false);
+  RecordingSink sink;
+  Peer peer;
+  std::string reason;
+  ASSERT_EQ(endpoint.Bind(0, sink, reason), UdpEndpoint::BindResult::kOk) << reason;
+  EXPECT_EQ(endpoint.Family(), AF_INET);
+  peer.SendTo(endpoint.BoundPort(), Pattern(48, 3));
+  ASSERT_TRUE(RunUntil([&] { return !sink.datagrams.empty(); }));
+  EXPECT_EQ(sink.datagrams[0].fromAddress, "127.0.0.1");
+  const auto bytes = Pattern(48, 4);
+  endpoint.Send("::1", peer.port(), bytes.data(), bytes.size());
+  EXPECT_EQ(endpoint.counts().sendsDropped, 1u);
+  endpoint.Send("127.0.0.1", peer.port(), bytes.data(), bytes.size());
+  EXPECT_EQ(peer.Receive(), bytes);
+}
 
 // Clears or restores CAP_NET_BIND_SERVICE in the effective set; true when the
 // effective set then matches.

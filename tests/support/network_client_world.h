@@ -71,8 +71,10 @@ struct NetworkClientWorld {
   // program turns datagrams into replies).
   StatusText ignoredStatus;
   bool dialogShownForServer = false;
+  AccessRules access;
   SntpServer handler{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, ignoredStatus,
-                                    dialogShownForServer, settings.TimeZone}};
+                                    dialogShownForServer, settings.TimeZone, access,
+                                    settings.LogRequests}};
 
   // The server at the other end: its clock is off from the true time by
   // serverOffset, the way there and back takes oneWay seconds each, and it

@@ -18,8 +18,10 @@ struct SntpServerWorld {
   StatusText status;
   bool testDialogShown = false;
   int32_t timeZone = 9;
+  AccessRules access;
+  int32_t logRequests = 1;
   SntpServer server{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, status,
-                                   testDialogShown, timeZone}};
+                                   testDialogShown, timeZone, access, logRequests}};
 
   // A client request (Mode 3) of `size` bytes with the given first byte and
   // a recognisable transmit timestamp.

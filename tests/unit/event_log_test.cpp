@@ -80,3 +80,32 @@ TEST(EventLog, AFileThatFailsIsToldOnceAndTriedAgainWithEachLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// The newest files stay, by last change and then by name; names that are
+// not the log's are never touched; the open file always stays.
+TEST(EventLog, OldLogFilesBeyondTheKeptNumberAreChosen) {
+  const std::vector<LogFile::Stored> stored = {
+      {"Quor01010000.log", 10}, {"Quor01020000.log", 20}, {"Quor01030000.log", 30},
+      {"Quor01030815.log", 30}, {"Quor.log", 1},          {"Quor0104000.log", 2},
+      {"Quor0105abcd.log", 3},  {"notes.txt", 4},         {"Quor12310000.log", 5}};
+  const struct {
+    int keep;
+    const char* current;
+    std::vector<std::string> beyond;
+  } cases[] = {
+      {31, "Quor01030815.log", {}},
+      {3, "Quor01030815.log", {"Quor01010000.log", "Quor12310000.log"}},
+      {1, "Quor01030815.log",
+       {"Quor01030000.log", "Quor01020000.log", "Quor01010000.log", "Quor12310000.log"}},
+      // An open file that sorts old (the clock went back) still stays.
+      {2, "Quor12310000.log", {"Quor01030000.log", "Quor01020000.log", "Quor01010000.log"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keep);
+    EXPECT_EQ(LogFilesBeyond(stored, c.keep, c.current), c.beyond);
+  }
+}
+
+}  // namespace

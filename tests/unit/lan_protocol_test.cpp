@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/text_format.h"
 #include "fakes/fake_platform.h"
 #include "net/answer_rate_limit.h"
 #include "net/lan_protocol_server.h"
@@ -122,20 +123,23 @@ TEST(PositionAnswer, BrokenCharacterKeepsEveryFieldInPlace) {
   }
 }
 
-// Every own-protocol answer is limited per source address: a small burst,
-// then a few a second. Other addresses are answered meanwhile.
-TEST(LanProtocolServerTest, AnswersAreLimitedPerSourceAddress) {
+// Every own-protocol answer is limited per source prefix (/24): a small
+// burst, then a few a second. Other prefixes are answered meanwhile.
+TEST(LanProtocolServerTest, AnswersAreLimitedPerSourcePrefix) {
   FakePlatform fake;
-  LanProtocolServer server(fake.udp, fake.codec, fake.clock);
-  for (int i = 0; i < 10; ++i) server.OnPositionRequest("10.0.0.99", kFix);
-  EXPECT_EQ(fake.udp.sent.size(), 4u);
-  server.OnConnectRequest("10.0.0.99");
+  AccessRules access;
+  LanProtocolServer server(fake.udp, fake.codec, fake.clock, access);
+  for (int i = 0; i < 10; ++i) server.OnPositionRequest(i % 2 ? "10.0.0.99" : "10.0.0.98", kFix);
   EXPECT_EQ(fake.udp.sent.size(), 4u);
   server.OnConnectRequest("10.0.0.7");
+  EXPECT_EQ(fake.udp.sent.size(), 4u);
+  server.OnConnectRequest("10.0.1.7");
   ASSERT_EQ(fake.udp.sent.size(), 5u);
   EXPECT_EQ(fake.udp.sent.back().bytes, (std::vector<uint8_t>{'Q', 'u', 'o', 'r', ' ', 'O', 'k'}));
-  EXPECT_EQ(fake.udp.sent.back().host, "10.0.0.7");
+  EXPECT_EQ(fake.udp.sent.back().host, "10.0.1.7");
   EXPECT_EQ(fake.udp.sent.back().port, 123);
+  EXPECT_EQ(server.served, 5u);
+  EXPECT_EQ(server.rateLimited, 7u);
 
   // Two a second after that.
   fake.time.Advance(1.0);
@@ -145,15 +149,122 @@ TEST(LanProtocolServerTest, AnswersAreLimitedPerSourceAddress) {
   EXPECT_EQ(fake.udp.sent.back().bytes.size(), 128u);
 }
 
-// Forged source addresses cannot grow the table past its bound: while it is
-// full of addresses still drawing answers, new ones get none.
-TEST(LanProtocolServerTest, AddressTableIsBounded) {
-  AnswerRateLimit limit(2, 4, 2);
-  for (const char* address : {"a", "a", "b", "b"}) EXPECT_TRUE(limit.Allow(address, 0));
-  EXPECT_FALSE(limit.Allow("c", 0.5));  // neither has refilled yet
-  EXPECT_TRUE(limit.Allow("c", 1.0));   // "a" has, and makes room
-  EXPECT_TRUE(limit.Allow("b", 1.0));
-  EXPECT_FALSE(limit.Allow("a", 1.0));  // "b" and "c" are drawing answers
+// The table of prefixes stays bounded, and a new prefix takes the place of
+// the one heard from least recently: a full table never shuts a new
+// client out, while a prefix that keeps asking stays limited.
+TEST(LanProtocolServerTest, PrefixTableIsBoundedAndNeverShutsANewClientOut) {
+  AnswerRateLimit limit({2, 4, 2});
+  const auto a = [](const char* t) { return *ParseIpAddress(t); };
+  using V = AnswerRateLimit::Verdict;
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(limit.Allow(a("10.0.1.1"), 0), V::kAnswer);
+  EXPECT_EQ(limit.Allow(a("10.0.1.2"), 0), V::kKiss);  // same /24, now empty
+  EXPECT_EQ(limit.Allow(a("10.0.1.3"), 0.2), V::kDrop);  // one kiss a second
+  EXPECT_EQ(limit.Allow(a("10.0.2.1"), 0.5), V::kAnswer);
+  EXPECT_EQ(limit.Allow(a("10.0.3.1"), 0.5), V::kAnswer);  // evicts 10.0.1.x
+  EXPECT_EQ(limit.Prefixes(), 2u);
+  EXPECT_EQ(limit.Allow(a("2001:db8:0:ff::1"), 0.5), V::kAnswer);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(limit.Allow(a("2001:db8:0:1::2"), 0.5), V::kAnswer);  // same /56
+  EXPECT_EQ(limit.Allow(a("2001:db8:0:2::2"), 0.5), V::kKiss);
+  EXPECT_EQ(limit.Allow(a("2001:db8:0:100::2"), 0.5), V::kAnswer);  // another /56
+  EXPECT_EQ(limit.Prefixes(), 2u);
+}
+
+// A flood of "Quor Pos" and "Quor Conn" from forged sources, each on a
+// prefix of its own, at 4000 a second: a legitimate client on another
+// prefix keeps every answer, and the bytes sent stay below those received.
+TEST(LanProtocolServerTest, ForgedSourceFloodLeavesALegitimateClientItsAnswers) {
+  FakePlatform fake;
+  AccessRules access;
+  access.Configure(1, "", {});  // everyone may ask
+  LanProtocolServer server(fake.udp, fake.codec, fake.clock, access);
+  size_t bytesIn = 0, legitimateAsked = 0, legitimateAnswered = 0;
+  uint32_t forged = 0;
+  for (int step = 0; step < 4000 * 8; ++step) {
+    fake.time.Advance(1.0 / 4000);
+    // 32000 sources: a new /24 each time (forged sources cycle 10.x.y.0).
+    ++forged;
+    const std::string from = StrPrintf("10.%u.%u.%u", (forged >> 8) & 255, forged & 255, forged % 7);
+    if (step % 2) {
+      server.OnPositionRequest(from, kFix);
+      bytesIn += 8;
+    } else {
+      server.OnConnectRequest(from);
+      bytesIn += 9;
+    }
+    if (step % 6400 == 0) {  // "Quor Conn" from 192.168.5.20 every 1.6 s
+      const size_t before = fake.udp.sent.size();
+      server.OnConnectRequest("192.168.5.20");
+      ++legitimateAsked;
+      legitimateAnswered += fake.udp.sent.size() == before + 1 &&
+                            fake.udp.sent.back().host == "192.168.5.20";
+    }
+  }
+  size_t bytesOut = 0;
+  for (const auto& sent : fake.udp.sent) bytesOut += sent.bytes.size();
+  EXPECT_EQ(legitimateAnswered, legitimateAsked);
+  EXPECT_LE(bytesOut, bytesIn);
+}
+
+// Whom the own protocol answers, by `LanAccess`, and whom SNTP answers, by
+// `NtpAllow`; refused sources get nothing and are counted.
+TEST(AccessRulesTest, LanAccessAndNtpAllow) {
+  const std::vector<OwnAddress> own = {{"203.0.113.5", 28, false}, {"2001:db8:5::1", 64, false}};
+  const struct {
+    int lanAccess;
+    const char* ntpAllow;
+    const char* from;
+    bool lan, ntp;
+  } cases[] = {
+      {0, "", "127.0.0.1", true, true},
+      {0, "", "::1", true, true},
+      {0, "", "192.168.9.9", true, true},
+      {0, "", "172.20.0.1", true, true},
+      {0, "", "172.32.0.1", false, true},
+      {0, "", "10.1.2.3", true, true},
+      {0, "", "169.254.1.1", true, true},
+      {0, "", "fe80::1%eth0", true, true},
+      {0, "", "fd12:3456::1", true, true},
+      {0, "", "203.0.113.14", true, true},   // own /28
+      {0, "", "203.0.113.17", false, true},  // beyond it
+      {0, "", "2001:db8:5::99", true, true},
+      {0, "", "2001:db8:6::99", false, true},
+      {0, "", "8.8.8.8", false, true},
+      {0, "", "not-an-address", false, true},
+      {1, "", "8.8.8.8", true, true},
+      {2, "", "127.0.0.1", false, true},
+      {0, "192.168.0.0/16 2001:db8::/32", "192.168.200.1", true, true},
+      {0, "192.168.0.0/16 2001:db8::/32", "10.0.0.1", true, false},
+      {0, "192.168.0.0/16, 2001:db8::/32", "2001:db8:ffff::1", false, true},
+      {0, "192.168.0.0/16,2001:db8::/32", "2001:db9::1", false, false},
+      {0, "10.0.0.1", "10.0.0.1", true, true},
+      {0, "10.0.0.1", "10.0.0.2", true, false},
+      {0, "0.0.0.0/0", "8.8.8.8", false, true},
+      {0, "bad/99", "10.0.0.1", true, false},  // set, but nothing valid: no one
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.from) + " lan " + std::to_string(c.lanAccess) + " allow " + c.ntpAllow);
+    AccessRules rules;
+    rules.Configure(c.lanAccess, c.ntpAllow, own);
+    EXPECT_EQ(rules.LanMayAsk(c.from), c.lan);
+    EXPECT_EQ(rules.NtpMayAsk(c.from), c.ntp);
+  }
+  EXPECT_TRUE(IsAllowListText(""));
+  EXPECT_TRUE(IsAllowListText(" 10.0.0.0/8 , fd00::/8 "));
+  EXPECT_FALSE(IsAllowListText("10.0.0.0/33"));
+  EXPECT_FALSE(IsAllowListText("10.0.0.0/8 example.com"));
+  EXPECT_FALSE(IsAllowListText("10.0.0.0/"));
+
+  FakePlatform fake;
+  AccessRules rules;
+  rules.Configure(0, "", own);
+  LanProtocolServer server(fake.udp, fake.codec, fake.clock, rules);
+  server.OnPositionRequest("8.8.8.8", kFix);
+  server.OnConnectRequest("8.8.8.8");
+  server.OnConnectRequest("192.168.1.2");
+  ASSERT_EQ(fake.udp.sent.size(), 1u);
+  EXPECT_EQ(fake.udp.sent[0].host, "192.168.1.2");
+  EXPECT_EQ(server.refused, 2u);
+  EXPECT_EQ(server.served, 1u);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "app/startup.h"
 #include "app/tick.h"
 #include "fakes/fake_platform.h"
+#include "common/text_format.h"
 #include "common/time_arithmetic.h"
 
 namespace {
@@ -199,6 +200,40 @@ TEST(Startup, DelaySpinWrapsBothWays) {
   EXPECT_EQ(app.view.EditdSS, "+0");
   CSpinButtondSSDownClick(app);
   EXPECT_EQ(app.view.EditdSS, "+90");
+}
+
+}  // namespace
+
+namespace {
+
+// With the log file on, the first tick after local midnight starts the
+// day's file, which begins with "Quorログ開始"; only the newest
+// `LogKeepDays` log files stay.
+TEST(Startup, LogFileStartsAfreshAtLocalMidnightAndOldOnesGo) {
+  FakePlatform fake;
+  fake.time.SetPc(LocalTimeToNtpSeconds(Rec(2026, 1, 16, 23, 59, 58, 0), 9));
+  fake.store.exists = true;
+  fake.store.values = {{"IsLogOut", 1}, {"LogKeepDays", 5}};
+  for (int day = 1; day <= 8; ++day) {
+    fake.logFile.stored.push_back({StrPrintf("Quor01%02d0000.log", day), day});
+  }
+  App app(fake.platform);
+  FormCreate(app);
+  ASSERT_TRUE(StartRunning(app));
+  EXPECT_EQ(fake.logFile.openedName, "Quor01162359.log");
+  EXPECT_EQ(fake.logFile.removed.size(), 4u);  // 01..04 go, 05..08 and the new one stay
+  fake.timers.RunFor(1.5);
+  EXPECT_EQ(fake.logFile.openedName, "Quor01162359.log");
+  fake.timers.RunFor(1.0);
+  EXPECT_EQ(fake.logFile.openedName, "Quor01170000.log");
+  EXPECT_TRUE(fake.logFile.IsOpen());
+  ASSERT_FALSE(fake.logFile.lines.empty());
+  EXPECT_EQ(fake.logFile.lines.back(), "00:00:00  Quorログ開始");
+  EXPECT_EQ(fake.logFile.removed.back(), "Quor01050000.log");
+  EXPECT_EQ(fake.logFile.stored.size(), 5u);
+  fake.timers.RunFor(5.0);
+  EXPECT_EQ(fake.logFile.openedName, "Quor01170000.log");  // once a day
+  StopRunning(app);
 }
 
 }  // namespace

@@ -492,3 +492,56 @@ TEST_F(ApplyingSettings, ACancelKeepsAllButTheLine) {
 }
 
 }  // namespace
+
+namespace {
+
+// Who may ask what, set in the dialog and applied to the servers' rules; a
+// bad allow list is refused with its own message, and the server may be
+// none of the PC's addresses, IPv6 ones included.
+TEST_F(ApplyingSettings, AccessSettingsAreCheckedAndApplied) {
+  std::vector<std::string> own;
+  for (const OwnAddress& a : app.OwnAddresses) {
+    if (!a.loopback) own.push_back(a.address);
+  }
+  const auto press = [&](const std::function<void(SettingsDialog&)>& change) {
+    SettingsDialog d(app.settings, app.OwnIpAddress, own);
+    d.FormShow();
+    change(d);
+    const bool ok = d.ButtonSetClick(app.platform.settingsStore, app.platform.messageBoxes);
+    if (ok) ButtonParmSetApply(app, d);
+    return std::make_pair(ok, d.StatusBar);
+  };
+  for (const char* server : {"2001:db8:1::10", "2001:DB8:1:0::10", "fe80::10%eth0"}) {
+    SCOPED_TRACE(server);
+    fake.boxes.shown.clear();
+    EXPECT_FALSE(press([&](SettingsDialog& d) { d.ComboBoxServerIpAddr = server; }).first);
+    EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"ＩＰアドレスが重複しています!!"});
+  }
+  const auto bad = press([](SettingsDialog& d) { d.EditNtpAllow = "192.168.0.0/16 nas.local"; });
+  EXPECT_FALSE(bad.first);
+  EXPECT_EQ(bad.second, SettingsDialog::kBadNtpAllow);
+  EXPECT_EQ(app.settings.NtpAllow, "");
+
+  ASSERT_TRUE(press([](SettingsDialog& d) {
+                d.ComboBoxServerIpAddr = "2001:db8:2::123";
+                d.ComboBoxLanAccess = 2;
+                d.EditNtpAllow = " 192.168.0.0/16, fd00::/8 ";
+                d.CheckBoxLogRequests = false;
+              }).first);
+  EXPECT_EQ(app.settings.ServerIpAddr, "2001:db8:2::123");
+  EXPECT_EQ(app.settings.LanAccess, 2);
+  EXPECT_EQ(app.settings.NtpAllow, "192.168.0.0/16, fd00::/8");
+  EXPECT_EQ(app.settings.LogRequests, 0);
+  EXPECT_FALSE(app.access.LanMayAsk("192.168.1.2"));
+  EXPECT_TRUE(app.access.NtpMayAsk("fd00::5"));
+  EXPECT_FALSE(app.access.NtpMayAsk("10.0.0.5"));
+
+  // The dialog shows them again at the next opening.
+  SettingsDialog again(app.settings, app.OwnIpAddress, own);
+  again.FormShow();
+  EXPECT_EQ(again.ComboBoxLanAccess, 2);
+  EXPECT_EQ(again.EditNtpAllow, "192.168.0.0/16, fd00::/8");
+  EXPECT_FALSE(again.CheckBoxLogRequests);
+}
+
+}  // namespace

@@ -35,13 +35,14 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   s.SyncParm = -3; s.AutoAdjust = 0; s.BaseMesg = 1; s.BeepCond = 0; s.LanOpt = 0; s.IsLogOut = 1;
   s.ServeLocalClock = 1;
   s.FreqAdjust = 0;
+  s.LanAccess = 2; s.NtpAllow = "192.168.0.0/16 2001:db8::/32"; s.LogRequests = 0; s.LogKeepDays = 7;
   s.ServerIpAddr = " ntp.example.jp  ";
   s.KeyFile = "/etc/quor/ntp.keys";
   s.ServerKey = 2147483647;
   s.serial = SerialParams{0, 12, 0, 4, 2, 1};
   StoreSettings(store, s, boxes);
   ASSERT_EQ(boxes.shown, std::vector<std::string>{"システムにQuorの情報を保存しました"});
-  EXPECT_EQ(store.values.size(), 22u);
+  EXPECT_EQ(store.values.size(), 26u);
 
   Settings loaded;
   LoadSettings(store, loaded);
@@ -51,6 +52,8 @@ TEST(SettingsPersistence, StoreThenLoadGivesEveryValueBack) {
   EXPECT_EQ(loaded.BeepCond, 0); EXPECT_EQ(loaded.LanOpt, 0); EXPECT_EQ(loaded.IsLogOut, 1);
   EXPECT_EQ(loaded.ServeLocalClock, 1);
   EXPECT_EQ(loaded.FreqAdjust, 0);
+  EXPECT_EQ(loaded.LanAccess, 2); EXPECT_EQ(loaded.NtpAllow, "192.168.0.0/16 2001:db8::/32");
+  EXPECT_EQ(loaded.LogRequests, 0); EXPECT_EQ(loaded.LogKeepDays, 7);
   EXPECT_EQ(loaded.ServerIpAddr, " ntp.example.jp  ");
   EXPECT_EQ(loaded.KeyFile, "/etc/quor/ntp.keys");
   EXPECT_EQ(loaded.ServerKey, 2147483647);
@@ -84,6 +87,8 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
       {"parityType", 0x105},  {"stopBits", 0x3},     {"FreqAdjust", 2},
       /* flowCntl missing */
       {"ServerKey", -1},      {"KeyFile", std::string(5000, '/')},
+      {"LanAccess", 3},       {"NtpAllow", 7},       {"LogRequests", 2},
+      {"LogKeepDays", 0},
   };
   Settings s;
   s.Receiver = kOtherReceiver;  // a kind that fixes no line, so the line read is what is seen
@@ -94,6 +99,8 @@ TEST(SettingsPersistence, BadStoredValuesKeepTheirDefaults) {
   EXPECT_EQ(s.LanOpt, 1); EXPECT_EQ(s.IsLogOut, 0); EXPECT_EQ(s.ServerIpAddr, "");
   EXPECT_EQ(s.ServerKey, 0); EXPECT_EQ(s.KeyFile, "");
   EXPECT_EQ(s.FreqAdjust, 1);
+  EXPECT_EQ(s.LanAccess, 0); EXPECT_EQ(s.NtpAllow, ""); EXPECT_EQ(s.LogRequests, 1);
+  EXPECT_EQ(s.LogKeepDays, 31);
   // The one-byte values are read as their low byte (0x105 -> 5 is still out of range).
   EXPECT_EQ(s.serial, (SerialParams{0, 5, 1, 0, 0, 2}));
 

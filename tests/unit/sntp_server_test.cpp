@@ -239,4 +239,59 @@ TEST(ClientTally, CountsDistinctAddressesOfTheLastHour) {
   EXPECT_EQ(tally.Count(3000 + 3601), 1u);
 }
 
+// `NtpAllow` set: only its sources are answered; the others get nothing, no
+// line, and are counted. The clients served are counted once each an hour.
+TEST_F(SntpServerTest, AllowListRefusesOtherSourcesAndCountsThem) {
+  access.Configure(0, "192.168.0.0/16 2001:db8::/32", {});
+  EXPECT_FALSE(Receive(Request(), TimeSource::kPcClock, 0, "10.0.0.7"));
+  Receive(Request(), TimeSource::kPcClock, 0, "192.168.3.4");
+  Receive(Request(), TimeSource::kPcClock, 0, "192.168.3.4");
+  Receive(Request(), TimeSource::kPcClock, 0, "2001:db8::77");
+  Receive(Request(), TimeSource::kPcClock, 0, "2001:db9::77");
+  ASSERT_EQ(fake.udp.sent.size(), 3u);
+  EXPECT_EQ(fake.udp.sent[2].host, "2001:db8::77");
+  EXPECT_EQ(server.Counts().served, 3u);
+  EXPECT_EQ(server.Counts().refused, 2u);
+  EXPECT_EQ(log.lines.size(), 3u);
+  EXPECT_NE(log.lines[2].find(",From:2001:db8::77"), std::string::npos);
+  EXPECT_EQ(server.Clients().Count(fake.clock.ReadNtpSeconds()), 2u);
+  EXPECT_EQ(server.Clients().Count(fake.clock.ReadNtpSeconds() + 3601), 0u);
+}
+
+// Past its prefix's limit a client gets one RATE kiss a second that tells
+// no time, and nothing else; another prefix, and loopback, are answered.
+TEST_F(SntpServerTest, OverTheLimitAClientGetsARateKissAtMostOnceASecond) {
+  const auto request = Request(0x23);
+  const size_t burst = static_cast<size_t>(SntpServer::kLimits.burst);
+  const int asked = static_cast<int>(burst) + 8;
+  for (int i = 0; i < asked; ++i) Receive(request, TimeSource::kPcClock, 0, i % 2 ? "10.0.0.7" : "10.0.0.8");
+  ASSERT_EQ(fake.udp.sent.size(), burst + 1);
+  const NtpPacket kiss = LastReply();
+  EXPECT_EQ(kiss.Stratum, 0);
+  EXPECT_EQ(kiss.LeapIndicator, 3);
+  EXPECT_EQ(kiss.Mode, 4);
+  EXPECT_EQ(std::memcmp(kiss.ReferenceId, "RATE", 4), 0);
+  EXPECT_EQ(std::memcmp(kiss.Originate, request.data() + 40, 8), 0);
+  EXPECT_EQ(std::memcmp(kiss.Transmit, request.data() + 40, 8), 0);
+  EXPECT_EQ(server.Counts().served, burst);
+  EXPECT_EQ(server.Counts().rateLimited, asked - burst);
+  for (int i = 0; i < asked; ++i) Receive(request, TimeSource::kPcClock, 0, "127.0.0.1");
+  Receive(request, TimeSource::kPcClock, 0, "10.0.1.8");
+  EXPECT_EQ(fake.udp.sent.size(), burst + 1 + asked + 1);
+
+  fake.time.Advance(1.0);
+  fake.udp.sent.clear();
+  for (int i = 0; i < asked; ++i) Receive(request, TimeSource::kPcClock, 0, "10.0.0.9");
+  EXPECT_EQ(fake.udp.sent.size(), static_cast<size_t>(SntpServer::kLimits.perSecond) + 1);
+  EXPECT_EQ(std::memcmp(LastReply().ReferenceId, "RATE", 4), 0);
+}
+
+// `LogRequests` off: requests are answered without a line each.
+TEST_F(SntpServerTest, RequestLinesCanBeSwitchedOff) {
+  logRequests = 0;
+  Receive(Request(), TimeSource::kPcClock);
+  EXPECT_EQ(fake.udp.sent.size(), 1u);
+  EXPECT_TRUE(log.lines.empty());
+}
+
 }  // namespace

@@ -1,6 +1,8 @@
 #include "platform/linux/cp932_log_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -41,4 +43,27 @@ bool Cp932LogFile::WriteLine(const std::string& text) {
 void Cp932LogFile::Close() {
   if (fd_ >= 0) close(fd_);
   fd_ = -1;
+}
+
+std::vector<LogFile::Stored> Cp932LogFile::StoredLogs() {
+  std::vector<Stored> found;
+  DIR* dir = opendir(".");
+  if (dir == nullptr) return found;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() < 8 || name.compare(0, 4, "Quor") != 0 ||
+        name.compare(name.size() - 4, 4, ".log") != 0) {
+      continue;
+    }
+    struct stat st {};
+    if (lstat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode)) {
+      found.push_back({name, static_cast<int64_t>(st.st_mtime)});
+    }
+  }
+  closedir(dir);
+  return found;
+}
+
+bool Cp932LogFile::Remove(const std::string& fileName) {
+  return fileName.find('/') == std::string::npos && unlink(fileName.c_str()) == 0;
 }

@@ -13,6 +13,8 @@ class Cp932LogFile : public LogFile {
   bool IsOpen() const override { return fd_ >= 0; }
   bool WriteLine(const std::string& text) override;
   void Close() override;
+  std::vector<Stored> StoredLogs() override;
+  bool Remove(const std::string& fileName) override;
   const std::string& Path() const { return path_; }
 
  private:

@@ -1,9 +1,11 @@
 #pragma once
 #include "platform/network_info.h"
 
-// The first IPv4 address of an interface that is up and not loopback. (The
-// host name alone maps to 127.0.1.1 on Debian, which is useless here.)
+// The addresses of the interfaces that are up, from getifaddrs. The own
+// IPv4 address is the first one not on loopback. (The host name alone maps
+// to 127.0.1.1 on Debian, which is useless here.)
 class LinuxNetworkInfo : public NetworkInfo {
  public:
   std::optional<std::string> OwnIpv4Address() override;
+  std::vector<OwnAddress> OwnAddresses() override;
 };

@@ -13,6 +13,8 @@
 #include <cerrno>
 #include <system_error>
 
+#include "common/ip_address.h"
+
 namespace {
 
 // At most this many batches per wake-up, so that a flood cannot hold the main
@@ -37,7 +39,8 @@ bool ArrivalStamp(msghdr& message, timespec& stamp) {
 
 }  // namespace
 
-LinuxUdpEndpoint::LinuxUdpEndpoint() : lookupContext_(std::make_unique<QObject>()) {}
+LinuxUdpEndpoint::LinuxUdpEndpoint(bool tryIpv6)
+    : tryIpv6_(tryIpv6), lookupContext_(std::make_unique<QObject>()) {}
 
 LinuxUdpEndpoint::~LinuxUdpEndpoint() {
   lookupContext_.reset();
@@ -51,9 +54,46 @@ void LinuxUdpEndpoint::CloseSocket() {
   boundPort_ = 0;
 }
 
+bool LinuxUdpEndpoint::OpenSocket(int family) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = ::socket(family, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  if (fd_ < 0) return false;
+  family_ = family;
+  if (family == AF_INET6) {
+    // One socket for both: IPv4 peers arrive as mapped addresses.
+    const int off = 0;
+    if (::setsockopt(fd_, IPPROTO_IPV6, IPV6_V6ONLY, &off, sizeof off) != 0) {
+      ::close(fd_);
+      fd_ = -1;
+      return false;
+    }
+  }
+  return true;
+}
+
 bool LinuxUdpEndpoint::EnsureSocket() {
-  if (fd_ < 0) fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-  return fd_ >= 0;
+  if (fd_ >= 0) return true;
+  // A host without IPv6 makes no AF_INET6 socket: IPv4 alone then.
+  if (tryIpv6_ && OpenSocket(AF_INET6)) return true;
+  return OpenSocket(AF_INET);
+}
+
+int LinuxUdpEndpoint::BindSocket(uint16_t port) {
+  SocketAddress local;
+  if (family_ == AF_INET6) {
+    auto& in6 = reinterpret_cast<sockaddr_in6&>(local.storage);
+    in6.sin6_family = AF_INET6;
+    in6.sin6_addr = in6addr_any;
+    in6.sin6_port = htons(port);
+    local.length = sizeof in6;
+  } else {
+    auto& in = reinterpret_cast<sockaddr_in&>(local.storage);
+    in.sin_family = AF_INET;
+    in.sin_addr.s_addr = htonl(INADDR_ANY);
+    in.sin_port = htons(port);
+    local.length = sizeof in;
+  }
+  return ::bind(fd_, local.get(), local.length) == 0 ? 0 : errno;
 }
 
 UdpEndpoint::BindResult LinuxUdpEndpoint::Bind(uint16_t port, UdpEventSink& sink,
@@ -69,18 +109,19 @@ UdpEndpoint::BindResult LinuxUdpEndpoint::Bind(uint16_t port, UdpEventSink& sink
     reason = ErrorText(errno);
     return BindResult::kFailed;
   }
+  int error = BindSocket(port);
+  // An IPv6 socket that cannot be bound for want of IPv6 (not of a right,
+  // nor because the port is taken) gives way to an IPv4 one.
+  if (error != 0 && family_ == AF_INET6 && error != EACCES && error != EPERM &&
+      error != EADDRINUSE && OpenSocket(AF_INET)) {
+    error = BindSocket(port);
+  }
   const int on = 1;
   ::setsockopt(fd_, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
   // Room for a burst while the main loop is busy; the kernel caps it.
   const int receiveBuffer = 1 << 20;
   ::setsockopt(fd_, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
-
-  sockaddr_in local{};
-  local.sin_family = AF_INET;
-  local.sin_addr.s_addr = htonl(INADDR_ANY);
-  local.sin_port = htons(port);
-  if (::bind(fd_, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
-    const int error = errno;
+  if (error != 0) {
     reason = ErrorText(error);
     // The socket stays, unbound: a send gives it an ephemeral port.
     switch (error) {
@@ -93,9 +134,12 @@ UdpEndpoint::BindResult LinuxUdpEndpoint::Bind(uint16_t port, UdpEventSink& sink
         return BindResult::kFailed;
     }
   }
+  sockaddr_storage local{};
   socklen_t length = sizeof local;
   if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length) == 0) {
-    boundPort_ = ntohs(local.sin_port);
+    boundPort_ = local.ss_family == AF_INET6
+                     ? ntohs(reinterpret_cast<const sockaddr_in6&>(local).sin6_port)
+                     : ntohs(reinterpret_cast<const sockaddr_in&>(local).sin_port);
   }
   receiveBuffers_.resize(kBatch * kMaxDatagram);
   notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
@@ -114,7 +158,7 @@ void LinuxUdpEndpoint::OnReadable() {
 
   mmsghdr messages[kBatch];
   iovec parts[kBatch];
-  sockaddr_in senders[kBatch];
+  sockaddr_storage senders[kBatch];
   union Control {
     cmsghdr align;
     char bytes[CMSG_SPACE(sizeof(timespec)) + 64];
@@ -147,12 +191,13 @@ void LinuxUdpEndpoint::OnReadable() {
       UdpDatagram datagram;
       datagram.data = static_cast<const uint8_t*>(parts[i].iov_base);
       datagram.size = messages[i].msg_len;
-      char address[INET_ADDRSTRLEN] = "";
-      if (senders[i].sin_family == AF_INET) {
-        ::inet_ntop(AF_INET, &senders[i].sin_addr, address, sizeof address);
-        datagram.fromPort = ntohs(senders[i].sin_port);
+      const sockaddr& sender = reinterpret_cast<const sockaddr&>(senders[i]);
+      datagram.fromAddress = SocketAddressText(sender);
+      if (sender.sa_family == AF_INET6) {
+        datagram.fromPort = ntohs(reinterpret_cast<const sockaddr_in6&>(sender).sin6_port);
+      } else if (sender.sa_family == AF_INET) {
+        datagram.fromPort = ntohs(reinterpret_cast<const sockaddr_in&>(sender).sin_port);
       }
-      datagram.fromAddress = address;
       timespec stamp{};
       if (ArrivalStamp(header, stamp)) {
         timespec now{};
@@ -174,23 +219,29 @@ void LinuxUdpEndpoint::OnReadable() {
 
 void LinuxUdpEndpoint::Send(const std::string& host, uint16_t port, const uint8_t* data,
                             size_t size, int tag) {
-  sockaddr_in to{};
-  to.sin_family = AF_INET;
-  to.sin_port = htons(port);
-  if (::inet_pton(AF_INET, host.c_str(), &to.sin_addr) == 1) {
-    SendTo(to, data, size);
+  if (!EnsureSocket()) {
+    ++counts_.sendsDropped;
+    return;
+  }
+  if (const std::optional<IpAddress> address = ParseIpAddress(host)) {
+    if (const std::optional<SocketAddress> to = ToSocketAddress(*address, port, family_)) {
+      SendTo(*to, data, size);
+    } else {
+      ++counts_.sendsDropped;  // IPv6 without an IPv6 socket, or an unknown zone
+    }
     return;
   }
   std::vector<uint8_t> bytes(data, data + size);
   QHostInfo::lookupHost(
       QString::fromStdString(host), lookupContext_.get(),
-      [this, host, to, tag, bytes = std::move(bytes)](const QHostInfo& info) mutable {
-        for (const QHostAddress& address : info.addresses()) {
-          bool isIpv4 = false;
-          const quint32 ipv4 = address.toIPv4Address(&isIpv4);
-          if (isIpv4) {
-            to.sin_addr.s_addr = htonl(ipv4);
-            SendTo(to, bytes.data(), bytes.size());
+      [this, host, port, tag, bytes = std::move(bytes)](const QHostInfo& info) {
+        // The first address the socket can reach, in the resolver's order
+        // of preference: a name with only an IPv6 address works too.
+        for (const QHostAddress& found : info.addresses()) {
+          const std::optional<IpAddress> address = ParseIpAddress(found.toString().toStdString());
+          if (!address) continue;
+          if (const std::optional<SocketAddress> to = ToSocketAddress(*address, port, family_)) {
+            SendTo(*to, bytes.data(), bytes.size());
             return;
           }
         }
@@ -198,7 +249,7 @@ void LinuxUdpEndpoint::Send(const std::string& host, uint16_t port, const uint8_
       });
 }
 
-void LinuxUdpEndpoint::SendTo(const sockaddr_in& to, const uint8_t* data, size_t size) {
+void LinuxUdpEndpoint::SendTo(const SocketAddress& to, const uint8_t* data, size_t size) {
   if (batchingSends_) {
     pendingSends_.push_back({to, pendingBytes_.size(), size});
     pendingBytes_.insert(pendingBytes_.end(), data, data + size);
@@ -210,8 +261,7 @@ void LinuxUdpEndpoint::SendTo(const sockaddr_in& to, const uint8_t* data, size_t
   }
   ssize_t result;
   do {
-    result = ::sendto(fd_, data, size, MSG_DONTWAIT, reinterpret_cast<const sockaddr*>(&to),
-                      sizeof to);
+    result = ::sendto(fd_, data, size, MSG_DONTWAIT, to.get(), to.length);
   } while (result < 0 && errno == EINTR);
   // A full send buffer drops the datagram, as the network might.
   if (result < 0) {
@@ -232,8 +282,8 @@ void LinuxUdpEndpoint::FlushPendingSends() {
         PendingSend& send = pendingSends_[next + i];
         parts[i] = {pendingBytes_.data() + send.offset, send.size};
         messages[i] = {};
-        messages[i].msg_hdr.msg_name = &send.to;
-        messages[i].msg_hdr.msg_namelen = sizeof send.to;
+        messages[i].msg_hdr.msg_name = &send.to.storage;
+        messages[i].msg_hdr.msg_namelen = send.to.length;
         messages[i].msg_hdr.msg_iov = &parts[i];
         messages[i].msg_hdr.msg_iovlen = 1;
       }

@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "platform/linux/socket_address.h"
 #include "platform/udp_endpoint.h"
 
 class QObject;
 class QSocketNotifier;
 
-// The UDP endpoint on Linux: one non-blocking IPv4 socket, read on the Qt
-// main loop through a socket notifier. Received datagrams are taken in
+// The UDP endpoint on Linux: one non-blocking dual-stack socket (IPv6 with
+// IPv4 through mapped addresses; an IPv4 socket on a host without IPv6),
+// read on the Qt main loop through a socket notifier. Received datagrams are taken in
 // batches (recvmmsg) with the kernel's arrival stamps; replies made while a
 // batch of several is being delivered leave together (sendmmsg) once the
 // batch is done; the reply to a datagram that came alone leaves at once.
@@ -39,7 +41,8 @@ class LinuxUdpEndpoint : public UdpEndpoint {
     uint64_t sendBatches = 0;       // sendmmsg calls
   };
 
-  LinuxUdpEndpoint();
+  // `tryIpv6` false: an IPv4 socket only, as on a host without IPv6.
+  explicit LinuxUdpEndpoint(bool tryIpv6 = true);
   ~LinuxUdpEndpoint() override;
   LinuxUdpEndpoint(const LinuxUdpEndpoint&) = delete;
   LinuxUdpEndpoint& operator=(const LinuxUdpEndpoint&) = delete;
@@ -50,11 +53,13 @@ class LinuxUdpEndpoint : public UdpEndpoint {
 
   // The local port after a successful Bind (useful after Bind(0)); 0 otherwise.
   uint16_t BoundPort() const { return boundPort_; }
+  // AF_INET6 (dual-stack) or AF_INET; 0 before the socket is made.
+  int Family() const { return family_; }
   const Counts& counts() const { return counts_; }
 
  private:
   struct PendingSend {
-    sockaddr_in to;
+    SocketAddress to;
     size_t offset;  // into pendingBytes_
     size_t size;
   };
@@ -64,13 +69,17 @@ class LinuxUdpEndpoint : public UdpEndpoint {
   };
 
   void CloseSocket();
+  bool OpenSocket(int family);
   bool EnsureSocket();
+  int BindSocket(uint16_t port);  // 0, or the errno
   void OnReadable();
-  void SendTo(const sockaddr_in& to, const uint8_t* data, size_t size);
+  void SendTo(const SocketAddress& to, const uint8_t* data, size_t size);
   void FlushPendingSends();
   void ReportLookupFailure(const std::string& host, int tag);
 
+  bool tryIpv6_;
   int fd_ = -1;
+  int family_ = 0;
   uint16_t boundPort_ = 0;
   UdpEventSink* sink_ = nullptr;
   std::unique_ptr<QSocketNotifier> notifier_;
