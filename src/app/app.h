@@ -90,6 +90,10 @@ class App : public LogSink,
   std::string OwnIpAddress = "0.0.0.0";
   // Every address of the PC's interfaces, IPv4 and IPv6.
   std::vector<OwnAddress> OwnAddresses;
+  // The PC's own addresses that a server address may not be (loopback
+  // aside, as the shown own address is), and whether `server` is one.
+  std::vector<std::string> OwnServerAddresses() const;
+  bool IsOwnServerAddress(const std::string& server) const;
 
   // Takes the access settings (and the PC's own networks) into the rules
   // the servers follow.

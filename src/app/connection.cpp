@@ -50,7 +50,7 @@ void ConnectNetwork(App& app, bool again) {
     app.platform.messageBoxes.Show("ネットワーク機能が使えません!!");
     return;
   }
-  if (app.settings.ServerIpAddr == app.OwnIpAddress) {
+  if (app.IsOwnServerAddress(app.settings.ServerIpAddr)) {
     app.platform.messageBoxes.Show("ＩＰアドレスが重複しています!!");
     return;
   }

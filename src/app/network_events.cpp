@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "app/connection.h"
+#include "common/ip_address.h"
 #include "common/text_format.h"
 #include "common/time_arithmetic.h"
 
@@ -40,6 +41,24 @@ ServiceClaim App::ServiceClaimNow() const {
   f.serverFresh = Network() != nullptr && state.onReference &&
                   state.source == ClockSource::kServer && f.sinceReference <= interval + 60;
   return ClaimFor(f);
+}
+
+std::vector<std::string> App::OwnServerAddresses() const {
+  std::vector<std::string> addresses;
+  for (const OwnAddress& a : OwnAddresses) {
+    if (!a.loopback) addresses.push_back(a.address);
+  }
+  return addresses;
+}
+
+bool App::IsOwnServerAddress(const std::string& server) const {
+  if (server == OwnIpAddress) return true;
+  const std::optional<std::string> address = CanonicalAddress(server);
+  if (!address) return false;
+  for (const std::string& own : OwnServerAddresses()) {
+    if (CanonicalAddress(own) == address) return true;
+  }
+  return false;
 }
 
 void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }

@@ -38,16 +38,6 @@ QHBoxLayout* SpinRow(TFormSetParm* form, QLineEdit* edit, const SpinButton& spin
   return row;
 }
 
-// The PC's own addresses that a server address may not be (loopback aside,
-// as the shown own address is).
-std::vector<std::string> OwnServerAddresses(const App& app) {
-  std::vector<std::string> addresses;
-  for (const OwnAddress& a : app.OwnAddresses) {
-    if (!a.loopback) addresses.push_back(a.address);
-  }
-  return addresses;
-}
-
 }  // namespace
 
 TFormSetParm::TFormSetParm(App& app, QWidget* parent)
@@ -55,7 +45,7 @@ TFormSetParm::TFormSetParm(App& app, QWidget* parent)
       app_(app),
       // Without a network there is no own address to show.
       model_(app.settings, app.NetworkAvailable ? app.OwnIpAddress : std::string(),
-             OwnServerAddresses(app)) {
+             app.OwnServerAddresses()) {
   setObjectName("TFormSetParm");
   setWindowTitle(QString::fromUtf8("Quor - 条件設定"));
   BuildControls();

@@ -111,14 +111,17 @@ TEST_F(Connection, NetworkServerAddressIsChecked) {
   app.settings.Port = kNetworkPort;
   ButtonConnectClick(app);
   EXPECT_EQ(fake.boxes.shown, std::vector<std::string>{"接続先のアドレスを指定して下さい!!"});
-  app.settings.ServerIpAddr = app.OwnIpAddress;
-  ButtonConnectClick(app);
-  EXPECT_EQ(fake.boxes.shown.back(), "ＩＰアドレスが重複しています!!");
-  EXPECT_FALSE(app.Connected());
+  // Any of the PC's own addresses, IPv6 ones in any spelling too.
+  for (const char* own : {"192.168.1.10", "2001:db8:1::10", "2001:DB8:1:0::10", "fe80::10%eth0"}) {
+    app.settings.ServerIpAddr = own;
+    ButtonConnectClick(app);
+    EXPECT_EQ(fake.boxes.shown.back(), "ＩＰアドレスが重複しています!!") << own;
+    EXPECT_FALSE(app.Connected()) << own;
+  }
   app.settings.ServerIpAddr = "ntp.example.jp";
   ButtonConnectClick(app);
   EXPECT_TRUE(app.Connected());
-  EXPECT_EQ(fake.boxes.shown.size(), 2u);
+  EXPECT_EQ(fake.boxes.shown.size(), 5u);
 }
 
 TEST_F(Connection, LostPortIsShownAndDisconnectStillWorks) {
