@@ -1,9 +1,13 @@
 #include "net/sntp_reply_checks.h"
 
+#include <openssl/evp.h>
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
-#include "common/address_syntax.h"
+#include "common/ip_address.h"
 
 namespace {
 
@@ -62,9 +66,20 @@ UpstreamClaim ClaimOf(const NtpPacket& p, const std::string& from) {
   claim.stratum = p.Stratum;
   claim.rootDelay = ShortFormat(p.RootDelay);
   claim.rootDispersion = ShortFormat(p.RootDispersion);
-  unsigned a[4];
-  if (CanonicalIpv4(from) && std::sscanf(from.c_str(), "%u.%u.%u.%u", &a[0], &a[1], &a[2], &a[3]) == 4) {
-    for (int i = 0; i < 4; ++i) claim.address[i] = static_cast<uint8_t>(a[i]);
+  // The reference id a client of this program is shown for the server: its
+  // IPv4 address, or for IPv6 the first four bytes of the MD5 digest of the
+  // address (RFC 5905).
+  const std::optional<IpAddress> address = ParseIpAddress(from);
+  if (!address) return claim;
+  if (!address->v6) {
+    std::copy_n(address->bytes.begin(), 4, claim.address);
+    return claim;
+  }
+  unsigned char digest[EVP_MAX_MD_SIZE];
+  unsigned int length = 0;
+  if (EVP_Digest(address->bytes.data(), address->bytes.size(), digest, &length, EVP_md5(), nullptr) == 1 &&
+      length >= 4) {
+    std::copy_n(digest, 4, claim.address);
   }
   return claim;
 }

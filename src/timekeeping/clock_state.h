@@ -8,7 +8,7 @@
 struct UpstreamClaim {
   int leap = 0;               // its leap indicator
   int stratum = 0;
-  uint8_t address[4] = {};    // its IPv4 address (the reference id we serve)
+  uint8_t address[4] = {};    // the reference id we serve for it: its IPv4 address, or MD5 of its IPv6 one
   double rootDelay = 0;       // seconds
   double rootDispersion = 0;  // seconds
   double roundTrip = 0;       // the measured delay to it, seconds

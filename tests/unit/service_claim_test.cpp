@@ -1,4 +1,5 @@
 #include "net/service_claim.h"
+#include "net/sntp_reply_checks.h"
 
 #include <gtest/gtest.h>
 
@@ -66,3 +67,21 @@ TEST(ServiceClaim, FromTheStateOfTheTimeSource) {
 }
 
 }  // namespace
+
+// The reference id served for an upstream server: its IPv4 address, or the
+// first four bytes of the MD5 digest of its IPv6 address.
+TEST(ServiceClaim, UpstreamReferenceIdNamesTheServer) {
+  const struct {
+    const char* from;
+    uint8_t id[4];
+  } cases[] = {
+      {"192.168.1.5", {192, 168, 1, 5}},
+      {"::ffff:192.168.1.5", {192, 168, 1, 5}},  // an IPv4 sender on the dual-stack socket
+      {"2001:db8::1", {0x39, 0xab, 0x9b, 0x37}},
+      {"ntp.example.jp", {0, 0, 0, 0}},
+  };
+  for (const auto& c : cases) {
+    const UpstreamClaim claim = ClaimOf(NtpPacket{}, c.from);
+    EXPECT_EQ(std::memcmp(claim.address, c.id, 4), 0) << c.from;
+  }
+}
