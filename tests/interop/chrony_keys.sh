@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Shared keys with chronyd, in a network namespace of the test's own.
 # chronyd as a client of a Quor on gpssim with the same key file: with each
-# key type (MD5, SHA256 cut to 20 bytes, AES128 CMAC) chronyd takes Quor as
+# key type (MD5, SHA256 cut to 20 bytes, AES128 CMAC; MD5 also over ::1) chronyd takes Quor as
 # its source and calls it authenticated; with a key of the same number but
 # another secret it never does (Quor answers with crypto-NAKs). Then Quor
 # in network mode as a client of chronyd, across a veth pair: with the key
@@ -38,15 +38,16 @@ chmod 600 "$wrong"
 quor_on_gpssim "KeyFile=$keys"
 quor_wait_log "から鍵を 3 個読みました" 5 || fail "Quor did not read the key file"
 
-# chronyd NAME KEYFILE KEYID: a client of Quor at 127.0.0.1 with that key;
-# leaves its tracking report in $tracking and its source data in $ntpdata
-# once it took Quor as its source, or after 15 s.
+# chronyd NAME KEYFILE KEYID [ADDRESS REFID]: a client of Quor at 127.0.0.1
+# (or ADDRESS, whose reference id is REFID) with that key; leaves its
+# tracking report in $tracking and its source data in $ntpdata once it took
+# Quor as its source, or after 15 s.
 chrony_client() {
-  local dir=$SANDBOX/$1 i pid
+  local dir=$SANDBOX/$1 i pid address=${4:-127.0.0.1} refid=${5:-7F000001}
   mkdir -p "$dir"
   chmod 700 "$dir"
   cat >"$dir/chrony.conf" <<CONF
-server 127.0.0.1 iburst minpoll 0 maxpoll 0 key $3
+server $address iburst minpoll 0 maxpoll 0 key $3
 keyfile $2
 port 0
 bindcmdaddress $dir/chronyd.sock
@@ -60,9 +61,9 @@ CONF
   for ((i = 0; i < 15; i++)); do
     sleep 1
     tracking=$(chronyc -h "$dir/chronyd.sock" -n tracking 2>/dev/null)
-    echo "$tracking" | grep -qE '^Reference ID +: 7F000001' && break
+    echo "$tracking" | grep -qE "^Reference ID +: $refid" && break
   done
-  ntpdata=$(chronyc -h "$dir/chronyd.sock" -n ntpdata 127.0.0.1 2>/dev/null)
+  ntpdata=$(chronyc -h "$dir/chronyd.sock" -n ntpdata "$address" 2>/dev/null)
   kill "$pid"
   wait "$pid" 2>/dev/null
 }
@@ -74,6 +75,13 @@ for id in 1 2 3; do
   echo "$ntpdata" | grep -qE '^Authenticated +: Yes' || { echo "$ntpdata"; fail "key $id: not authenticated"; }
   echo "key $id: taken, authenticated"
 done
+
+# The same over IPv6: chronyd names an IPv6 source by the MD5 of its address.
+chrony_client chrony-key1-v6 "$keys" 1 ::1 CF404DC8
+echo "$tracking" | grep -qE '^Reference ID +: CF404DC8' ||
+  { echo "$tracking"; echo "$ntpdata"; cat "$SANDBOX/chrony-key1-v6/out"; fail "chronyd with key 1 over ::1 did not take Quor"; }
+echo "$ntpdata" | grep -qE '^Authenticated +: Yes' || { echo "$ntpdata"; fail "key 1 over ::1: not authenticated"; }
+echo "key 1 over ::1: taken, authenticated"
 
 chrony_client chrony-wrong "$wrong" 1
 echo "$ntpdata"
