@@ -9,16 +9,7 @@ QUOR=$(realpath "$1")
 GPSSIM=$2/tools/gpssim/gpssim
 . "$(dirname "$0")/lib.bash"
 
-if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
-  if ! unshare --net true 2>/dev/null; then echo "skipped: cannot make a network namespace here"; exit 0; fi
-  for tool in chronyd chronyc; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-  done
-  [ -x "$GPSSIM" ] || { echo "skipped: gpssim is not built"; exit 0; }
-  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
-fi
-
-ip link set lo up
+quor_own_netns chronyd chronyc -- "$@"
 quor_sandbox
 quor_on_gpssim
 

@@ -9,13 +9,7 @@ QUOR=$(realpath "$1")
 GPSSIM=$2/tools/gpssim/gpssim
 . "$(dirname "$0")/lib.bash"
 
-if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
-  if ! unshare --net true 2>/dev/null; then echo "skipped: cannot make a network namespace here"; exit 0; fi
-  [ -x "$GPSSIM" ] || { echo "skipped: gpssim is not built"; exit 0; }
-  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
-fi
-
-ip link set lo up
+quor_own_netns -- "$@"
 quor_sandbox
 printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
 quor_gpssim "$SANDBOX/gps0"

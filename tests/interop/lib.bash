@@ -65,6 +65,26 @@ quor_wait_log() {
   return 1
 }
 
+# Runs the calling test again in a network namespace of its own (its
+# arguments after "--" passed on), then brings loopback up there. Skips the
+# test when no namespace can be made, when one of the named tools is
+# missing, or when $GPSSIM is set but not built. Usage:
+#   quor_own_netns TOOL... -- "$@"
+quor_own_netns() {
+  local tools=() tool
+  while [ $# -gt 0 ] && [ "$1" != -- ]; do tools+=("$1"); shift; done
+  [ $# -gt 0 ] && shift
+  if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
+    unshare --net true 2>/dev/null || { echo "skipped: cannot make a network namespace here"; exit 0; }
+    for tool in "${tools[@]}"; do
+      command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
+    done
+    [ -z "${GPSSIM:-}" ] || [ -x "$GPSSIM" ] || { echo "skipped: gpssim is not built"; exit 0; }
+    exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
+  fi
+  ip link set lo up
+}
+
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Inside a network namespace of the test's own: makes a second one joined to

@@ -8,15 +8,7 @@ set -u
 QUOR=$(realpath "$1")
 . "$(dirname "$0")/lib.bash"
 
-if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
-  if ! unshare --net true 2>/dev/null; then echo "skipped: cannot make a network namespace here"; exit 0; fi
-  for tool in sntp chronyd; do
-    command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 0; }
-  done
-  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
-fi
-
-ip link set lo up
+quor_own_netns sntp chronyd -- "$@"
 quor_sandbox
 
 # An offline Quor, then one told to serve its local clock: clients refuse the

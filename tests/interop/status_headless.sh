@@ -10,14 +10,7 @@ QUOR=$(realpath "$1")
 GPSSIM=$2/tools/gpssim/gpssim
 . "$(dirname "$0")/lib.bash"
 
-if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
-  if ! unshare --net true 2>/dev/null; then echo "skipped: cannot make a network namespace here"; exit 0; fi
-  command -v sntp >/dev/null || { echo "skipped: sntp is not installed"; exit 0; }
-  [ -x "$GPSSIM" ] || { echo "skipped: gpssim is not built"; exit 0; }
-  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$@"
-fi
-
-ip link set lo up
+quor_own_netns sntp -- "$@"
 quor_sandbox
 unset QT_QPA_PLATFORM DISPLAY WAYLAND_DISPLAY
 printf '[General]\nIsLogOut=1\n' >"$XDG_CONFIG_HOME/Quor.conf"
