@@ -56,7 +56,7 @@ class NetworkClient {
   // connection, when it is to be logged.
   bool FirstLookupFailure() { return !std::exchange(lookupFailureTold_, true); }
 
-  bool SntpReplyAwaited() const { return sntp_.SntpReplyAwaited; }
+  bool SntpReplyAwaited() const { return sntp_.SntpReplyAwaited(); }
   bool Held() const { return sntp_.Held(); }
   // Where answers that nobody asked for are told.
   StrayAnswerLog& strays() { return strays_; }

@@ -76,13 +76,12 @@ bool SntpClient::SendSntpRequest(ClientRole role, TimeSource source, int tag) {
   } else {
     d_.udp.Send(requestHost_, kNtpPort, header.data(), header.size(), tag);
   }
-  SntpReplyAwaited = true;
-  waitTicks_ = 0;
+  replyWait_.Start();
   return true;
 }
 
 SntpClient::ReplyOutcome SntpClient::OnReply(const ReceivedReply& reply, ClientRole role) {
-  if (!SntpReplyAwaited || !FromServer(requestHost_, reply.fromAddress) ||
+  if (!replyWait_.Running() || !FromServer(requestHost_, reply.fromAddress) ||
       reply.fromPort != kNtpPort || std::memcmp(reply.packet.Originate, requestTransmit_, 8) != 0) {
     d_.strays.Ignored("NTP応答", reply.fromPort == kNtpPort
                                      ? reply.fromAddress
@@ -90,7 +89,7 @@ SntpClient::ReplyOutcome SntpClient::OnReply(const ReceivedReply& reply, ClientR
     return ReplyOutcome::kIgnored;
   }
   // The request is answered: its origin is not taken again.
-  SntpReplyAwaited = false;
+  replyWait_.Stop();
 
   // T4 is T1 carried on by the counter to the datagram's arrival.
   const NtpPacket& p = reply.packet;
@@ -245,8 +244,7 @@ void SntpClient::ShowAndLogLimited(ReplyFault fault, const std::string& line) {
 }
 
 bool SntpClient::TickReplyWait(ClientRole role) {
-  if (!SntpReplyAwaited || ++waitTicks_ <= kReplyWaitTicks) return false;
-  SntpReplyAwaited = false;
+  if (!replyWait_.Count()) return false;
   const LocalTimeRecord t = d_.time.clock.GetLocalTime();
   const std::string line = Stamped(t.Hour, t.Minute, t.Second, "NTPサーバから応答がありません");
   Report(role, line, line, line);

@@ -6,6 +6,7 @@
 
 #include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
+#include "common/tick_wait.h"
 #include "net/log_rate_limit.h"
 #include "net/ntp_keys.h"
 #include "net/service_time.h"
@@ -76,7 +77,7 @@ class SntpClient {
   bool TickHold() { return holdTicks_ > 0 && --holdTicks_ == 0; }
 
   // Forgets an awaited request (disconnecting).
-  void Cancel() { SntpReplyAwaited = false; }
+  void Cancel() { replyWait_.Stop(); }
   // The user connects again: the server's kisses no longer hold.
   void ForgetKisses();
 
@@ -88,7 +89,7 @@ class SntpClient {
   bool Held() const { return holdTicks_ > 0; }
   bool Denied() const { return denied_; }
 
-  bool SntpReplyAwaited = false;
+  bool SntpReplyAwaited() const { return replyWait_.Running(); }
   uint32_t RequestSentCount = 0;
 
  private:
@@ -111,7 +112,7 @@ class SntpClient {
   uint8_t requestTransmit_[8] = {};
   std::string requestHost_;
   bool requestByButton_ = false;  // "同期" or "ｻｰﾊﾞと同期" asked: the answer sets the clock
-  int waitTicks_ = 0;
+  TickWait replyWait_{kReplyWaitTicks};
   int holdTicks_ = 0;      // left of a "RATE" hold
   int lastHoldTicks_ = 0;  // the last hold given, doubled by the next kiss
   bool denied_ = false;
