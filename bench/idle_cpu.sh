@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Idle CPU of Quor while connected to a receiver: the window (offscreen) and
 # the headless service, each on gpssim for $1 seconds (default 60), in a
-# network namespace of its own. Prints the CPU seconds (user + system) each
-# used over the run. Usage: bench/idle_cpu.sh [seconds] [build dir]
+# network namespace of its own, the whole run without the right to set the
+# clock (gpssim's time is the PC's own). Prints the CPU seconds (user +
+# system) each used over the run. Usage: bench/idle_cpu.sh [seconds] [build dir]
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-60}
@@ -11,7 +12,7 @@ QUOR=$build/quor
 GPSSIM=$build/tools/gpssim/gpssim
 if [ "${QUOR_IN_NETNS:-}" != 1 ]; then
   unshare --net true 2>/dev/null || { echo "idle_cpu: cannot make a network namespace here"; exit 0; }
-  exec unshare --net -- env QUOR_IN_NETNS=1 bash "$0" "$seconds" "$build"
+  exec unshare --net -- env QUOR_IN_NETNS=1 capsh --drop=cap_sys_time -- "$0" "$seconds" "$build"
 fi
 ip link set lo up
 . "$here/tests/interop/lib.bash"
