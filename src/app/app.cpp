@@ -11,7 +11,7 @@ App::App(Platform& p)
       counterScale(p.counter),
       discipline({settings, p.clock, counterScale, *this, p.messageBoxes, *this}),
       server(SntpServerDeps{{edgeReference, counterScale, p.clock}, p.udp, *this, *this,
-                            testDialog.TestDialogShown, settings.TimeZone, access,
+                            *this, settings.TimeZone, access,
                             settings.LogRequests}),
       lanServer(p.udp, p.textCodec, p.clock, access),
       network(NetworkClientDeps{settings,
@@ -19,7 +19,7 @@ App::App(Platform& p)
                                 p.udp,
                                 discipline,
                                 *this,
-                                testDialog,
+                                *this,
                                 *this,
                                 {}}) {
   server.UseKeys(&keys);

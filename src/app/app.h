@@ -47,6 +47,7 @@ struct TickState {
 // events between them. Everything runs on the main thread.
 class App : public LogSink,
             public StatusSink,
+            public TestDialogRows,
             public SerialEventSink,
             public UdpEventSink,
             DatagramHandlers {
@@ -60,7 +61,6 @@ class App : public LogSink,
   MainView view;
   EventLog log;
   TickState tick;
-  TestDialogModel testDialog;
   CounterScale counterScale;
   EdgeReference edgeReference;
   BurstDelay burstDelay;
@@ -102,6 +102,15 @@ class App : public LogSink,
   // LogSink: the log window always, the log file when logging is on.
   void LogLine(const std::string& text) override;
   void LogWithPcTime(const std::string& message) override;
+
+  // The test dialog of the receiver connection; null without one.
+  TestDialogModel* TestDialog() { return Receiver() ? &Receiver()->testDialog : nullptr; }
+  const TestDialogModel* TestDialog() const { return Receiver() ? &Receiver()->testDialog : nullptr; }
+  // TestDialogRows: the rows of that dialog while it is shown.
+  bool TestDialogShown() const override { return TestDialog() && TestDialog()->TestDialogShown; }
+  void AddTestDialogRow(const std::string& row) override {
+    if (TestDialogModel* m = TestDialog()) m->AddRow(row);
+  }
 
   // StatusSink: the main window's status bar.
   void ShowStatus(const std::string& text) override { view.StatusBar = text; }

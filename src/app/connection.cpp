@@ -36,9 +36,10 @@ ReceiverSessionDeps ReceiverSessionDepsOf(App& app) {
   Platform& p = app.platform;
   return {app.settings, p.serialPort, p.timers, p.messageBoxes, p.beeper, p.clock,
           app.counterScale, app.discipline, app.edgeReference, app.burstDelay, app.view, app,
-          app, app.testDialog, app.tick.ClockSetPending,
+          app, app.tick.ClockSetPending,
           [&app](int minute, int second) {
-            if (app.testDialog.CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
+            const TestDialogModel* dialog = app.TestDialog();
+            if (dialog && dialog->CheckBoxAutoSync && !app.settings.ServerIpAddr.empty() &&
                 app.network.schedule.Due(minute, second, app.settings.NtpIntv)) {
               app.network.SendSntpRequest(ClientRole::kReceiver, app.ServiceSource(), kSendPeriodic);
             }
@@ -73,9 +74,6 @@ void ConnectReceiver(App& app) {
   // The PC clock is not known to keep this receiver's time until checked.
   app.discipline.ForgetClockCheck();
   OpenPort(app);
-
-  app.testDialog = TestDialogModel{};
-  app.testDialog.Exists = true;
 }
 
 void Connect(App& app, bool again = false) {
@@ -106,7 +104,6 @@ void Disconnect(App& app) {
     return;
   }
   app.network.CancelRequest();
-  app.testDialog = TestDialogModel{};
   v.CSpinButtondSSVisible = true;
   v.EditNumMsg.clear();
   CloseReceiverPort(app);

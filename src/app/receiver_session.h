@@ -4,6 +4,7 @@
 #include "commands/command_runner.h"
 #include "commands/command_transmitter.h"
 #include "commands/receiver_config.h"
+#include "commands/test_dialog_model.h"
 #include "link/receiver_link.h"
 #include "timekeeping/time_keeper.h"
 
@@ -22,7 +23,6 @@ struct ReceiverSessionDeps {
   ReceiverView& view;
   StatusSink& status;
   LogSink& log;
-  TestDialogModel& testDialog;
   bool& clockSetPending;  // "同期" asks for a clock setting at the next second
   // Told at the end of each processed second (the test dialog's client asks
   // its server on schedule there).
@@ -37,6 +37,9 @@ struct ReceiverSession {
   ReceiverSession& operator=(const ReceiverSession&) = delete;
 
   ReceiverConfig cfg;
+  // The test dialog's state: what the user sets there lasts for one
+  // connection.
+  TestDialogModel testDialog;
   ReceiverLink link;
   TimeKeeper time;
   // Commands to the receiver, one sequence at a time; destroyed with the

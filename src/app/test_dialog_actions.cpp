@@ -6,13 +6,14 @@
 namespace etccomm {
 
 SendCommOutcome ButtonSendCommClick(App& app) {
-  TestDialogModel& m = app.testDialog;
+  ReceiverSession* s = app.Receiver();
+  if (!s) return SendCommOutcome::kNoReceiver;
+  TestDialogModel& m = s->testDialog;
   if (m.EditCommand.empty()) {
     m.StatusBar = "コマンドを入力して下さい";
     return SendCommOutcome::kEmpty;
   }
-  if (!app.Receiver()) return SendCommOutcome::kNoReceiver;
-  if (!app.Receiver()->cfg.NmeaMode) {
+  if (!s->cfg.NmeaMode) {
     m.StatusBar = "バイナリ通信中です";
     return SendCommOutcome::kBinary;
   }
@@ -21,7 +22,7 @@ SendCommOutcome ButtonSendCommClick(App& app) {
   if (m.CheckBoxCrLf) text += "\r\n";
   // Until the write has ended, no earlier outcome stays on show.
   m.StatusBar.clear();
-  app.Receiver()->transmitter.WriteCommand(
+  s->transmitter.WriteCommand(
       std::vector<uint8_t>(text.begin(), text.end()), [&m](bool sent) {
         m.StatusBar = sent ? "コマンドを送信しました" : "コマンドを送信できませんでした!!";
       });
@@ -29,7 +30,8 @@ SendCommOutcome ButtonSendCommClick(App& app) {
 }
 
 void ButtonSyncServClick(App& app) {
-  if (!app.testDialog.ButtonSyncServEnabled || !app.Receiver()) return;
+  const TestDialogModel* m = app.TestDialog();
+  if (!m || !m->ButtonSyncServEnabled) return;
   // Without a server there is nobody to ask: say so rather than look up a
   // blank name.
   if (app.settings.ServerIpAddr.empty()) {

@@ -4,7 +4,7 @@
 #include <string>
 
 // The test dialog's state as the core fills it (its window shows the rows).
-// A receiver connection starts it afresh, so what the user set in the dialog
+// Each receiver connection has its own, so what the user set in the dialog
 // lasts for one connection.
 struct TestDialogModel {
   static constexpr size_t kMaxRows = 16;
@@ -39,4 +39,24 @@ struct TestDialogModel {
     ListBoxMesg.clear();
     ++Revision;
   }
+};
+
+// Where the parts that outlive a receiver connection (the SNTP server and
+// client) put their rows: the open test dialog of the connection, if any.
+class TestDialogRows {
+ public:
+  virtual ~TestDialogRows() = default;
+  virtual bool TestDialogShown() const = 0;
+  virtual void AddTestDialogRow(const std::string& row) = 0;
+};
+
+// The rows of one model that lives as long as its user.
+class ModelRows : public TestDialogRows {
+ public:
+  explicit ModelRows(TestDialogModel& model) : model_(model) {}
+  bool TestDialogShown() const override { return model_.TestDialogShown; }
+  void AddTestDialogRow(const std::string& row) override { model_.AddRow(row); }
+
+ private:
+  TestDialogModel& model_;
 };

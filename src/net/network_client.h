@@ -13,7 +13,7 @@ struct NetworkClientDeps {
   UdpEndpoint& udp;
   ClockDiscipline& discipline;
   LogSink& log;
-  TestDialogModel& testDialog;
+  TestDialogRows& testDialog;
   StatusSink& status;
   std::function<uint32_t()> random;  // see SntpClientDeps
 };

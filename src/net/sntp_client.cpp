@@ -167,8 +167,8 @@ SntpClient::ReplyOutcome SntpClient::Refuse(ReplyFault fault, const ReceivedRepl
   // The leap indicator's text has always been shown without a time.
   const std::string line =
       fault == ReplyFault::kLeap ? text : Stamped(arrival.Hour, arrival.Minute, arrival.Second, text);
-  if (d_.testDialog.TestDialogShown) {
-    d_.testDialog.AddRow(line);
+  if (d_.testDialog.TestDialogShown()) {
+    d_.testDialog.AddTestDialogRow(line);
   } else if (fault == ReplyFault::kKissDeny) {
     ShowAndLog(line);  // once a connection: nothing more is asked
   } else {
@@ -253,8 +253,8 @@ bool SntpClient::TickReplyWait(ClientRole role) {
 
 void SntpClient::Report(ClientRole role, const std::string& dialogRow,
                         const std::string& receiverLine, const std::string& networkLine) {
-  if (d_.testDialog.TestDialogShown) {
-    d_.testDialog.AddRow(dialogRow);
+  if (d_.testDialog.TestDialogShown()) {
+    d_.testDialog.AddTestDialogRow(dialogRow);
   } else {
     ShowAndLog(role == ClientRole::kReceiver ? receiverLine : networkLine);
   }

@@ -32,7 +32,7 @@ struct SntpClientDeps {
   UdpEndpoint& udp;
   ClockDiscipline& discipline;  // the only way to the PC clock
   LogSink& log;
-  TestDialogModel& testDialog;
+  TestDialogRows& testDialog;
   StrayAnswerLog& strays;
   StatusSink& status;
   // Random bits for the request's transmit timestamp; empty: a generator

@@ -59,7 +59,7 @@ std::optional<ReceivedReply> SntpServer::HandleNtpPacket(const UdpDatagram& data
 
   LogUnlogged(pcNow);
   const LocalTimeRecord local = NtpSecondsToLocalTime(arrival, d_.timeZone);
-  if (!d_.testDialogShown && (d_.logRequests != 0 || !IsRequest(p))) {
+  if (!d_.testDialog.TestDialogShown() && (d_.logRequests != 0 || !IsRequest(p))) {
     std::string line = Stamped(local.Hour, local.Minute, local.Second,
                                StrPrintf("LI:%d,VN:%d,Mode:%d,Stratum:%d,Poll:%d,Prec:%d",
                                          p.LeapIndicator, p.Version, p.Mode, p.Stratum, p.Poll,

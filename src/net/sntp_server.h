@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "commands/test_dialog_model.h"
 #include "common/log_sink.h"
 #include "common/status_sink.h"
 #include "net/access_rules.h"
@@ -44,7 +45,7 @@ struct SntpServerDeps {
   UdpEndpoint& udp;
   LogSink& log;
   StatusSink& status;
-  const bool& testDialogShown;  // the per-packet line is not written then
+  const TestDialogRows& testDialog;  // while it is shown, the per-packet line is not written
   const int32_t& timeZone;      // hours of the program's local time
   const AccessRules& access;    // who may ask (`NtpAllow`)
   const int32_t& logRequests;   // 0: no line per request (`LogRequests`)

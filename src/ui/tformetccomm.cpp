@@ -42,8 +42,13 @@ TFormEtcComm::TFormEtcComm(App& app, QWidget* parent) : QDialog(parent), app_(ap
   Refresh();
 }
 
+TestDialogModel& TFormEtcComm::Model() {
+  TestDialogModel* m = app_.TestDialog();
+  return m ? *m : detached_;
+}
+
 void TFormEtcComm::BuildControls() {
-  const TestDialogModel& m = app_.testDialog;
+  const TestDialogModel& m = Model();
 
   ListBoxMesg = new QListWidget(this);
   ListBoxMesg->setObjectName("ListBoxMesg");
@@ -128,7 +133,6 @@ void TFormEtcComm::BuildControls() {
   root->addWidget(StatusBar);
   root->setSizeConstraint(QLayout::SetFixedSize);  // fixed border
 
-  TestDialogModel& model = app_.testDialog;
   connect(ButtonPause, &QPushButton::clicked, this, &TFormEtcComm::ButtonPauseClick);
   connect(ButtonClear, &QPushButton::clicked, this, &TFormEtcComm::ButtonClearClick);
   connect(ButtonLogOut, &QPushButton::clicked, this, &TFormEtcComm::ButtonLogOutClick);
@@ -139,17 +143,17 @@ void TFormEtcComm::BuildControls() {
   connect(ButtonCancel, &QPushButton::clicked, this, &QDialog::reject);
   connect(CheckBoxAutoSync, &QCheckBox::clicked, this, &TFormEtcComm::CheckBoxAutoSyncClick);
   connect(CheckBoxToLogFile, &QCheckBox::toggled, this,
-          [&model](bool on) { model.CheckBoxToLogFile = on; });
-  connect(CheckBoxCrLf, &QCheckBox::toggled, this, [&model](bool on) { model.CheckBoxCrLf = on; });
+          [this](bool on) { Model().CheckBoxToLogFile = on; });
+  connect(CheckBoxCrLf, &QCheckBox::toggled, this, [this](bool on) { Model().CheckBoxCrLf = on; });
   connect(modeButtons_, &QButtonGroup::idClicked, this,
-          [&model](int id) { etccomm::RadioGroupModeClick(model, id); });
-  connect(EditCommand, &QLineEdit::textChanged, this, [&model](const QString& text) {
-    etccomm::EditCommandChange(model, text.toStdString());
+          [this](int id) { etccomm::RadioGroupModeClick(Model(), id); });
+  connect(EditCommand, &QLineEdit::textChanged, this, [this](const QString& text) {
+    etccomm::EditCommandChange(Model(), text.toStdString());
   });
 }
 
 void TFormEtcComm::Refresh() {
-  const TestDialogModel& m = app_.testDialog;
+  const TestDialogModel& m = Model();
   ButtonPause->setText(QString::fromStdString(m.ButtonPauseCaption));
   ButtonSyncServ->setEnabled(m.ButtonSyncServEnabled);
   if (CheckBoxAutoSync->isChecked() != m.CheckBoxAutoSync) {
@@ -162,7 +166,7 @@ void TFormEtcComm::Refresh() {
 }
 
 void TFormEtcComm::RefreshRows() {
-  const TestDialogModel& m = app_.testDialog;
+  const TestDialogModel& m = Model();
   if (rowsShown_ && m.Revision == shownRevision_) return;
   rowsShown_ = true;
   shownRevision_ = m.Revision;
@@ -177,29 +181,29 @@ void TFormEtcComm::RefreshRows() {
 }
 
 void TFormEtcComm::showEvent(QShowEvent* event) {
-  etccomm::FormShow(app_.testDialog);
+  etccomm::FormShow(Model());
   Refresh();
   QDialog::showEvent(event);
   EditCommand->setFocus();  // the one field to type in
 }
 
 void TFormEtcComm::done(int result) {
-  etccomm::FormClose(app_.testDialog);
+  etccomm::FormClose(Model());
   QDialog::done(result);
 }
 
 void TFormEtcComm::ButtonPauseClick() {
-  etccomm::ButtonPauseClick(app_.testDialog);
+  etccomm::ButtonPauseClick(Model());
   Refresh();
 }
 
 void TFormEtcComm::ButtonClearClick() {
-  etccomm::ButtonClearClick(app_.testDialog);
+  etccomm::ButtonClearClick(Model());
   Refresh();
 }
 
 void TFormEtcComm::ButtonLogOutClick() {
-  etccomm::ButtonLogOutClick(app_.testDialog, app_);
+  etccomm::ButtonLogOutClick(Model(), app_);
   Refresh();
 }
 
@@ -216,6 +220,6 @@ void TFormEtcComm::ButtonSyncServClick() {
 }
 
 void TFormEtcComm::CheckBoxAutoSyncClick(bool checked) {
-  etccomm::CheckBoxAutoSyncClick(app_.testDialog, checked);
+  etccomm::CheckBoxAutoSyncClick(Model(), checked);
   Refresh();
 }

@@ -1,6 +1,8 @@
 #pragma once
 #include <QDialog>
 
+#include "commands/test_dialog_model.h"
+
 class App;
 class QButtonGroup;
 class QCheckBox;
@@ -39,6 +41,11 @@ class TFormEtcComm : public QDialog {
   void RefreshRows();
 
   App& app_;
+  // The receiver connection's test dialog state; should the connection end
+  // while the window is open, a detached one, so the window never reads a
+  // state that is gone.
+  TestDialogModel& Model();
+  TestDialogModel detached_;
   unsigned long shownRevision_ = 0;
   bool rowsShown_ = false;
 

@@ -405,12 +405,12 @@ void TMainForm::ButtonParmSetClick() {
 
 // Shows the test dialog modally; the tick goes on and refreshes it.
 void TMainForm::ButtonTestDlgClick() {
-  if (!etccomm::TestDialogOpening(app_.testDialog)) return;
+  if (!app_.TestDialog() || !etccomm::TestDialogOpening(*app_.TestDialog())) return;
   TFormEtcComm form(app_, this);
   formEtcComm_ = &form;
   form.exec();
   formEtcComm_ = nullptr;
-  etccomm::TestDialogClosed(app_.testDialog);
+  if (TestDialogModel* m = app_.TestDialog()) etccomm::TestDialogClosed(*m);
   Refresh();
 }
 

@@ -11,7 +11,9 @@
 #include <memory>
 
 #include "app/app.h"
+#include "app/connection.h"
 #include "app/event_log.h"
+#include "app/startup.h"
 #include "fakes/fake_platform.h"
 #include "support/widget_find.h"
 #include "ui/tformccacomm.h"
@@ -61,11 +63,15 @@ TEST(ReceivedText, MainWindowShowsItLiterally) {
 TEST(ReceivedText, TestDialogAndLogWindowShowItLiterally) {
   FakePlatform fake;
   App app{fake.platform};
+  FormCreate(app);
+  FormShow(app);
+  ButtonConnectClick(app);
+  ASSERT_NE(app.TestDialog(), nullptr);
   TFormEtcComm dialog{app};
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-  app.testDialog.StatusBar = kForged;
-  app.testDialog.AddRow(std::string(kForged) + "\r\n");
+  app.TestDialog()->StatusBar = kForged;
+  app.TestDialog()->AddRow(std::string(kForged) + "\r\n");
   dialog.Refresh();
   EXPECT_EQ(Find<QStatusBar>(dialog, "StatusBar")->currentMessage().toStdString(), kForged);
   auto* list = Find<QListWidget>(dialog, "ListBoxMesg");

@@ -67,7 +67,7 @@ TEST(CommandsThroughAPseudoTerminal, Gt77StartupPairAndASentenceSelection) {
   ASSERT_TRUE(s.Button("ButtonSendComm")->isEnabled());
 
   // The test list shows every received sentence from now on.
-  TestDialogModel& list = s.app().testDialog;
+  TestDialogModel& list = *s.app().TestDialog();
   list.TestDialogShown = list.DisplayOn = true;
   list.RadioGroupMode = 0;
   auto seen = [&](const char* name) {

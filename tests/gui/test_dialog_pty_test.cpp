@@ -62,8 +62,9 @@ TEST(TestDialogThroughAPseudoTerminal, SentenceRowsArriveAndATypedCommandReaches
     used = true;
   });
   EXPECT_TRUE(used);
-  EXPECT_FALSE(s.app().testDialog.TestDialogShown);
-  EXPECT_FALSE(s.app().testDialog.DisplayOn);
+  ASSERT_NE(s.app().TestDialog(), nullptr);
+  EXPECT_FALSE(s.app().TestDialog()->TestDialogShown);
+  EXPECT_FALSE(s.app().TestDialog()->DisplayOn);
   EXPECT_TRUE(QTest::qWaitFor([&] { return s.SimLines("$PFEC,GPsrq").size() == srqBefore + 1; },
                               3000));
 }

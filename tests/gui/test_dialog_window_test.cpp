@@ -39,8 +39,8 @@ struct TestDialogWindow : ::testing::Test {
 
 TEST_F(TestDialogWindow, LongRowsScrollSidewaysAndShowWholeAsTooltip) {
   const std::string longRow = "$GPTXT,01,01,02," + std::string(200, 'A') + "<b>x</b>*00";
-  app.testDialog.AddRow("$GPGSV,1,1,00*79\r\n");
-  app.testDialog.AddRow(longRow + "\r\n");
+  app.TestDialog()->AddRow("$GPGSV,1,1,00*79\r\n");
+  app.TestDialog()->AddRow(longRow + "\r\n");
   dialog->Refresh();
   auto* list = Find<QListWidget>(*dialog, "ListBoxMesg");
   ASSERT_EQ(list->count(), 2);

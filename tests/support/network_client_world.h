@@ -34,11 +34,12 @@ struct NetworkClientWorld {
   StatusText status;  // the status bar, as the client and the discipline show it
   ClockDiscipline discipline{{settings, fake.clock, counterScale, log, fake.boxes, status}};
   TestDialogModel testDialog;
+  ModelRows dialogRows{testDialog};
   std::string editJst;
   std::array<std::string, 8> position;  // the controls a position answer fills
   std::deque<uint32_t> randoms;
   NetworkClient client{NetworkClientDeps{
-      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, testDialog, status,
+      settings, {edge, counterScale, fake.clock}, fake.udp, discipline, log, dialogRows, status,
       [this] {
         if (randoms.empty()) return 0x5A5A5u;
         const uint32_t r = randoms.front();
@@ -70,10 +71,11 @@ struct NetworkClientWorld {
   // The client's own end of the packet handling (the server half of the
   // program turns datagrams into replies).
   StatusText ignoredStatus;
-  bool dialogShownForServer = false;
+  TestDialogModel serverDialog;  // never shown
+  ModelRows serverDialogRows{serverDialog};
   AccessRules access;
   SntpServer handler{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, ignoredStatus,
-                                    dialogShownForServer, settings.TimeZone, access,
+                                    serverDialogRows, settings.TimeZone, access,
                                     settings.LogRequests}};
 
   // The server at the other end: its clock is off from the true time by

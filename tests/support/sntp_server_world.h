@@ -16,12 +16,13 @@ struct SntpServerWorld {
   EdgeReference edge;
   RecordingLog log{fake.clock};
   StatusText status;
-  bool testDialogShown = false;
+  TestDialogModel testDialog;
+  ModelRows dialogRows{testDialog};
   int32_t timeZone = 9;
   AccessRules access;
   int32_t logRequests = 1;
   SntpServer server{SntpServerDeps{{edge, counterScale, fake.clock}, fake.udp, log, status,
-                                   testDialogShown, timeZone, access, logRequests}};
+                                   dialogRows, timeZone, access, logRequests}};
 
   // A client request (Mode 3) of `size` bytes with the given first byte and
   // a recognisable transmit timestamp.

@@ -34,7 +34,8 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_EQ(app.view.StatusBar, "接続しました");
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  受信機への接続要求");
   EXPECT_TRUE((Now() == Buttons{false, false, true, false, true}));
-  EXPECT_TRUE(app.testDialog.Exists);
+  ASSERT_NE(app.TestDialog(), nullptr);
+  EXPECT_TRUE(app.TestDialog()->Exists);
   EXPECT_TRUE((app.Receiver() != nullptr));
   EXPECT_TRUE(fake.serial.lastLine == (SerialLine{0, 4800, 8, SerialParity::None, SerialStopBits::One,
                                                 SerialFlowControl::None}));
@@ -49,7 +50,7 @@ TEST_F(Connection, ReceiverConnectAndDisconnect) {
   EXPECT_EQ(app.view.StatusBar, "オフライン、ＰＣの時刻を表示中");
   EXPECT_EQ(app.log.MemoLog().back(), "12:57:10  接続終了");
   EXPECT_TRUE((Now() == Buttons{true, false, false, true, false}));
-  EXPECT_FALSE(app.testDialog.Exists);
+  EXPECT_EQ(app.TestDialog(), nullptr);
   EXPECT_FALSE((app.Receiver() != nullptr));
   EXPECT_EQ(fake.serial.closeCount, 1);
   EXPECT_FALSE(fake.serial.IsOpen());

@@ -136,7 +136,7 @@ TEST_F(SntpServerTest, RepliesGoToTheClientOtherModesAreDropped) {
 
 // While the test dialog is open requests are answered but not logged.
 TEST_F(SntpServerTest, TestDialogSilencesThePacketLines) {
-  testDialogShown = true;
+  testDialog.TestDialogShown = true;
   Receive(Request(), TimeSource::kPcClock);
   EXPECT_EQ(fake.udp.sent.size(), 1u);
   EXPECT_TRUE(log.lines.empty());

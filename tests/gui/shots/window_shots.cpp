@@ -123,9 +123,12 @@ int main(int argc, char* argv[]) {
     ok &= Shoot(serial, path("serial"));
   }
   {
-    FillTestDialog(app.testDialog);
+    // The test dialog belongs to a receiver connection.
+    ButtonConnectClick(app);
+    FillTestDialog(*app.TestDialog());
     TFormEtcComm test(app);
     ok &= Shoot(test, path("test"));
+    ButtonConnectClick(app);
   }
   {
     TFormSendComm jupiter(cfg, 0);
