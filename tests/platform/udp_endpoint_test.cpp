@@ -78,24 +78,32 @@ struct RecordingSink : UdpEventSink {
   }
 };
 
-// A plain socket on 127.0.0.1 that plays the other end.
+// A plain socket on 127.0.0.1 (or ::1) that plays the other end; bound()
+// is false where the host lacks the family.
 class Peer {
  public:
-  Peer() {
-    fd_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in local = Loopback(0);
-    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local), 0);
+  explicit Peer(int family = AF_INET) : family_(family) {
+    fd_ = ::socket(family_, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_storage local = Loopback(0);
+    bound_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&local), Size()) == 0;
     socklen_t length = sizeof local;
-    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-    port_ = ntohs(local.sin_port);
+    if (bound_) ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
+    port_ = ntohs(family_ == AF_INET6 ? reinterpret_cast<sockaddr_in6&>(local).sin6_port
+                                      : reinterpret_cast<sockaddr_in&>(local).sin_port);
+    if (family_ == AF_INET) {
+      EXPECT_TRUE(bound_);
+    }
   }
-  ~Peer() { ::close(fd_); }
+  ~Peer() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool bound() const { return bound_; }
   uint16_t port() const { return port_; }
 
   void SendTo(uint16_t port, const std::vector<uint8_t>& bytes) {
-    const sockaddr_in to = Loopback(port);
+    const sockaddr_storage to = Loopback(port);
     ASSERT_EQ(::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                       sizeof to),
+                       Size()),
               ssize_t(bytes.size()));
   }
   // The next datagram within the time-out, or nothing.
@@ -109,16 +117,27 @@ class Peer {
     return bytes;
   }
 
-  static sockaddr_in Loopback(uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
+ private:
+  socklen_t Size() const { return family_ == AF_INET6 ? sizeof(sockaddr_in6) : sizeof(sockaddr_in); }
+  sockaddr_storage Loopback(uint16_t port) const {
+    sockaddr_storage a{};
+    if (family_ == AF_INET6) {
+      auto& a6 = reinterpret_cast<sockaddr_in6&>(a);
+      a6.sin6_family = AF_INET6;
+      a6.sin6_addr = in6addr_loopback;
+      a6.sin6_port = htons(port);
+    } else {
+      auto& a4 = reinterpret_cast<sockaddr_in&>(a);
+      a4.sin_family = AF_INET;
+      a4.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      a4.sin_port = htons(port);
+    }
     return a;
   }
 
- private:
+  int family_;
   int fd_ = -1;
+  bool bound_ = false;
   uint16_t port_ = 0;
 };
 
@@ -269,55 +288,10 @@ INSTANTIATE_TEST_SUITE_P(Hosts, UdpEndpointSendTest,
                                            SendCase{"no-such-host.invalid", false, true},
                                            SendCase{"", false, false}));
 
-// A plain IPv6 socket on ::1; bound() is false where the host has no IPv6.
-class Peer6 {
- public:
-  Peer6() {
-    fd_ = ::socket(AF_INET6, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in6 local = Loopback(0);
-    bound_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
-    socklen_t length = sizeof local;
-    if (bound_) ::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &length);
-    port_ = ntohs(local.sin6_port);
-  }
-  ~Peer6() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool bound() const { return bound_; }
-  uint16_t port() const { return port_; }
-  void SendTo(uint16_t port, const std::vector<uint8_t>& bytes) {
-    const sockaddr_in6 to = Loopback(port);
-    ASSERT_EQ(::sendto(fd_, bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&to),
-                       sizeof to),
-              ssize_t(bytes.size()));
-  }
-  std::optional<std::vector<uint8_t>> Receive(int timeoutMs = 2000) {
-    pollfd p{fd_, POLLIN, 0};
-    if (::poll(&p, 1, timeoutMs) != 1) return std::nullopt;
-    std::vector<uint8_t> bytes(2048);
-    const ssize_t n = ::recv(fd_, bytes.data(), bytes.size(), 0);
-    if (n < 0) return std::nullopt;
-    bytes.resize(n);
-    return bytes;
-  }
-  static sockaddr_in6 Loopback(uint16_t port) {
-    sockaddr_in6 a{};
-    a.sin6_family = AF_INET6;
-    a.sin6_addr = in6addr_loopback;
-    a.sin6_port = htons(port);
-    return a;
-  }
-
- private:
-  int fd_ = -1;
-  bool bound_ = false;
-  uint16_t port_ = 0;
-};
-
 // One dual-stack socket serves both families: an IPv6 sender is reported as
 // "::1" and answered there, an IPv4 one still as dotted IPv4.
 TEST_F(UdpEndpointTest, ServesIpv6AndIpv4OnOneSocket) {
-  Peer6 peer6;
+  Peer peer6(AF_INET6);
   if (!peer6.bound()) GTEST_SKIP() << "no IPv6 loopback here";
   ASSERT_EQ(endpoint.Family(), AF_INET6);
   sink.onDatagram = [&](const UdpDatagram& d) {
