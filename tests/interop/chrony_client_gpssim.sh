@@ -13,18 +13,8 @@ quor_own_netns chronyd chronyc -- "$@"
 quor_sandbox
 quor_on_gpssim
 
-dir=$SANDBOX/chrony
-mkdir -p "$dir"
-chmod 700 "$dir"
-cat >"$dir/chrony.conf" <<CONF
-server 127.0.0.1 iburst minpoll 0 maxpoll 0
-port 0
-bindcmdaddress $dir/chronyd.sock
-pidfile $dir/chronyd.pid
-driftfile $dir/drift
-CONF
-capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$dir/chrony.conf'" >"$dir/out" 2>&1 &
-PIDS+=($!)
+quor_chrony_client chrony 127.0.0.1
+dir=$CHRONY_DIR
 
 tracking=""
 for ((i = 0; i < 40; i++)); do

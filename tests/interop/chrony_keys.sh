@@ -34,20 +34,9 @@ quor_wait_log "から鍵を 3 個読みました" 5 || fail "Quor did not read t
 # tracking report in $tracking and its source data in $ntpdata once it took
 # Quor as its source, or after 15 s.
 chrony_client() {
-  local dir=$SANDBOX/$1 i pid address=${4:-127.0.0.1} refid=${5:-7F000001}
-  mkdir -p "$dir"
-  chmod 700 "$dir"
-  cat >"$dir/chrony.conf" <<CONF
-server $address iburst minpoll 0 maxpoll 0 key $3
-keyfile $2
-port 0
-bindcmdaddress $dir/chronyd.sock
-pidfile $dir/chronyd.pid
-driftfile $dir/drift
-CONF
-  capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$dir/chrony.conf'" >"$dir/out" 2>&1 &
-  pid=$!
-  PIDS+=("$pid")
+  local i address=${4:-127.0.0.1} refid=${5:-7F000001}
+  quor_chrony_client "$1" "$address key $3" "keyfile $2"
+  local dir=$CHRONY_DIR pid=$CHRONY_PID
   tracking=""
   for ((i = 0; i < 15; i++)); do
     sleep 1

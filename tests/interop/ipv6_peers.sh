@@ -28,18 +28,8 @@ quor_wait_log "From:::1" 5 || fail "the IPv6 request was not logged with its add
 out4=$(timeout 15 sntp -t 3 127.0.0.1 2>&1)
 echo "$out4" | grep -qE ' s1 ' || fail "IPv4 is no longer answered: $out4"
 
-dir=$SANDBOX/chrony
-mkdir -p "$dir"
-chmod 700 "$dir"
-cat >"$dir/chrony.conf" <<CONF
-server ::1 iburst minpoll 0 maxpoll 0
-port 0
-bindcmdaddress $dir/chronyd.sock
-pidfile $dir/chronyd.pid
-driftfile $dir/drift
-CONF
-capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$dir/chrony.conf'" >"$dir/out" 2>&1 &
-PIDS+=($!)
+quor_chrony_client chrony ::1
+dir=$CHRONY_DIR
 sources=""
 for ((i = 0; i < 40; i++)); do
   sleep 1

@@ -85,6 +85,31 @@ quor_own_netns() {
   ip link set lo up
 }
 
+# Starts chronyd as a client of the server "$2" (an address, optionally with
+# options such as "key 1") in $SANDBOX/$1, without the right to set the clock
+# and with a control socket of its own; further arguments are more lines of
+# its configuration. Sets CHRONY_DIR and CHRONY_PID.
+quor_chrony_client() {
+  local server=$2
+  CHRONY_DIR=$SANDBOX/$1
+  shift 2
+  mkdir -p "$CHRONY_DIR"
+  chmod 700 "$CHRONY_DIR"
+  {
+    echo "server $server iburst minpoll 0 maxpoll 0"
+    [ $# -gt 0 ] && printf '%s\n' "$@"
+    cat <<CONF
+port 0
+bindcmdaddress $CHRONY_DIR/chronyd.sock
+pidfile $CHRONY_DIR/chronyd.pid
+driftfile $CHRONY_DIR/drift
+CONF
+  } >"$CHRONY_DIR/chrony.conf"
+  capsh --drop=cap_sys_time -- -c "exec chronyd -x -d -u root -f '$CHRONY_DIR/chrony.conf'" >"$CHRONY_DIR/out" 2>&1 &
+  CHRONY_PID=$!
+  PIDS+=("$CHRONY_PID")
+}
+
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Inside a network namespace of the test's own: makes a second one joined to
