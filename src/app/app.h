@@ -134,8 +134,6 @@ class App : public LogSink,
   ControlFacts Facts() const;
   MainControls Controls() const { return ControlsFor(Facts()); }
 
-  // Whom the network client works for now.
-  ClientRole NetworkRole() const;
   // What the main window shows of the receiver, for a position answer;
   // nullopt when there is no receiver connection.
   std::optional<PositionFields> ShownPosition() const;

@@ -63,10 +63,6 @@ bool App::IsOwnServerAddress(const std::string& server) const {
 
 void App::OnDatagram(const UdpDatagram& datagram) { NMUDPDataReceived(datagram, *this); }
 
-ClientRole App::NetworkRole() const {
-  return Network() != nullptr ? ClientRole::kNetwork : ClientRole::kReceiver;
-}
-
 // The server's name could not be looked up for a send: network mode goes
 // offline; a receiver connection stays, only its request is given up. A
 // button's send is answered with a message box, a periodic one is logged
